@@ -1,0 +1,16 @@
+option(ORVO_BUILD_TESTS "Build the test suites" ON)
+option(ORVO_BUILD_BENCH "Build the benchmark programs" ON)
+set(ORVO_SANITIZE "" CACHE STRING "Sanitizers: empty, 'address' (ASan+UBSan) or 'thread' (TSan)")
+set_property(CACHE ORVO_SANITIZE PROPERTY STRINGS "" address thread)
+
+add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+
+if(ORVO_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+elseif(ORVO_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT ORVO_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "ORVO_SANITIZE must be empty, 'address' or 'thread'")
+endif()

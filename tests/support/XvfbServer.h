@@ -1,0 +1,37 @@
+#pragma once
+// A private Xvfb server for the test program, started on first use on a free display
+// number, with DISPLAY pointing at it, and stopped when the program exits.
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace orvo::test {
+
+class XvfbServer {
+public:
+    // The program's server, started on the first call; nullptr when Xvfb cannot run.
+    static const XvfbServer* Shared();
+
+    const std::string& display() const { return m_display; }
+
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+    ~XvfbServer();
+
+private:
+    XvfbServer() = default;
+    bool Start();
+
+    int m_pid = -1;
+    std::string m_display;
+};
+
+}  // namespace orvo::test
+
+// Use at the top of a test (or SetUp) that needs a display: skips the test with a clear
+// message when Xvfb is not installed.
+#define ORVO_REQUIRE_DISPLAY()                                                  \
+    do {                                                                        \
+        if (!::orvo::test::XvfbServer::Shared())                                \
+            GTEST_SKIP() << "Xvfb is not available; this test needs a display"; \
+    } while (0)
