@@ -1,0 +1,42 @@
+#pragma once
+// What the own renderer does with each frame: the stereo and view modes, the output
+// picture's size, and where it is shown.
+#include <atomic>
+#include <cstdint>
+
+#include "engine/api/Lumex.h"
+#include "platform/com/Types.h"
+
+namespace orvo::stereo {
+
+struct FrameSize {
+    int32_t width;
+    int32_t height;
+    bool operator==(const FrameSize&) const = default;
+};
+
+// The output picture size of a stereo mode for a W x H source; halving truncates.
+FrameSize StereoOutputSize(int32_t stereoMode, uint32_t viewMode, int32_t sourceWidth, int32_t sourceHeight);
+
+// Built when a media type is set and replaced whole on every mode change, under the
+// filter's frame lock. reservedFlag and greyMix are stored from the caller's thread
+// without that lock while frames stream, hence atomic: a frame sees the old or new value.
+struct FrameDescriptor {
+    HWND window = 0;
+    int32_t topDown = 0;  // nonzero: the first row in memory is the picture's top row
+    int32_t stereoMode = STEREO_FULL_FRAME;
+    uint32_t viewMode = VIEW_BLUE_YELLOW;  // unsigned, so a negative value counts as large
+    std::atomic<bool> reservedFlag{false};
+    std::atomic<int32_t> greyMix{0};  // 1 switches the grey mix on; any other value leaves it off
+    int32_t width = 0;                // output picture size, also the frame surface's
+    int32_t height = 0;
+    int32_t surfaceFormat = 1;  // 32-bit RGB
+    int32_t sourceWidth = 0;    // the connected media type's video size
+    int32_t sourceHeight = 0;
+
+    FrameDescriptor() = default;
+    FrameDescriptor(const FrameDescriptor&) = delete;
+    FrameDescriptor& operator=(const FrameDescriptor&) = delete;
+};
+
+}  // namespace orvo::stereo

@@ -1,0 +1,44 @@
+#pragma once
+// Turns one W x H frame of 32-bit pixels (bytes B, G, R, X; rows packed, in memory
+// order) into the picture its FrameDescriptor asks for: anaglyphs, single views,
+// re-laid pairs and pseudo-stereo. Runs on the streaming thread under the frame lock.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "engine/stereo/FrameDescriptor.h"
+
+namespace orvo::stereo {
+
+// Output and scratch buffers kept from frame to frame by their owner (one per filter),
+// so that steady playback allocates nothing and touches no fresh pages.
+class PictureStore {
+public:
+    // A buffer of at least `bytes`, or nullptr when it cannot be allocated.
+    uint8_t* Picture(size_t bytes) { return m_picture.Reserve(bytes); }
+    uint8_t* Scratch(size_t bytes) { return m_scratch.Reserve(bytes); }
+
+private:
+    class Buffer {
+    public:
+        uint8_t* Reserve(size_t bytes);
+
+    private:
+        std::unique_ptr<uint8_t[]> m_data;
+        size_t m_size = 0;
+    };
+    Buffer m_picture;
+    Buffer m_scratch;
+};
+
+// Returns the d.width x d.height picture: `frame` itself (possibly rewritten in place) or
+// a buffer of `store`. nullptr means "show nothing for this frame": a buffer could not be
+// allocated, the source or output is empty, or the descriptor's size does not match its
+// modes. `frame` must hold d.sourceWidth x d.sourceHeight pixels.
+uint8_t* TransformFrame(const FrameDescriptor& d, uint8_t* frame, PictureStore& store);
+
+// With greyMix 1, replaces the channels the anaglyph takes from the second view (blue,
+// plus green for red/cyan or red for green/magenta) by the pixel's mean; else nothing.
+void GreyMix(const FrameDescriptor& d, uint8_t* picture);
+
+}  // namespace orvo::stereo
