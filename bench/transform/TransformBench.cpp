@@ -1,0 +1,155 @@
+// Stereo transform per frame, beside a memcpy of the source frame (the yardstick) and
+// FFmpeg's stereo3d filter doing the red/cyan job on its own RGB24 input, on one thread
+// like the transform (the peer).
+//   build/bin/bench_transform --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <vector>
+
+extern "C" {
+#include <libavfilter/avfilter.h>
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
+#include <libavutil/frame.h>
+}
+
+#include "engine/stereo/StereoTransform.h"
+
+namespace {
+
+using orvo::stereo::FrameDescriptor;
+using orvo::stereo::PictureStore;
+
+std::vector<uint8_t> PatternFrame(int w, int h) {
+    std::vector<uint8_t> frame(size_t(w) * h * 4);
+    for (size_t i = 0; i < frame.size(); ++i) frame[i] = uint8_t(i * 31 + (i >> 12));
+    return frame;
+}
+
+void Memcpy(benchmark::State& state) {
+    const int w = int(state.range(0)), h = int(state.range(1));
+    std::vector<uint8_t> src = PatternFrame(w, h), dst(src.size(), 1);
+    for (auto _ : state) {
+        std::memcpy(dst.data(), src.data(), src.size());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(src.size()));
+}
+
+void Transform(benchmark::State& state) {
+    const int w = int(state.range(0)), h = int(state.range(1));
+    FrameDescriptor d;
+    d.stereoMode = int32_t(state.range(2));
+    d.viewMode = uint32_t(state.range(3));
+    d.sourceWidth = w;
+    d.sourceHeight = h;
+    auto out = orvo::stereo::StereoOutputSize(d.stereoMode, d.viewMode, w, h);
+    d.width = out.width;
+    d.height = out.height;
+    std::vector<uint8_t> frame = PatternFrame(w, h);
+    PictureStore store;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(orvo::stereo::TransformFrame(d, frame.data(), store));
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(frame.size()));
+}
+
+void GreyMix(benchmark::State& state) {
+    const int w = int(state.range(0)), h = int(state.range(1));
+    FrameDescriptor d;
+    d.width = w;
+    d.height = h;
+    d.viewMode = VIEW_RED_CYAN;
+    d.greyMix = 1;
+    std::vector<uint8_t> frame = PatternFrame(w, h);
+    for (auto _ : state) {
+        orvo::stereo::GreyMix(d, frame.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(frame.size()));
+}
+
+// buffer -> stereo3d=sbsl:arcc -> buffersink, fed the same RGB24 frame again and again.
+void FfmpegStereo3d(benchmark::State& state) {
+    const int w = int(state.range(0)), h = int(state.range(1));
+    AVFilterGraph* graph = avfilter_graph_alloc();
+    graph->nb_threads = 1;  // one core, as the transform uses
+    AVFilterContext *src = nullptr, *sink = nullptr;
+    char args[128];
+    std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=rgb24:time_base=1/25:pixel_aspect=1/1", w, h);
+    AVFilterInOut* outputs = avfilter_inout_alloc();
+    AVFilterInOut* inputs = avfilter_inout_alloc();
+    bool ok = avfilter_graph_create_filter(&src, avfilter_get_by_name("buffer"), "in", args, nullptr, graph) >= 0 &&
+              avfilter_graph_create_filter(&sink, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr,
+                                           graph) >= 0;
+    if (ok) {
+        outputs->name = av_strdup("in");
+        outputs->filter_ctx = src;
+        inputs->name = av_strdup("out");
+        inputs->filter_ctx = sink;
+        ok = avfilter_graph_parse_ptr(graph, "stereo3d=sbsl:arcc", &inputs, &outputs, nullptr) >= 0 &&
+             avfilter_graph_config(graph, nullptr) >= 0;
+    }
+    avfilter_inout_free(&inputs);
+    avfilter_inout_free(&outputs);
+    AVFrame* in = av_frame_alloc();
+    AVFrame* out = av_frame_alloc();
+    in->width = w;
+    in->height = h;
+    in->format = AV_PIX_FMT_RGB24;
+    ok = ok && av_frame_get_buffer(in, 0) >= 0;
+    if (!ok) {
+        state.SkipWithError("stereo3d graph could not be built");
+    } else {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w * 3; ++x) in->data[0][y * in->linesize[0] + x] = uint8_t(x * 7 + y);
+    }
+    int64_t pts = 0;
+    for (auto _ : state) {
+        if (!ok) break;
+        in->pts = pts++;
+        if (av_buffersrc_add_frame_flags(src, in, AV_BUFFERSRC_FLAG_KEEP_REF) < 0) {
+            state.SkipWithError("stereo3d refused a frame");
+            break;
+        }
+        if (av_buffersink_get_frame(sink, out) >= 0) av_frame_unref(out);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(w) * h * 4);
+    av_frame_free(&in);
+    av_frame_free(&out);
+    avfilter_graph_free(&graph);
+}
+
+// Every stereo mode with the view modes that change its work.
+void StereoModes(benchmark::internal::Benchmark* b) {
+    const std::pair<int, int> modes[] = {
+        {STEREO_FULL_FRAME, VIEW_BLUE_YELLOW}, {STEREO_FULL_FRAME, VIEW_GREEN_MAGENTA},
+        {STEREO_FULL_FRAME, VIEW_FIRST},       {STEREO_SIDE_BY_SIDE, VIEW_BLUE_YELLOW},
+        {STEREO_SIDE_BY_SIDE, VIEW_RED_CYAN},  {STEREO_SIDE_BY_SIDE, VIEW_FIRST},
+        {STEREO_SIDE_BY_SIDE, VIEW_SECOND},    {STEREO_SIDE_BY_SIDE, VIEW_WHOLE_FRAME},
+        {STEREO_TOP_BOTTOM, VIEW_RED_CYAN},    {STEREO_TOP_BOTTOM, VIEW_SECOND},
+        {STEREO_TOP_BOTTOM, VIEW_WHOLE_FRAME}, {STEREO_TB_TO_SBS, 0},
+        {STEREO_SBS_TO_TB, 0},                 {STEREO_FLAT, VIEW_RED_CYAN},
+        {STEREO_FLAT, VIEW_SECOND},
+    };
+    b->ArgNames({"w", "h", "stereo", "view"});
+    for (auto [w, h] : {std::pair{3840, 1080}, std::pair{1920, 1080}})
+        for (auto [stereo, view] : modes) b->Args({w, h, stereo, view});
+}
+
+void FrameSizes(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"w", "h"});
+    b->Args({3840, 1080});
+    b->Args({1920, 1080});
+}
+
+BENCHMARK(Memcpy)->Apply(FrameSizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(Transform)->Apply(StereoModes)->Unit(benchmark::kMillisecond);
+BENCHMARK(GreyMix)->Apply(FrameSizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(FfmpegStereo3d)->Apply(FrameSizes)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
