@@ -81,9 +81,9 @@ void FfmpegStereo3d(benchmark::State& state) {
     std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=rgb24:time_base=1/25:pixel_aspect=1/1", w, h);
     AVFilterInOut* outputs = avfilter_inout_alloc();
     AVFilterInOut* inputs = avfilter_inout_alloc();
-    bool ok = avfilter_graph_create_filter(&src, avfilter_get_by_name("buffer"), "in", args, nullptr, graph) >= 0 &&
-              avfilter_graph_create_filter(&sink, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr,
-                                           graph) >= 0;
+    bool ok =
+        avfilter_graph_create_filter(&src, avfilter_get_by_name("buffer"), "in", args, nullptr, graph) >= 0 &&
+        avfilter_graph_create_filter(&sink, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr, graph) >= 0;
     if (ok) {
         outputs->name = av_strdup("in");
         outputs->filter_ctx = src;
@@ -125,13 +125,20 @@ void FfmpegStereo3d(benchmark::State& state) {
 // Every stereo mode with the view modes that change its work.
 void StereoModes(benchmark::internal::Benchmark* b) {
     const std::pair<int, int> modes[] = {
-        {STEREO_FULL_FRAME, VIEW_BLUE_YELLOW}, {STEREO_FULL_FRAME, VIEW_GREEN_MAGENTA},
-        {STEREO_FULL_FRAME, VIEW_FIRST},       {STEREO_SIDE_BY_SIDE, VIEW_BLUE_YELLOW},
-        {STEREO_SIDE_BY_SIDE, VIEW_RED_CYAN},  {STEREO_SIDE_BY_SIDE, VIEW_FIRST},
-        {STEREO_SIDE_BY_SIDE, VIEW_SECOND},    {STEREO_SIDE_BY_SIDE, VIEW_WHOLE_FRAME},
-        {STEREO_TOP_BOTTOM, VIEW_RED_CYAN},    {STEREO_TOP_BOTTOM, VIEW_SECOND},
-        {STEREO_TOP_BOTTOM, VIEW_WHOLE_FRAME}, {STEREO_TB_TO_SBS, 0},
-        {STEREO_SBS_TO_TB, 0},                 {STEREO_FLAT, VIEW_RED_CYAN},
+        {STEREO_FULL_FRAME, VIEW_BLUE_YELLOW},
+        {STEREO_FULL_FRAME, VIEW_GREEN_MAGENTA},
+        {STEREO_FULL_FRAME, VIEW_FIRST},
+        {STEREO_SIDE_BY_SIDE, VIEW_BLUE_YELLOW},
+        {STEREO_SIDE_BY_SIDE, VIEW_RED_CYAN},
+        {STEREO_SIDE_BY_SIDE, VIEW_FIRST},
+        {STEREO_SIDE_BY_SIDE, VIEW_SECOND},
+        {STEREO_SIDE_BY_SIDE, VIEW_WHOLE_FRAME},
+        {STEREO_TOP_BOTTOM, VIEW_RED_CYAN},
+        {STEREO_TOP_BOTTOM, VIEW_SECOND},
+        {STEREO_TOP_BOTTOM, VIEW_WHOLE_FRAME},
+        {STEREO_TB_TO_SBS, 0},
+        {STEREO_SBS_TO_TB, 0},
+        {STEREO_FLAT, VIEW_RED_CYAN},
         {STEREO_FLAT, VIEW_SECOND},
     };
     b->ArgNames({"w", "h", "stereo", "view"});

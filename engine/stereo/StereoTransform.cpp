@@ -26,8 +26,8 @@ bool IsAnaglyph(uint32_t viewMode) { return viewMode <= VIEW_GREEN_MAGENTA; }
 
 // out = first with the second view's channels, X the larger of both. out may be first.
 __attribute__((target_clones("avx2", "default"))) void MergeAnaglyph(Pixel* out, const Pixel* first,
-                                                                      const Pixel* second, size_t n,
-                                                                      uint32_t fromSecond) {
+                                                                     const Pixel* second, size_t n,
+                                                                     uint32_t fromSecond) {
     const uint32_t fromFirst = ~fromSecond & ~kXMask;
     for (size_t i = 0; i < n; ++i) {
         uint32_t f = first[i];

@@ -9,7 +9,8 @@ struct NamedResult {
     const char* name;
 };
 
-#define ORVO_RESULT(code) {code, #code}
+#define ORVO_RESULT(code) \
+    { code, #code }
 constexpr NamedResult kNames[] = {
     ORVO_RESULT(S_OK),
     ORVO_RESULT(S_FALSE),

@@ -139,8 +139,7 @@ int MultiByteToWideChar(UINT, DWORD, LPCSTR src, int srcBytes, LPWSTR dst, int d
     return 0;
 }
 
-int WideCharToMultiByte(UINT, DWORD, LPCWSTR src, int srcChars, LPSTR dst, int dstBytes, LPCSTR,
-                        BOOL* usedDefault) {
+int WideCharToMultiByte(UINT, DWORD, LPCWSTR src, int srcChars, LPSTR dst, int dstBytes, LPCSTR, BOOL* usedDefault) {
     if (usedDefault) *usedDefault = FALSE;
     if (!src || srcChars == 0 || srcChars < -1 || dstBytes < 0) return 0;
     size_t n = srcChars == -1 ? orvo::com::Utf16Length(src) + 1 : size_t(srcChars);

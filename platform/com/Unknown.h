@@ -49,11 +49,11 @@ private:
 };
 
 // Forwards a class's IUnknown methods (from any of its interfaces) to CUnknown.
-#define DECLARE_IUNKNOWN                                                                    \
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {         \
-        return NonDelegatingQueryInterface(riid, object);                                   \
-    }                                                                                       \
-    ULONG STDMETHODCALLTYPE AddRef() override { return NonDelegatingAddRef(); }             \
+#define DECLARE_IUNKNOWN                                                            \
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override { \
+        return NonDelegatingQueryInterface(riid, object);                           \
+    }                                                                               \
+    ULONG STDMETHODCALLTYPE AddRef() override { return NonDelegatingAddRef(); }     \
     ULONG STDMETHODCALLTYPE Release() override { return NonDelegatingRelease(); }
 
 // Creates a CUnknown-derived object and hands out the requested interface; the object is

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 #include <memory>
-#include <utility>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace orvo::window {

@@ -12,7 +12,9 @@ TEST(TextConversion, RoundTripsEveryPlane) {
 }
 
 TEST(TextConversion, MalformedInputBecomesReplacement) {
-    EXPECT_EQ(orvo::com::Utf8ToUtf16("a\xFF" "b\xC3"), u"a\uFFFDb\uFFFD");
+    EXPECT_EQ(orvo::com::Utf8ToUtf16("a\xFF"
+                                     "b\xC3"),
+              u"a\uFFFDb\uFFFD");
     EXPECT_EQ(orvo::com::Utf8ToUtf16("\xC0\xAF"), u"\uFFFD");  // overlong
     EXPECT_EQ(orvo::com::Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
 }

@@ -65,11 +65,16 @@ TEST(StereoOutputSize, FollowsTheModes) {
         uint32_t view;
         FrameSize out;
     } cases[] = {
-        {STEREO_FULL_FRAME, 0, {1920, 1080}}, {STEREO_SIDE_BY_SIDE, 0, {960, 1080}},
-        {STEREO_SIDE_BY_SIDE, 5, {960, 1080}}, {STEREO_TOP_BOTTOM, 0, {1920, 540}},
-        {STEREO_TOP_BOTTOM, 5, {1920, 1080}},  {STEREO_TOP_BOTTOM, 6, {1920, 540}},
-        {STEREO_TB_TO_SBS, 0, {3840, 540}},    {STEREO_SBS_TO_TB, 0, {960, 2160}},
-        {STEREO_FLAT, 0, {1920, 1080}},        {9, 0, {1920, 1080}},
+        {STEREO_FULL_FRAME, 0, {1920, 1080}},
+        {STEREO_SIDE_BY_SIDE, 0, {960, 1080}},
+        {STEREO_SIDE_BY_SIDE, 5, {960, 1080}},
+        {STEREO_TOP_BOTTOM, 0, {1920, 540}},
+        {STEREO_TOP_BOTTOM, 5, {1920, 1080}},
+        {STEREO_TOP_BOTTOM, 6, {1920, 540}},
+        {STEREO_TB_TO_SBS, 0, {3840, 540}},
+        {STEREO_SBS_TO_TB, 0, {960, 2160}},
+        {STEREO_FLAT, 0, {1920, 1080}},
+        {9, 0, {1920, 1080}},
         {-1, 0, {1920, 1080}},
     };
     for (const auto& c : cases)
@@ -148,18 +153,16 @@ TEST(StereoTransform, RelaidPairsIgnoreTheViewMode) {
         FrameDescriptor d;
         Describe(d, STEREO_TB_TO_SBS, view, 5, 7);
         PictureStore store;
-        ExpectPicture(TransformFrame(d, tb.bytes(), store), d, [&](int x, int y) {
-            return x < 5 ? tbOriginal.at(x, y) : tbOriginal.at(x - 5, y + 3);
-        });
+        ExpectPicture(TransformFrame(d, tb.bytes(), store), d,
+                      [&](int x, int y) { return x < 5 ? tbOriginal.at(x, y) : tbOriginal.at(x - 5, y + 3); });
 
         Frame sbs(9, 4);  // odd width: the last column is unused
         const Frame sbsOriginal = sbs;
         Describe(d, STEREO_SBS_TO_TB, view, 9, 4);
         uint8_t* picture = TransformFrame(d, sbs.bytes(), store);
         EXPECT_EQ(picture, sbs.bytes()) << "re-laid in the frame itself";
-        ExpectPicture(picture, d, [&](int x, int y) {
-            return y < 4 ? sbsOriginal.at(x, y) : sbsOriginal.at(x + 4, y - 4);
-        });
+        ExpectPicture(picture, d,
+                      [&](int x, int y) { return y < 4 ? sbsOriginal.at(x, y) : sbsOriginal.at(x + 4, y - 4); });
     }
 }
 
@@ -287,7 +290,7 @@ TEST(GreyMix, ReplacesTheSecondViewChannelsByTheMean) {
         int32_t greyMix;
         Px expected;
     } cases[] = {
-        {VIEW_BLUE_YELLOW, 1, {20, 30, 12, 7}},  {VIEW_RED_CYAN, 1, {20, 20, 12, 7}},
+        {VIEW_BLUE_YELLOW, 1, {20, 30, 12, 7}},   {VIEW_RED_CYAN, 1, {20, 20, 12, 7}},
         {VIEW_GREEN_MAGENTA, 1, {20, 30, 20, 7}}, {VIEW_FIRST, 1, {20, 30, 12, 7}},
         {VIEW_RED_CYAN, 2, {19, 30, 12, 7}},      {VIEW_RED_CYAN, 0, {19, 30, 12, 7}},
     };

@@ -46,8 +46,8 @@ bool XvfbServer::Start() {
     posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<std::string> args = {"Xvfb", "-displayfd", "3", "-screen", "0", "1920x1080x24",
-                                     "-nolisten", "tcp", "-noreset"};
+    std::vector<std::string> args = {"Xvfb",         "-displayfd", "3",   "-screen", "0",
+                                     "1920x1080x24", "-nolisten",  "tcp", "-noreset"};
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

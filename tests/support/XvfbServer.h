@@ -1,9 +1,9 @@
 #pragma once
 // A private Xvfb server for the test program, started on first use on a free display
 // number, with DISPLAY pointing at it, and stopped when the program exits.
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace orvo::test {
 
@@ -30,8 +30,7 @@ private:
 
 // Use at the top of a test (or SetUp) that needs a display: skips the test with a clear
 // message when Xvfb is not installed.
-#define ORVO_REQUIRE_DISPLAY()                                                  \
-    do {                                                                        \
-        if (!::orvo::test::XvfbServer::Shared())                                \
-            GTEST_SKIP() << "Xvfb is not available; this test needs a display"; \
+#define ORVO_REQUIRE_DISPLAY()                                                                                       \
+    do {                                                                                                             \
+        if (!::orvo::test::XvfbServer::Shared()) GTEST_SKIP() << "Xvfb is not available; this test needs a display"; \
     } while (0)
