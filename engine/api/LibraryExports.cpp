@@ -1,6 +1,7 @@
-// Lumex_Init, Lumex_Free, Lumex_SetConfig. Called on the caller's thread.
-#include "engine/api/Lumex.h"
+// Lumex_Init, Lumex_Free, Lumex_SetConfig, Lumex_StreamFree. Called on the caller's thread.
+#include "engine/api/ChannelRegistry.h"
 #include "engine/api/LibraryState.h"
+#include "engine/api/Lumex.h"
 #include "platform/com/Runtime.h"
 #include "platform/window/WindowSystem.h"
 
@@ -40,6 +41,16 @@ LUMEX_API intptr_t LUMEX_CALL Lumex_SetConfig(int32_t option, intptr_t value) {
         default:
             return option;
     }
+}
+
+LUMEX_API int32_t LUMEX_CALL Lumex_StreamFree(uint32_t channel) {
+    if (channel == 0) return 0;
+    auto& registry = orvo::engine::Channels();
+    if (!registry.Lookup(channel)) return 0;
+    std::unique_ptr<orvo::engine::CChannel> record = registry.Unregister(channel);
+    if (!record) return 0;
+    orvo::engine::TeardownChannel(*record);
+    return 1;
 }
 
 }  // extern "C"

@@ -59,13 +59,13 @@ typedef struct _GUID {
 #define POS_REFTIME 3
 
 /* Lumex_ChannelSetAttribute codes */
-#define ATTRIB_VOLUME 1        /* percent, 0..100 */
-#define ATTRIB_BALANCE 2       /* percent, -100 (left) .. 100 (right) */
-#define ATTRIB_RATE 3          /* playback rate, 1.0 normal */
-#define ATTRIB_STEREO_MODE 5   /* STEREO_*; resets the view mode to 0 */
+#define ATTRIB_VOLUME 1      /* percent, 0..100 */
+#define ATTRIB_BALANCE 2     /* percent, -100 (left) .. 100 (right) */
+#define ATTRIB_RATE 3        /* playback rate, 1.0 normal */
+#define ATTRIB_STEREO_MODE 5 /* STEREO_*; resets the view mode to 0 */
 #define ATTRIB_RESERVED_FLAG 6
-#define ATTRIB_VIEW_MODE 7     /* VIEW_*; keeps the stereo mode */
-#define ATTRIB_GREY_MIX 8      /* 1 = second-view channels become the pixel's grey level */
+#define ATTRIB_VIEW_MODE 7 /* VIEW_*; keeps the stereo mode */
+#define ATTRIB_GREY_MIX 8  /* 1 = second-view channels become the pixel's grey level */
 
 /* Stereo modes: how the source frame holds its views */
 #define STEREO_FULL_FRAME 0
@@ -99,13 +99,13 @@ typedef struct _GUID {
 
 /* Picture information of a channel. */
 typedef struct CHANNELINFO {
-    float frameRate;     /* frames per second */
-    int32_t height;      /* pixels */
-    int32_t width;       /* pixels */
-    int32_t channels;    /* always 0 */
-    int32_t sampleRate;  /* always 0 */
+    float frameRate;       /* frames per second */
+    int32_t height;        /* pixels */
+    int32_t width;         /* pixels */
+    int32_t channels;      /* always 0 */
+    int32_t sampleRate;    /* always 0 */
     int32_t bitsPerSample; /* always 0 */
-    int32_t reserved;    /* always 0 */
+    int32_t reserved;      /* always 0 */
 } CHANNELINFO;
 
 /* One stream of a channel; name stays readable until the next stream query on it. */
@@ -134,8 +134,7 @@ typedef struct VideoCheckInfo {
 
 typedef void(LUMEX_CALL* CAPTUREDEVICEPROC)(const char* name, GUID clsid, intptr_t user);
 typedef void(LUMEX_CALL* DDRAWCALLBACK)(void* frame, uint32_t bytes, intptr_t, intptr_t, intptr_t);
-typedef void(LUMEX_CALL* StreamEnumProc)(int32_t type, const char* name, int32_t index, int32_t enabled,
-                                         intptr_t user);
+typedef void(LUMEX_CALL* StreamEnumProc)(int32_t type, const char* name, int32_t index, int32_t enabled, intptr_t user);
 typedef void(LUMEX_CALL* FilterEnumProc)(int32_t zero, const char* name, int32_t hasPages, int32_t zero2);
 
 /* Library frame */
@@ -148,8 +147,7 @@ LUMEX_API int32_t LUMEX_CALL Lumex_StreamFree(uint32_t channel);
 LUMEX_API uint32_t LUMEX_CALL Lumex_StreamCreateFile(const void* path, int32_t reserved, LUMEX_HWND window,
                                                      uint32_t flags);
 LUMEX_API int32_t LUMEX_CALL Lumex_CaptureGetDevices(int32_t kind, CAPTUREDEVICEPROC proc, intptr_t user);
-LUMEX_API uint32_t LUMEX_CALL Lumex_CaptureCreate(int32_t audio, int32_t video, int32_t r1, int32_t r2,
-                                                  int32_t r3);
+LUMEX_API uint32_t LUMEX_CALL Lumex_CaptureCreate(int32_t audio, int32_t video, int32_t r1, int32_t r2, int32_t r3);
 
 /* Control and queries */
 LUMEX_API int32_t LUMEX_CALL Lumex_ChannelPlay(uint32_t ch);

@@ -25,9 +25,8 @@ constexpr uint32_t SecondViewChannels(uint32_t viewMode) {
 bool IsAnaglyph(uint32_t viewMode) { return viewMode <= VIEW_GREEN_MAGENTA; }
 
 // out = first with the second view's channels, X the larger of both. out may be first.
-__attribute__((target_clones("avx2", "default"))) void MergeAnaglyph(Pixel* out, const Pixel* first,
-                                                                     const Pixel* second, size_t n,
-                                                                     uint32_t fromSecond) {
+[[gnu::always_inline]] inline void MergeAnaglyphBody(Pixel* out, const Pixel* first, const Pixel* second, size_t n,
+                                                     uint32_t fromSecond) {
     const uint32_t fromFirst = ~fromSecond & ~kXMask;
     for (size_t i = 0; i < n; ++i) {
         uint32_t f = first[i];
@@ -35,6 +34,44 @@ __attribute__((target_clones("avx2", "default"))) void MergeAnaglyph(Pixel* out,
         uint32_t x = std::max(f >> 24, s >> 24) << 24;
         out[i] = (f & fromFirst) | (s & fromSecond) | x;
     }
+}
+
+[[gnu::always_inline]] inline void GreyMixBody(Pixel* p, size_t n, uint32_t channels) {
+    for (size_t i = 0; i < n; ++i) {
+        uint32_t px = p[i];
+        uint32_t v = ((px & 0xFF) + (px >> 8 & 0xFF) + (px >> 16 & 0xFF)) / 3;
+        uint32_t grey = v | v << 8 | v << 16;
+        p[i] = (px & ~channels) | (grey & channels);
+    }
+}
+
+// The pixel loops, compiled twice: for the baseline and for AVX2.
+struct Kernels {
+    void (*mergeAnaglyph)(Pixel*, const Pixel*, const Pixel*, size_t, uint32_t);
+    void (*greyMix)(Pixel*, size_t, uint32_t);
+};
+
+void MergeAnaglyphBaseline(Pixel* o, const Pixel* f, const Pixel* s, size_t n, uint32_t m) {
+    MergeAnaglyphBody(o, f, s, n, m);
+}
+void GreyMixBaseline(Pixel* p, size_t n, uint32_t c) { GreyMixBody(p, n, c); }
+[[gnu::target("avx2")]] void MergeAnaglyphAvx2(Pixel* o, const Pixel* f, const Pixel* s, size_t n, uint32_t m) {
+    MergeAnaglyphBody(o, f, s, n, m);
+}
+[[gnu::target("avx2")]] void GreyMixAvx2(Pixel* p, size_t n, uint32_t c) { GreyMixBody(p, n, c); }
+
+// Chosen once, on first use. (Not ifunc: resolvers run before sanitizer runtimes start.)
+const Kernels& Kernel() {
+    static const Kernels kernels = [] {
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx2")) return Kernels{MergeAnaglyphAvx2, GreyMixAvx2};
+        return Kernels{MergeAnaglyphBaseline, GreyMixBaseline};
+    }();
+    return kernels;
+}
+
+void MergeAnaglyph(Pixel* out, const Pixel* first, const Pixel* second, size_t n, uint32_t fromSecond) {
+    Kernel().mergeAnaglyph(out, first, second, n, fromSecond);
 }
 
 Pixel* Pixels(uint8_t* bytes) { return reinterpret_cast<Pixel*>(bytes); }
@@ -161,15 +198,6 @@ uint8_t* FullFrame(const FrameDescriptor& d, uint8_t* frame) {
     return frame;
 }
 
-__attribute__((target_clones("avx2", "default"))) void GreyMixPixels(Pixel* p, size_t n, uint32_t channels) {
-    for (size_t i = 0; i < n; ++i) {
-        uint32_t px = p[i];
-        uint32_t v = ((px & 0xFF) + (px >> 8 & 0xFF) + (px >> 16 & 0xFF)) / 3;
-        uint32_t grey = v | v << 8 | v << 16;
-        p[i] = (px & ~channels) | (grey & channels);
-    }
-}
-
 }  // namespace
 
 uint8_t* PictureStore::Buffer::Reserve(size_t bytes) {
@@ -207,7 +235,7 @@ void GreyMix(const FrameDescriptor& d, uint8_t* picture) {
     uint32_t channels = kBlue;
     if (d.viewMode == VIEW_RED_CYAN) channels |= kGreen;
     if (d.viewMode == VIEW_GREEN_MAGENTA) channels |= kRed;
-    GreyMixPixels(Pixels(picture), PixelCount(d.width, d.height), channels);
+    Kernel().greyMix(Pixels(picture), PixelCount(d.width, d.height), channels);
 }
 
 }  // namespace orvo::stereo

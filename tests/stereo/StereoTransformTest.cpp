@@ -120,7 +120,13 @@ std::vector<TwoViewCase> TwoViewCases() {
                 for (int32_t topDown : {0, 1}) cases.push_back({stereo, view, w, h, topDown});
     return cases;
 }
-INSTANTIATE_TEST_SUITE_P(Stereo, TwoViewModes, ::testing::ValuesIn(TwoViewCases()));
+INSTANTIATE_TEST_SUITE_P(Stereo, TwoViewModes, ::testing::ValuesIn(TwoViewCases()),
+                         [](const ::testing::TestParamInfo<TwoViewCase>& info) {
+                             const auto& c = info.param;
+                             return std::string(c.stereo == STEREO_SIDE_BY_SIDE ? "SideBySide" : "TopBottom") +
+                                    "_View" + std::to_string(c.view) + "_" + std::to_string(c.w) + "x" +
+                                    std::to_string(c.h) + (c.topDown ? "_TopDown" : "_BottomUp");
+                         });
 
 TEST(StereoTransform, RedCyanSideBySideTakesRedFromTheLeftHalf) {
     Frame src(4, 1);

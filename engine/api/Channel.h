@@ -1,0 +1,37 @@
+#pragma once
+// CChannel: one open medium. Owned by the registry; built on the caller's thread.
+#include <cstdint>
+#include <memory>
+
+#include "engine/api/Lumex.h"
+#include "engine/renderers/VideoRenderer.h"
+#include "platform/com/ComPtr.h"
+#include "platform/graph/Interfaces.h"
+
+namespace orvo::engine {
+
+struct CChannel {
+    CChannel* next = nullptr;  // the next older record in the registry
+    uint32_t handle = 0;       // 0 until registered
+    ComPtr<IGraphBuilder> graph;
+    HWND window = 0;  // fixed at creation
+    ComPtr<IMediaControl> mediaControl;
+    ComPtr<IMediaSeeking> mediaSeeking;
+    std::unique_ptr<CVideoRenderer> renderer;  // null for kinds that create none
+    int32_t state = CHANNEL_NONE;
+};
+
+// Called before each record is made; the decoder plug-in loading installs itself here
+// and loads only while its table is empty.
+using RecordCreationHook = void (*)();
+void SetRecordCreationHook(RecordCreationHook hook);
+
+// A record with every field empty and the given window; nullptr when out of memory.
+std::unique_ptr<CChannel> CreateChannelRecord(HWND window);
+
+// Stops a running or paused graph, takes every filter out of it, destroys the renderer,
+// then releases control, seeking and the graph. Accepts a partly built record; a second
+// call does nothing.
+void TeardownChannel(CChannel& channel);
+
+}  // namespace orvo::engine
