@@ -25,6 +25,10 @@ using LPCSTR = const char*;
 using LPVOID = void*;
 using LPCVOID = const void*;
 using HWND = uintptr_t;  // an X11 window id; 0 is no window
+struct HDC__;
+using HDC = HDC__*;  // a device context of the window layer
+struct HBITMAP__;
+using HBITMAP = HBITMAP__*;  // a device-independent bitmap of the window layer
 
 #ifndef TRUE
 #define TRUE 1
