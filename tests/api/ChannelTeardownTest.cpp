@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/api/Channel.h"
+#include "tests/support/StubRenderer.h"
 
 namespace orvo::engine {
 namespace {
@@ -167,25 +168,10 @@ public:
     HRESULT STDMETHODCALLTYPE GetPreroll(LONGLONG*) override { return E_NOTIMPL; }
 };
 
-class FakeRenderer final : public CVideoRenderer {
+class FakeRenderer final : public test::StubRenderer {
 public:
     explicit FakeRenderer(Log& log) : m_log(log) {}
     ~FakeRenderer() override { m_log.push_back("destroy renderer"); }
-    int IsActive() override { return 1; }
-    int CanFullScreen() override { return 0; }
-    HRESULT SetFullScreen(int) override { return 0; }
-    HRESULT AddToGraph(IGraphBuilder*, HWND, IPin*, LPCWSTR) override { return 0; }
-    HRESULT OnGraphBuilt(IGraphBuilder*) override { return 0; }
-    HRESULT SetWindow(HWND, const RECT*) override { return 0; }
-    HRESULT Repaint(HWND, HDC) override { return 0; }
-    HRESULT OnDisplayChange() override { return 0; }
-    HRESULT SetStreamAlpha(int, float) override { return 0; }
-    float GetStreamAlpha(int) override { return 1.0f; }
-    int SetOverlayBitmap(const OverlayBitmap*) override { return 0; }
-    int SetStreamRect(int, RECT) override { return 0; }
-    HBITMAP CaptureImage() override { return nullptr; }
-    int GetColorRange(int, ColorRange*) override { return 0; }
-    int SetColorValues(int, const ColorValues*) override { return 0; }
 
 private:
     Log& m_log;

@@ -5,6 +5,7 @@
 
 #include "engine/api/LibraryState.h"
 #include "engine/renderers/RendererFactory.h"
+#include "tests/support/StubRenderer.h"
 
 namespace orvo::engine {
 namespace {
@@ -17,29 +18,15 @@ struct Script {
 } g_script;
 
 template <int Kind>
-class ScriptedRenderer final : public CVideoRenderer {
+class ScriptedRenderer final : public test::StubRenderer {
 public:
     ~ScriptedRenderer() override { ++g_script.destroyed; }
-    int IsActive() override { return 0; }
-    int CanFullScreen() override { return 0; }
-    HRESULT SetFullScreen(int) override { return 0; }
     HRESULT AddToGraph(IGraphBuilder*, HWND window, IPin* pin, LPCWSTR name) override {
         EXPECT_EQ(window, HWND(0x77));
         EXPECT_EQ(pin, nullptr);
         g_script.added.emplace_back(Kind, name);
         return g_script.result[Kind];
     }
-    HRESULT OnGraphBuilt(IGraphBuilder*) override { return 0; }
-    HRESULT SetWindow(HWND, const RECT*) override { return 0; }
-    HRESULT Repaint(HWND, HDC) override { return 0; }
-    HRESULT OnDisplayChange() override { return 0; }
-    HRESULT SetStreamAlpha(int, float) override { return 0; }
-    float GetStreamAlpha(int) override { return 1.0f; }
-    int SetOverlayBitmap(const OverlayBitmap*) override { return 0; }
-    int SetStreamRect(int, RECT) override { return 0; }
-    HBITMAP CaptureImage() override { return nullptr; }
-    int GetColorRange(int, ColorRange*) override { return 0; }
-    int SetColorValues(int, const ColorValues*) override { return 0; }
 };
 
 template <int Kind>
