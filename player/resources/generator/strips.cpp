@@ -57,12 +57,12 @@ void Speaker(QPainter& painter, const QColor& color) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(color);
     painter.drawRect(QRectF(1, 5, 3, 5));
-    painter.drawPolygon(QPolygonF{QPointF(4, 5), QPointF(8, 1.5), QPointF(8, 13.5), QPointF(4, 10)});
+    painter.drawPolygon(QPolygonF{QPointF(4, 5), QPointF(7, 2), QPointF(7, 13), QPointF(4, 10)});
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(color, 1.3, Qt::SolidLine, Qt::FlatCap));
-    for (const double radius : {2.8, 5.3}) {
-        const QRectF circle(8 - radius, 7.5 - radius, 2 * radius, 2 * radius);
-        painter.drawArc(circle, -50 * 16, 100 * 16);
+    painter.setPen(QPen(color, 1.4, Qt::SolidLine, Qt::RoundCap));
+    const QPointF centre(6.5, 7.5);
+    for (const double radius : {3.3, 6.2}) {
+        painter.drawArc(QRectF(centre - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius)), -50 * 16, 100 * 16);
     }
 }
 
