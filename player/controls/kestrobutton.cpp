@@ -64,11 +64,16 @@ int TKestroButton::PictureIndex() const {
     return EtatBtn;
 }
 
+// The size follows the strip before the painter opens on the control.
 void TKestroButton::paintEvent(QPaintEvent*) {
     FitToStrip();
+    QPainter canvas(this);
+    Paint(canvas);
+}
+
+void TKestroButton::Paint(QPainter& canvas) {
     if (FDown) EtatBtn = 2;
     if (!isEnabled()) EtatBtn = 3;
-    QPainter canvas(this);
     if (HasStrip()) {
         // Shifted left so that the picture starts at the left edge; the bounds cut the rest.
         const int w = FPngImg.width() / PictureCount();

@@ -69,6 +69,7 @@ private:
     bool HasStrip() const { return FPngImg.width() > 1; }
     bool HasIcon() const { return FPngIcon.width() > 1; }
     void FitToStrip();
+    void Paint(QPainter& canvas);
     void DrawCaption(QPainter& canvas);
     void ShowPicture(int32_t picture);
     void Notify(const TNotifyEvent& handler) { if (handler) handler(this); }

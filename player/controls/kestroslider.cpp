@@ -63,9 +63,14 @@ void TPNGSlider::FitToRuler() {
     if (this->size() != size) setFixedSize(size);
 }
 
+// The size follows the track before the painter opens on the control.
 void TPNGSlider::paintEvent(QPaintEvent*) {
     FitToRuler();
     QPainter canvas(this);
+    Paint(canvas);
+}
+
+void TPNGSlider::Paint(QPainter& canvas) {
     if (ruler.width() == 0) {
         DrawPlaceholder(canvas);
         return;

@@ -68,6 +68,7 @@ protected:
 
 private:
     void FitToRuler();
+    void Paint(QPainter& canvas);
     void DrawPlaceholder(QPainter& canvas) const;
     void Compose();
     void DrawFill(QPainter& painter) const;

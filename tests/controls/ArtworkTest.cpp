@@ -81,7 +81,7 @@ TEST(Artwork, SeekBarSkinFillsHalfWay) {
     bar.LoadBitmaps(track, Resource("progress_thumb2"), fill);
     bar.maxvalue = 200;
     bar.SetValue(100);
-    const QImage image = Paint(bar);
+    const QImage image = Painted(bar);
     ASSERT_EQ(image.size(), QSize(356, 10));
 
     QImage expected(356, 10, QImage::Format_ARGB32);

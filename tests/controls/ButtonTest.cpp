@@ -14,7 +14,7 @@ const std::vector<QColor> kPictures{{0xff, 0, 0}, {0, 0xff, 0}, {0, 0, 0xff},
                                     {0xff, 0xff, 0}, {0, 0xff, 0xff}, {0xff, 0, 0xff}};
 
 int PictureShown(TKestroButton& button) {
-    const QColor shown = Paint(button).pixelColor(button.width() / 2, button.height() / 2);
+    const QColor shown = Painted(button).pixelColor(button.width() / 2, button.height() / 2);
     for (size_t i = 0; i < kPictures.size(); ++i)
         if (shown == kPictures[i]) return int(i);
     return -1;
@@ -39,7 +39,7 @@ TEST(Button, SizesToOnePictureOfItsStrip) {
         TKestroButton button;
         button.SetPngImg(Solid(c.width, c.height, Qt::gray));
         EXPECT_EQ(button.size(), c.size) << c.width << " x " << c.height;
-        Paint(button);
+        Painted(button);
         EXPECT_EQ(button.size(), c.size) << c.width << " x " << c.height << " after painting";
     }
 }
@@ -50,7 +50,7 @@ TEST(Button, SwitchingToSixPicturesResizesAtTheNextPaint) {
     EXPECT_EQ(button.size(), QSize(20, 14));  // 78 / 4 = 19.5, to the even 20
     button.states = true;
     EXPECT_EQ(button.size(), QSize(20, 14));
-    Paint(button);
+    Painted(button);
     EXPECT_EQ(button.size(), QSize(13, 14));
 }
 
@@ -204,7 +204,7 @@ TEST(Button, NarrowStripDrawsNothingButIconAndCaptionShow) {
         button.SetPngIcon(Solid(6, 6, icon));
         button.SetCaption(QStringLiteral("Go"));
         button.Setwtext(true);
-        const QImage image = Paint(button);
+        const QImage image = Painted(button);
         ASSERT_EQ(image.size(), QSize(35, 25)) << "strip width " << strip.width();
         // top = round(25 / 2) - round(6 / 2) = 12 - 3
         for (int y = 0; y < 25; ++y) {
@@ -236,13 +236,13 @@ TEST(Button, CaptionColourFollowsThePicture) {
     button.SetColorNormal(normal);
     button.SetColorOver(over);
     button.SetColorDown(down);
-    EXPECT_TRUE(ShowsColour(Paint(button), normal));
+    EXPECT_TRUE(ShowsColour(Painted(button), normal));
     Enter(button);
-    EXPECT_TRUE(ShowsColour(Paint(button), over));
+    EXPECT_TRUE(ShowsColour(Painted(button), over));
     button.SetDown(true);
-    EXPECT_TRUE(ShowsColour(Paint(button), down));
+    EXPECT_TRUE(ShowsColour(Painted(button), down));
     button.setEnabled(false);  // disabled keeps the colour last used
-    const QImage disabled = Paint(button);
+    const QImage disabled = Painted(button);
     EXPECT_TRUE(ShowsColour(disabled, down));
     EXPECT_FALSE(ShowsColour(disabled, normal));
 }

@@ -23,7 +23,7 @@ QImage Strip(const std::vector<QColor>& colours, int pictureWidth, int height) {
     return image;
 }
 
-QImage Paint(QWidget& control) {
+QImage Painted(QWidget& control) {
     QImage image(control.size(), QImage::Format_ARGB32);
     image.fill(kBackground);
     control.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());

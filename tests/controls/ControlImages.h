@@ -17,7 +17,7 @@ QImage Solid(int width, int height, const QColor& color);
 QImage Strip(const std::vector<QColor>& colours, int pictureWidth, int height);
 
 // The control painted over kBackground, into an image of the control's size before painting.
-QImage Paint(QWidget& control);
+QImage Painted(QWidget& control);
 
 // Columns [first, last) of row y all have `color`.
 ::testing::AssertionResult ColumnsAre(const QImage& image, int y, int first, int last, const QColor& color);

@@ -67,7 +67,7 @@ TEST_P(SliderGeometry, FillAndThumbFollowTheValue) {
     slider.minvalue = c.minvalue;
     slider.maxvalue = c.maxvalue;
     slider.SetPos(c.position);
-    const QImage image = Paint(slider);
+    const QImage image = Painted(slider);
     ASSERT_EQ(image.size(), QSize(356, 10));
     for (const int y : {0, 9}) EXPECT_TRUE(RowShows(image, y, c.fillColumns, c.thumbColumn)) << "row " << y;
 }
@@ -80,7 +80,7 @@ TEST(Slider, VerticalFillRunsFromTheThumbDown) {
     slider.Setslidertype(TSliderType::Vertical);
     slider.LoadBitmaps(Solid(10, 100, kTrack), Solid(10, 1, kThumb), Solid(10, 100, kFill));
     slider.SetValue(50);  // 50 x 99 / 100 = 49.5
-    const QImage image = Paint(slider);
+    const QImage image = Painted(slider);
     for (int y = 0; y < 100; ++y) {
         const QColor expected = y == 50 ? kThumb : y > 50 ? kFill : kTrack;
         ASSERT_EQ(image.pixelColor(5, y), expected) << "row " << y;
@@ -95,7 +95,7 @@ TEST(Slider, PreviewThumbShowsOnlyWhileDraggingAndTakesTheThumbsSize) {
     slider.sec = true;
 
     QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(178, 5));
-    QImage image = Paint(slider);
+    QImage image = Painted(slider);
     // 100 x 353 / 200 = 176.5 gives 176; y = 10 div 2 - 4 div 2 = 3; scaled to 3 x 4.
     EXPECT_TRUE(ColumnsAre(image, 0, 0, 3, kThumb));
     for (int y = 0; y < 10; ++y) {
@@ -106,7 +106,7 @@ TEST(Slider, PreviewThumbShowsOnlyWhileDraggingAndTakesTheThumbsSize) {
     }
 
     QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(178, 5));
-    image = Paint(slider);
+    image = Painted(slider);
     EXPECT_TRUE(ColumnsAre(image, 5, 0, 176, kFill));
     EXPECT_TRUE(ColumnsAre(image, 5, 176, 179, kTrack));
     EXPECT_TRUE(ColumnsAre(image, 0, 176, 179, kThumb));
@@ -114,7 +114,7 @@ TEST(Slider, PreviewThumbShowsOnlyWhileDraggingAndTakesTheThumbsSize) {
 
 TEST(Slider, WithoutATrackShowsADottedPlaceholder) {
     TPNGSlider slider;
-    const QImage image = Paint(slider);
+    const QImage image = Painted(slider);
     ASSERT_EQ(image.size(), QSize(200, 30));
     int outline = 0;
     for (int x = 0; x < 200; ++x) outline += image.pixelColor(x, 0) != kBackground;
@@ -129,7 +129,7 @@ TEST(Slider, ImagesGivenOnlyThroughThePropertiesShowNothing) {
     slider.SetImgProgress(Solid(356, 10, kFill));
     slider.SetImgThumb(Solid(1, 10, kThumb));
     slider.SetValue(50);
-    const QImage image = Paint(slider);
+    const QImage image = Painted(slider);
     ASSERT_EQ(image.size(), QSize(356, 10));
     EXPECT_TRUE(ColumnsAre(image, 5, 0, 356, kBackground));
 }
