@@ -117,7 +117,7 @@ HRESULT COffscreenSurface::DrawInto(HWND window, const RECT* destRect, const REC
     }
     const RECT dest = destRect ? *destRect : target.screen;
     if (!IsDrawable(dest)) return DDERR_INVALIDRECT;
-    if (!StretchBlit(c, m_image->Pixmap(), source, target, dest)) {
+    if (!StretchBlit(c, {m_image->Pixmap(), m_width, m_height}, source, target, dest)) {
         CheckLost();
         return DDERR_SURFACELOST;
     }

@@ -15,7 +15,13 @@ namespace {
 template <class T>
 using XReply = std::unique_ptr<T, decltype(&std::free)>;
 
-constexpr char kFilter[] = "bilinear";
+// Bilinear sampling reaches half a pixel past the sampled area; that is harmless at the
+// pixmap's padded edges but would mix in pixels beside a part, so parts take the nearest.
+const char* FilterFor(const BlitSource& source, const RECT& sourceRect) {
+    const bool whole = sourceRect.left == 0 && sourceRect.top == 0 && sourceRect.right == source.width &&
+                       sourceRect.bottom == source.height;
+    return whole ? "bilinear" : "nearest";
+}
 
 xcb_render_fixed_t Fixed(double value) { return xcb_render_fixed_t(std::lround(value * 65536.0)); }
 
@@ -27,14 +33,15 @@ xcb_render_transform_t ScaleTransform(const RECT& source, const RECT& dest) {
 }
 
 xcb_render_picture_t SourcePicture(xcb_connection_t* c, const xcb_render_query_pict_formats_reply_t* formats,
-                                   xcb_pixmap_t pixmap, const RECT& sourceRect, const RECT& destRect) {
+                                   const BlitSource& source, const RECT& sourceRect, const RECT& destRect) {
     const xcb_render_pictforminfo_t* rgb24 = xcb_render_util_find_standard_format(formats, XCB_PICT_STANDARD_RGB_24);
     if (!rgb24) return XCB_NONE;
     xcb_render_picture_t picture = xcb_generate_id(c);
     const uint32_t repeat = XCB_RENDER_REPEAT_PAD;
-    xcb_render_create_picture(c, picture, pixmap, rgb24->id, XCB_RENDER_CP_REPEAT, &repeat);
+    xcb_render_create_picture(c, picture, source.pixmap, rgb24->id, XCB_RENDER_CP_REPEAT, &repeat);
     xcb_render_set_picture_transform(c, picture, ScaleTransform(sourceRect, destRect));
-    xcb_render_set_picture_filter(c, picture, uint16_t(std::strlen(kFilter)), kFilter, 0, nullptr);
+    const char* filter = FilterFor(source, sourceRect);
+    xcb_render_set_picture_filter(c, picture, uint16_t(std::strlen(filter)), filter, 0, nullptr);
     return picture;
 }
 
@@ -75,7 +82,7 @@ bool QueryBlitTarget(xcb_connection_t* c, xcb_window_t window, bool includeInfer
     return true;
 }
 
-bool StretchBlit(xcb_connection_t* c, xcb_pixmap_t source, const RECT& sourceRect, const BlitTarget& target,
+bool StretchBlit(xcb_connection_t* c, const BlitSource& source, const RECT& sourceRect, const BlitTarget& target,
                  const RECT& destRect) {
     // The destination in window coordinates, and the part of it inside the window.
     const LONG left = destRect.left - target.origin.x, top = destRect.top - target.origin.y;
