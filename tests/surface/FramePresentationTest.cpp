@@ -3,7 +3,10 @@
 
 #include <sys/socket.h>
 
+#include <atomic>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -150,6 +153,37 @@ TEST_F(FramePresentationTest, SurfaceSmallerThanThePictureIsFilledWithoutOverrun
     d.sourceHeight = d.height = 30;
     std::vector<uint32_t> frame = MakePicture(30, 30, [](int, int) { return kBlue; });
     EXPECT_EQ(PresentFrame(d, Bytes(frame), m_store), 1);
+}
+
+// Frames stream on their own thread while the caller's thread rebuilds the surfaces
+// under the frame lock and stores the grey mix without it, as the own renderer does.
+TEST_F(FramePresentationTest, StreamingThreadPresentsWhileTheCallerRebuilds) {
+    TestWindow window(0, 0, 64, 64, kGrey);
+    FrameDescriptor d;
+    Describe(d, window.Handle(), 32, 32, 1);
+    std::mutex frameLock;
+    {
+        std::lock_guard lock(frameLock);
+        ASSERT_EQ(SetupSurfaces(d), 1);
+    }
+    std::atomic<bool> streaming{true};
+    std::thread stream([&] {
+        std::vector<uint32_t> frame = RedOverBlue(32, 32, true);
+        while (streaming) {
+            std::lock_guard lock(frameLock);
+            PresentFrame(d, Bytes(frame), m_store);
+        }
+    });
+    for (int i = 0; i < 20; ++i) {
+        d.greyMix = i % 2 ? 2 : 0;
+        std::lock_guard lock(frameLock);
+        EXPECT_EQ(SetupSurfaces(d), 1);
+    }
+    streaming = false;
+    stream.join();
+    std::vector<uint32_t> frame = RedOverBlue(32, 32, true);
+    ASSERT_EQ(PresentFrame(d, Bytes(frame), m_store), 1);
+    EXPECT_TRUE(NearColour(window.Pixel(32, 8), kRed));
 }
 
 }  // namespace
