@@ -20,7 +20,7 @@ bool IsDrawable(const RECT& r) {
 
 // The description a lock hands out; the same fields in both generations.
 template <class Description>
-void Describe(Description& desc, const ServerImage& image) {
+void Describe(Description& desc, const PixelImage& image) {
     desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT | DDSD_LPSURFACE;
     desc.dwHeight = image.Height();
     desc.dwWidth = image.Width();
@@ -32,7 +32,7 @@ void Describe(Description& desc, const ServerImage& image) {
 
 }  // namespace
 
-COffscreenSurface::COffscreenSurface(CDirectDraw* owner, std::unique_ptr<ServerImage> image)
+COffscreenSurface::COffscreenSurface(CDirectDraw* owner, std::unique_ptr<PixelImage> image)
     : m_owner(owner),
       m_ownerReference(owner),
       m_image(std::move(image)),
@@ -46,7 +46,7 @@ COffscreenSurface::~COffscreenSurface() { m_owner->Unregister(this); }
 HRESULT COffscreenSurface::Create(CDirectDraw* owner, uint16_t width, uint16_t height, IDirectDrawSurface7** surface) {
     xcb_connection_t* c = window::Connection();
     if (!c) return DDERR_NODIRECTDRAWSUPPORT;
-    std::unique_ptr<ServerImage> image = ServerImage::Create(c, width, height);
+    std::unique_ptr<PixelImage> image = PixelImage::Create(c, width, height);
     if (!image) return DDERR_OUTOFMEMORY;
     auto* instance = new (std::nothrow) COffscreenSurface(owner, std::move(image));
     if (!instance) return DDERR_OUTOFMEMORY;
@@ -88,12 +88,7 @@ HRESULT COffscreenSurface::UnlockPixels() {
     std::lock_guard lock(m_mutex);
     if (!m_locked) return DDERR_NOTLOCKED;
     m_locked = false;
-    if (CheckLost()) return DDERR_SURFACELOST;
-    if (!m_image->Upload()) {
-        m_lost = xcb_connection_has_error(m_image->Connection());
-        return m_lost ? DDERR_SURFACELOST : DDERR_GENERIC;
-    }
-    return DD_OK;
+    return CheckLost() ? DDERR_SURFACELOST : DD_OK;
 }
 
 HRESULT COffscreenSurface::Unlock(RECT* rect) { return rect ? DDERR_INVALIDRECT : UnlockPixels(); }
@@ -115,9 +110,10 @@ HRESULT COffscreenSurface::DrawInto(HWND window, const RECT* destRect, const REC
         CheckLost();
         return DDERR_SURFACELOST;
     }
+    if (target.depth != 24) return DDERR_UNSUPPORTED;
     const RECT dest = destRect ? *destRect : target.screen;
     if (!IsDrawable(dest)) return DDERR_INVALIDRECT;
-    if (!StretchBlit(c, {m_image->Pixmap(), m_width, m_height}, source, target, dest)) {
+    if (!StretchBlit(*m_image, source, target, dest, m_stretched)) {
         CheckLost();
         return DDERR_SURFACELOST;
     }
@@ -130,9 +126,10 @@ HRESULT COffscreenSurface::Restore() {
     if (m_locked) return DDERR_SURFACEBUSY;  // the caller still writes into the old pixels
     xcb_connection_t* c = window::Connection();
     if (!c) return DDERR_NODIRECTDRAWSUPPORT;
-    std::unique_ptr<ServerImage> image = ServerImage::Create(c, m_width, m_height);
+    std::unique_ptr<PixelImage> image = PixelImage::Create(c, m_width, m_height);
     if (!image) return DDERR_OUTOFMEMORY;
     m_image = std::move(image);
+    m_stretched.reset();
     m_lost = false;
     return DD_OK;
 }

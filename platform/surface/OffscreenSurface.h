@@ -1,12 +1,12 @@
 #pragma once
-// An offscreen 32-bit RGB surface: lockable pixels backed by a server image, usable as the
+// An offscreen 32-bit RGB surface: lockable pixels the server can draw from, usable as the
 // source of a blit to the primary surface. Lost when its display connection breaks.
 #include <memory>
 #include <mutex>
 
 #include "platform/com/ComPtr.h"
 #include "platform/surface/DirectDraw.h"
-#include "platform/surface/ServerImage.h"
+#include "platform/surface/PixelImage.h"
 
 namespace orvo::surface {
 
@@ -33,14 +33,14 @@ public:
     // Draws sourceRect (whole surface when null) stretched to destRect (screen coordinates,
     // whole screen when null), inside window, or anywhere on the screen when window is 0.
     HRESULT DrawInto(HWND window, const RECT* destRect, const RECT* sourceRect);
-    // Gives a lost surface new server resources on the live connection.
+    // Gives a lost surface new pixels on the live connection.
     HRESULT Restore();
 
 protected:
     IUnknown* PrimaryUnknown() override { return static_cast<IDirectDrawSurface7*>(this); }
 
 private:
-    COffscreenSurface(CDirectDraw* owner, std::unique_ptr<ServerImage> image);
+    COffscreenSurface(CDirectDraw* owner, std::unique_ptr<PixelImage> image);
 
     template <class Description>
     HRESULT LockInto(RECT* rect, Description* desc);
@@ -51,7 +51,8 @@ private:
     CDirectDraw* const m_owner;
     ComPtr<IDirectDraw7> m_ownerReference;  // surfaces keep their DirectDraw object alive
     std::mutex m_mutex;
-    std::unique_ptr<ServerImage> m_image;
+    std::unique_ptr<PixelImage> m_image;
+    std::unique_ptr<PixelImage> m_stretched;  // scratch for stretched pixels, kept between blits
     const uint16_t m_width;
     const uint16_t m_height;
     bool m_locked = false;

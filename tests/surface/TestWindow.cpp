@@ -71,4 +71,13 @@ uint32_t TestWindow::ScreenPixel(int x, int y) {
     return p.empty() ? 0xDEADBEEF : p[0];
 }
 
+::testing::AssertionResult NearColour(uint32_t actual, uint32_t expected) {
+    for (int shift : {0, 8, 16}) {
+        const int a = int(actual >> shift) & 0xFF, e = int(expected >> shift) & 0xFF;
+        if (std::abs(a - e) > 2)
+            return ::testing::AssertionFailure() << std::hex << "0x" << actual << " is not near 0x" << expected;
+    }
+    return ::testing::AssertionSuccess();
+}
+
 }  // namespace orvo::test

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/window/Rect.h"
 
 namespace orvo::test {
@@ -42,6 +44,10 @@ private:
     int m_x, m_y, m_width, m_height;
     uint32_t m_background;
 };
+
+// Whether two 0xRRGGBB colours differ by at most 2 in every channel: stretched pictures
+// are filtered with 7-bit weights, which can take up to 2 off a channel.
+::testing::AssertionResult NearColour(uint32_t actual, uint32_t expected);
 
 // Pixels (bytes blue, green, red, X) of a width x height picture, filled by a function of
 // the position with the top row first.
