@@ -21,6 +21,11 @@
 // LoadInterleavedChroma (kBytes U,V bytes) and LoadPacked (kBytes Y0,U,Y1,V bytes).
 #include "engine/stereo/ColorSpaceConverterKernels.h"
 
+// The steps are forced inline so that each kernel is one loop with its vectors in registers;
+// a step called out of line would also pass wide vectors across a call, after which the
+// compiler no longer clears their upper halves on return and later SSE code slows down.
+#define ORVO_LANE_STEP [[gnu::always_inline]] inline
+
 namespace orvo::engine::lanes {
 
 consteval int32_t WordPair(int low, int high) {
@@ -50,7 +55,7 @@ struct ChromaTerms {
 
 // uv holds one block per 32-bit element, U in the low half and V in the high half.
 template <class Ops>
-ChromaTerms<Ops> ChromaOfBlocks(typename Ops::Vec uv) {
+ORVO_LANE_STEP ChromaTerms<Ops> ChromaOfBlocks(typename Ops::Vec uv) {
     using V = typename Ops::Vec;
     const V vTimes65536 = Ops::And(uv, Ops::Set32(int32_t(0xFFFF0000u)));
     const V uTimes131072 = Ops::ShiftLeft32(uv, 17);
@@ -74,19 +79,19 @@ struct LumaWords {
 };
 
 template <class Ops>
-LumaWords<Ops> LumaOfWords(typename Ops::Vec luma) {
+ORVO_LANE_STEP LumaWords<Ops> LumaOfWords(typename Ops::Vec luma) {
     return {luma, Ops::MulAdd16(luma, Ops::Set32(WordPair(kLumaRemainder, 0))),
             Ops::MulAdd16(luma, Ops::Set32(WordPair(0, kLumaRemainder)))};
 }
 
 // One colour channel of eight pixels per lane, as signed 16-bit values before the clamp.
 template <class Ops>
-typename Ops::Vec ChannelWords(const LumaWords<Ops>& y, typename Ops::Vec chroma) {
+ORVO_LANE_STEP typename Ops::Vec ChannelWords(const LumaWords<Ops>& y, typename Ops::Vec chroma) {
     return Ops::Add16(Ops::HighWords(Ops::Add32(y.even, chroma), Ops::Add32(y.odd, chroma)), y.luma);
 }
 
 template <class Ops>
-void StorePixels(typename Ops::Vec blue, typename Ops::Vec green, typename Ops::Vec red, uint8_t* out) {
+ORVO_LANE_STEP void StorePixels(typename Ops::Vec blue, typename Ops::Vec green, typename Ops::Vec red, uint8_t* out) {
     using V = typename Ops::Vec;
     const V opaque = Ops::Set32(-1);
     const V bgLow = Ops::UnpackLo8(blue, green), bgHigh = Ops::UnpackHi8(blue, green);
@@ -99,7 +104,7 @@ void StorePixels(typename Ops::Vec blue, typename Ops::Vec green, typename Ops::
 
 // Sixteen pixels per lane: the first eight with `first`'s chroma, the last eight with `second`'s.
 template <class Ops>
-void StoreConverted(const LumaWords<Ops>& yFirst, const LumaWords<Ops>& ySecond, const ChromaTerms<Ops>& first,
+ORVO_LANE_STEP void StoreConverted(const LumaWords<Ops>& yFirst, const LumaWords<Ops>& ySecond, const ChromaTerms<Ops>& first,
                     const ChromaTerms<Ops>& second, uint8_t* out) {
     StorePixels<Ops>(Ops::PackUs16(ChannelWords(yFirst, first.blue), ChannelWords(ySecond, second.blue)),
                      Ops::PackUs16(ChannelWords(yFirst, first.green), ChannelWords(ySecond, second.green)),
@@ -107,7 +112,7 @@ void StoreConverted(const LumaWords<Ops>& yFirst, const LumaWords<Ops>& ySecond,
 }
 
 template <class Ops>
-void StoreLumaRow(typename Ops::Vec lumaBytes, const ChromaTerms<Ops>& first, const ChromaTerms<Ops>& second,
+ORVO_LANE_STEP void StoreLumaRow(typename Ops::Vec lumaBytes, const ChromaTerms<Ops>& first, const ChromaTerms<Ops>& second,
                   uint8_t* out) {
     const typename Ops::Vec zero = Ops::Zero();
     StoreConverted<Ops>(LumaOfWords<Ops>(Ops::UnpackLo8(lumaBytes, zero)),
@@ -116,7 +121,7 @@ void StoreLumaRow(typename Ops::Vec lumaBytes, const ChromaTerms<Ops>& first, co
 
 // chromaBytes: one U,V byte pair per 2x2 block, as the loaders arrange them.
 template <class Ops>
-void ConvertBlockRowPair(typename Ops::Vec chromaBytes, const uint8_t* y0, const uint8_t* y1, uint8_t* out0,
+ORVO_LANE_STEP void ConvertBlockRowPair(typename Ops::Vec chromaBytes, const uint8_t* y0, const uint8_t* y1, uint8_t* out0,
                          uint8_t* out1) {
     const typename Ops::Vec zero = Ops::Zero();
     const ChromaTerms<Ops> first = ChromaOfBlocks<Ops>(Ops::UnpackLo8(chromaBytes, zero));
@@ -148,7 +153,7 @@ int InterleavedRowPair(const uint8_t* y0, const uint8_t* y1, const uint8_t* uv, 
 
 // Y0,U,Y1,V: the even bytes are the luma of consecutive pixels, the odd bytes the pair's U,V.
 template <class Ops>
-void SplitPacked(typename Ops::Vec packed, LumaWords<Ops>& y, ChromaTerms<Ops>& chroma) {
+ORVO_LANE_STEP void SplitPacked(typename Ops::Vec packed, LumaWords<Ops>& y, ChromaTerms<Ops>& chroma) {
     y = LumaOfWords<Ops>(Ops::And(packed, Ops::Set16(0x00FF)));
     chroma = ChromaOfBlocks<Ops>(Ops::ShiftRight16(packed, 8));
 }
@@ -168,3 +173,5 @@ size_t PackedPairs(const uint8_t* src, uint8_t* out, size_t pairs) {
 }
 
 }  // namespace orvo::engine::lanes
+
+#undef ORVO_LANE_STEP
