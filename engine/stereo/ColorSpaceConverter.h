@@ -64,7 +64,10 @@ private:
     void ConvertRgb16(const uint8_t* source, PixelOfWord pixelOfWord) const;
     uint8_t* OutputRow(int row) const { return m_outputBuffer.get() + size_t(row) * m_width * 4; }
 
-    std::unique_ptr<uint8_t[]> m_outputBuffer;
+    struct AlignedDelete {
+        void operator()(uint8_t* p) const;
+    };
+    std::unique_ptr<uint8_t[], AlignedDelete> m_outputBuffer;
     GUID m_subtype;
     int32_t m_width = 0;
     int32_t m_height = 0;
@@ -75,6 +78,7 @@ private:
     Layout m_layout = Layout::None;
     size_t m_outputSize = 0;
     size_t m_sourceSize = 0;
+    bool m_streamOutput = false;
     ConversionPath m_path = ConversionPath::Table;
     const ColorKernels* m_kernels = nullptr;
 };

@@ -29,6 +29,7 @@ struct Avx2 {
     static Vec PackUs16(Vec a, Vec b) { return _mm256_packus_epi16(a, b); }
     static Vec HighWords(Vec a, Vec b) { return _mm256_blend_epi16(_mm256_srli_epi32(a, 16), b, 0xAA); }
     static void Store(uint8_t* p, Vec v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+    static void Stream(uint8_t* p, Vec v) { _mm256_stream_si256(reinterpret_cast<__m256i*>(p), v); }
     static Vec Load(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
 
     // Four-pixel groups 0..7 go to lane positions 0,2,4,6 | 1,3,5,7: group 2m + k lands in lane k,

@@ -17,16 +17,18 @@ inline constexpr int32_t kVToGreenScale = 53279;  // 0.813
 inline constexpr int kLumaOffset = 16;
 inline constexpr int kChromaOffset = 128;
 
+// streamOutput: write with non-temporal stores, for outputs too large to stay in the cache; the
+// output rows then start on 64-byte boundaries, and the caller fences after the frame.
 struct ColorKernels {
     // One row pair of a planar 4:2:0 frame: `u` and `v` point at the chroma row of the pair.
     // Returns the number of columns converted (even, at most width).
     int (*planarRowPair)(const uint8_t* y0, const uint8_t* y1, const uint8_t* u, const uint8_t* v,
-                         uint8_t* out0, uint8_t* out1, int width);
+                         uint8_t* out0, uint8_t* out1, int width, bool streamOutput);
     // The same with one interleaved U,V chroma row.
     int (*interleavedRowPair)(const uint8_t* y0, const uint8_t* y1, const uint8_t* uv, uint8_t* out0,
-                              uint8_t* out1, int width);
+                              uint8_t* out1, int width, bool streamOutput);
     // Packed Y0,U,Y1,V pixel pairs; returns the number of pairs converted.
-    size_t (*packedPairs)(const uint8_t* src, uint8_t* out, size_t pairs);
+    size_t (*packedPairs)(const uint8_t* src, uint8_t* out, size_t pairs, bool streamOutput);
     // Three-byte blue,green,red pixels; returns the number of pixels converted.
     size_t (*rgb24)(const uint8_t* src, uint8_t* out, size_t pixels);
 };

@@ -16,7 +16,8 @@
 // What `Ops` provides: Vec; kLanes; kBytes (16 * kLanes); Zero, Set16, Set32, And, Add16, Add32,
 // Sub32, ShiftLeft32, ShiftRight16, MulAdd16 (signed 16-bit pair products summed to 32 bits),
 // UnpackLo8/Hi8, UnpackLo16/Hi16, PackUs16, HighWords (the high halves of the 32-bit elements
-// of a and b, interleaved a,b,a,b), Store; and the loaders LoadLuma (kBytes luma bytes),
+// of a and b, interleaved a,b,a,b), Store, Stream (a non-temporal store to an aligned address);
+// and the loaders LoadLuma (kBytes luma bytes),
 // LoadPlanarChroma (kBytes / 2 bytes from each chroma plane, interleaved U,V),
 // LoadInterleavedChroma (kBytes U,V bytes) and LoadPacked (kBytes Y0,U,Y1,V bytes).
 #include "engine/stereo/ColorSpaceConverterKernels.h"
@@ -90,65 +91,88 @@ ORVO_LANE_STEP typename Ops::Vec ChannelWords(const LumaWords<Ops>& y, typename 
     return Ops::Add16(Ops::HighWords(Ops::Add32(y.even, chroma), Ops::Add32(y.odd, chroma)), y.luma);
 }
 
-template <class Ops>
+template <class Ops, bool kStream>
+ORVO_LANE_STEP void Put(uint8_t* out, typename Ops::Vec v) {
+    if constexpr (kStream)
+        Ops::Stream(out, v);
+    else
+        Ops::Store(out, v);
+}
+
+template <class Ops, bool kStream>
 ORVO_LANE_STEP void StorePixels(typename Ops::Vec blue, typename Ops::Vec green, typename Ops::Vec red, uint8_t* out) {
     using V = typename Ops::Vec;
     const V opaque = Ops::Set32(-1);
     const V bgLow = Ops::UnpackLo8(blue, green), bgHigh = Ops::UnpackHi8(blue, green);
     const V rxLow = Ops::UnpackLo8(red, opaque), rxHigh = Ops::UnpackHi8(red, opaque);
-    Ops::Store(out, Ops::UnpackLo16(bgLow, rxLow));
-    Ops::Store(out + Ops::kBytes, Ops::UnpackHi16(bgLow, rxLow));
-    Ops::Store(out + 2 * Ops::kBytes, Ops::UnpackLo16(bgHigh, rxHigh));
-    Ops::Store(out + 3 * Ops::kBytes, Ops::UnpackHi16(bgHigh, rxHigh));
+    Put<Ops, kStream>(out, Ops::UnpackLo16(bgLow, rxLow));
+    Put<Ops, kStream>(out + Ops::kBytes, Ops::UnpackHi16(bgLow, rxLow));
+    Put<Ops, kStream>(out + 2 * Ops::kBytes, Ops::UnpackLo16(bgHigh, rxHigh));
+    Put<Ops, kStream>(out + 3 * Ops::kBytes, Ops::UnpackHi16(bgHigh, rxHigh));
 }
 
 // Sixteen pixels per lane: the first eight with `first`'s chroma, the last eight with `second`'s.
-template <class Ops>
+template <class Ops, bool kStream>
 ORVO_LANE_STEP void StoreConverted(const LumaWords<Ops>& yFirst, const LumaWords<Ops>& ySecond, const ChromaTerms<Ops>& first,
                     const ChromaTerms<Ops>& second, uint8_t* out) {
-    StorePixels<Ops>(Ops::PackUs16(ChannelWords(yFirst, first.blue), ChannelWords(ySecond, second.blue)),
+    StorePixels<Ops, kStream>(Ops::PackUs16(ChannelWords(yFirst, first.blue), ChannelWords(ySecond, second.blue)),
                      Ops::PackUs16(ChannelWords(yFirst, first.green), ChannelWords(ySecond, second.green)),
                      Ops::PackUs16(ChannelWords(yFirst, first.red), ChannelWords(ySecond, second.red)), out);
 }
 
-template <class Ops>
+template <class Ops, bool kStream>
 ORVO_LANE_STEP void StoreLumaRow(typename Ops::Vec lumaBytes, const ChromaTerms<Ops>& first, const ChromaTerms<Ops>& second,
                   uint8_t* out) {
     const typename Ops::Vec zero = Ops::Zero();
-    StoreConverted<Ops>(LumaOfWords<Ops>(Ops::UnpackLo8(lumaBytes, zero)),
+    StoreConverted<Ops, kStream>(LumaOfWords<Ops>(Ops::UnpackLo8(lumaBytes, zero)),
                         LumaOfWords<Ops>(Ops::UnpackHi8(lumaBytes, zero)), first, second, out);
 }
 
 // chromaBytes: one U,V byte pair per 2x2 block, as the loaders arrange them.
-template <class Ops>
+template <class Ops, bool kStream>
 ORVO_LANE_STEP void ConvertBlockRowPair(typename Ops::Vec chromaBytes, const uint8_t* y0, const uint8_t* y1, uint8_t* out0,
                          uint8_t* out1) {
     const typename Ops::Vec zero = Ops::Zero();
     const ChromaTerms<Ops> first = ChromaOfBlocks<Ops>(Ops::UnpackLo8(chromaBytes, zero));
     const ChromaTerms<Ops> second = ChromaOfBlocks<Ops>(Ops::UnpackHi8(chromaBytes, zero));
-    StoreLumaRow<Ops>(Ops::LoadLuma(y0), first, second, out0);
-    StoreLumaRow<Ops>(Ops::LoadLuma(y1), first, second, out1);
+    StoreLumaRow<Ops, kStream>(Ops::LoadLuma(y0), first, second, out0);
+    StoreLumaRow<Ops, kStream>(Ops::LoadLuma(y1), first, second, out1);
+}
+
+template <class Ops, bool kStream>
+int PlanarRows(const uint8_t* y0, const uint8_t* y1, const uint8_t* u, const uint8_t* v, uint8_t* out0, uint8_t* out1,
+               int width) {
+    constexpr int kPixels = Ops::kBytes;
+    int x = 0;
+    for (; x + kPixels <= width; x += kPixels)
+        ConvertBlockRowPair<Ops, kStream>(Ops::LoadPlanarChroma(u + x / 2, v + x / 2), y0 + x, y1 + x, out0 + 4 * x,
+                                          out1 + 4 * x);
+    return x;
 }
 
 template <class Ops>
 int PlanarRowPair(const uint8_t* y0, const uint8_t* y1, const uint8_t* u, const uint8_t* v, uint8_t* out0,
-                  uint8_t* out1, int width) {
+                  uint8_t* out1, int width, bool streamOutput) {
+    return streamOutput ? PlanarRows<Ops, true>(y0, y1, u, v, out0, out1, width)
+                        : PlanarRows<Ops, false>(y0, y1, u, v, out0, out1, width);
+}
+
+template <class Ops, bool kStream>
+int InterleavedRows(const uint8_t* y0, const uint8_t* y1, const uint8_t* uv, uint8_t* out0, uint8_t* out1,
+                    int width) {
     constexpr int kPixels = Ops::kBytes;
     int x = 0;
     for (; x + kPixels <= width; x += kPixels)
-        ConvertBlockRowPair<Ops>(Ops::LoadPlanarChroma(u + x / 2, v + x / 2), y0 + x, y1 + x, out0 + 4 * x,
-                                 out1 + 4 * x);
+        ConvertBlockRowPair<Ops, kStream>(Ops::LoadInterleavedChroma(uv + x), y0 + x, y1 + x, out0 + 4 * x,
+                                          out1 + 4 * x);
     return x;
 }
 
 template <class Ops>
 int InterleavedRowPair(const uint8_t* y0, const uint8_t* y1, const uint8_t* uv, uint8_t* out0, uint8_t* out1,
-                       int width) {
-    constexpr int kPixels = Ops::kBytes;
-    int x = 0;
-    for (; x + kPixels <= width; x += kPixels)
-        ConvertBlockRowPair<Ops>(Ops::LoadInterleavedChroma(uv + x), y0 + x, y1 + x, out0 + 4 * x, out1 + 4 * x);
-    return x;
+                       int width, bool streamOutput) {
+    return streamOutput ? InterleavedRows<Ops, true>(y0, y1, uv, out0, out1, width)
+                        : InterleavedRows<Ops, false>(y0, y1, uv, out0, out1, width);
 }
 
 // Y0,U,Y1,V: the even bytes are the luma of consecutive pixels, the odd bytes the pair's U,V.
@@ -158,8 +182,8 @@ ORVO_LANE_STEP void SplitPacked(typename Ops::Vec packed, LumaWords<Ops>& y, Chr
     chroma = ChromaOfBlocks<Ops>(Ops::ShiftRight16(packed, 8));
 }
 
-template <class Ops>
-size_t PackedPairs(const uint8_t* src, uint8_t* out, size_t pairs) {
+template <class Ops, bool kStream>
+size_t PackedRun(const uint8_t* src, uint8_t* out, size_t pairs) {
     constexpr size_t kPairs = Ops::kBytes / 2;  // two vectors of kBytes / 4 pairs each
     size_t done = 0;
     for (; done + kPairs <= pairs; done += kPairs) {
@@ -167,9 +191,14 @@ size_t PackedPairs(const uint8_t* src, uint8_t* out, size_t pairs) {
         ChromaTerms<Ops> first, second;
         SplitPacked<Ops>(Ops::LoadPacked(src + 4 * done), yFirst, first);
         SplitPacked<Ops>(Ops::LoadPacked(src + 4 * done + Ops::kBytes), ySecond, second);
-        StoreConverted<Ops>(yFirst, ySecond, first, second, out + 8 * done);
+        StoreConverted<Ops, kStream>(yFirst, ySecond, first, second, out + 8 * done);
     }
     return done;
+}
+
+template <class Ops>
+size_t PackedPairs(const uint8_t* src, uint8_t* out, size_t pairs, bool streamOutput) {
+    return streamOutput ? PackedRun<Ops, true>(src, out, pairs) : PackedRun<Ops, false>(src, out, pairs);
 }
 
 }  // namespace orvo::engine::lanes

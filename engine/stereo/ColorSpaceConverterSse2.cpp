@@ -30,6 +30,7 @@ struct Sse2 {
         return _mm_or_si128(_mm_srli_epi32(a, 16), _mm_and_si128(b, _mm_set1_epi32(int32_t(0xFFFF0000u))));
     }
     static void Store(uint8_t* p, Vec v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+    static void Stream(uint8_t* p, Vec v) { _mm_stream_si128(reinterpret_cast<__m128i*>(p), v); }
     static Vec Load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
     static Vec LoadLuma(const uint8_t* p) { return Load(p); }
     static Vec LoadInterleavedChroma(const uint8_t* p) { return Load(p); }
