@@ -112,10 +112,8 @@ const ColorKernels& KernelsOf(ConversionPath path) {
     return kTableOnly;
 }
 
-// 4:2:0 chroma holds one sample per 2x2 block, rounded up: a last odd column (or row) has blocks
-// of its own, one pixel wide (or high). For even sizes this is the usual W/2 x H/2 plane, and the
-// second plane starts at W*H + W*H/4.
-// Rows of a multiple of 16 pixels then start on cache lines, as the widest vector stores do.
+// The output starts on a cache line, and so does every row of a multiple of 16 pixels: the widest
+// vector stores then never straddle two lines, and non-temporal stores may be used.
 constexpr std::align_val_t kOutputAlignment{64};
 constexpr int kAlignedRowPixels = 16;
 
@@ -124,6 +122,9 @@ constexpr int kAlignedRowPixels = 16;
 // it (4K frames, 33 MB; a 1080p frame, 8 MB, is written through the cache).
 constexpr size_t kCachedOutputLimit = size_t(16) << 20;
 
+// 4:2:0 chroma holds one sample per 2x2 block, rounded up: a last odd column (or row) has blocks
+// of its own, one pixel wide (or high). For even sizes this is the usual W/2 x H/2 plane, and the
+// second plane starts at W*H + W*H/4.
 int ChromaWidth(int width) { return (width + 1) / 2; }
 int ChromaRows(int rows) { return (rows + 1) / 2; }
 

@@ -71,8 +71,8 @@ private:
     GUID m_subtype;
     int32_t m_width = 0;
     int32_t m_height = 0;
-    int32_t m_planeSize = 0;
-    int32_t m_secondChromaOffset = 0;
+    int32_t m_planeSize = 0;           // W * |H|: the luma plane, and the offset of the first chroma plane
+    int32_t m_secondChromaOffset = 0;  // after the first chroma plane of ((W+1)/2) * ((|H|+1)/2) bytes
 
     int32_t m_rows = 0;  // |height|, or 0 for an empty converter
     Layout m_layout = Layout::None;
