@@ -17,9 +17,9 @@
 // Sub32, ShiftLeft32, ShiftRight16, MulAdd16 (signed 16-bit pair products summed to 32 bits),
 // UnpackLo8/Hi8, UnpackLo16/Hi16, PackUs16, HighWords (the high halves of the 32-bit elements
 // of a and b, interleaved a,b,a,b), Store, Stream (a non-temporal store to an aligned address);
-// and the loaders LoadLuma (kBytes luma bytes),
-// LoadPlanarChroma (kBytes / 2 bytes from each chroma plane, interleaved U,V),
-// LoadInterleavedChroma (kBytes U,V bytes) and LoadPacked (kBytes Y0,U,Y1,V bytes).
+// and the loaders LoadLuma (kBytes luma bytes), LoadPlanarChroma (kBytes / 2 bytes from each
+// chroma plane, interleaved U,V), LoadInterleavedChroma (kBytes U,V bytes) and LoadPacked
+// (kBytes Y0,U,Y1,V bytes), each returning its bytes spread as above.
 #include "engine/stereo/ColorSpaceConverterKernels.h"
 
 // The steps are forced inline so that each kernel is one loop with its vectors in registers;
