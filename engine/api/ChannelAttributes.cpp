@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+
+#include "engine/stereo/OwnVideo.h"
 
 namespace orvo::engine {
 namespace {
@@ -22,6 +25,8 @@ void WithBasicAudio(CChannel& channel, void (*apply)(IBasicAudio&, float), float
 }
 
 }  // namespace
+
+stereo::COwnVideo* OwnRenderer(CChannel& channel) { return dynamic_cast<stereo::COwnVideo*>(channel.renderer.get()); }
 
 LONG VolumeForPercent(float percent) {
     const double v = TruncateInto(percent, -1.0, 100.0);
@@ -46,6 +51,22 @@ void ApplyAttribute(CChannel& channel, int32_t code, float value) {
             break;
         case ATTRIB_RATE:
             if (channel.mediaSeeking) channel.mediaSeeking->SetRate(double(value));
+            break;
+        case ATTRIB_STEREO_MODE:
+            if (auto* own = OwnRenderer(channel)) {
+                const double m = TruncateInto(value, -1.0, INT32_MAX);
+                own->SetStereo(m < 0 ? -1 : int32_t(m), VIEW_BLUE_YELLOW);
+            }
+            break;
+        case ATTRIB_VIEW_MODE:
+            if (auto* own = OwnRenderer(channel))
+                own->SetStereo(-1, int32_t(TruncateInto(value, INT32_MIN, INT32_MAX)));
+            break;
+        case ATTRIB_RESERVED_FLAG:
+            if (auto* own = OwnRenderer(channel)) own->SetReservedFlag(value > 0);  // NaN stores 0
+            break;
+        case ATTRIB_GREY_MIX:
+            if (auto* own = OwnRenderer(channel)) own->SetGreyMix(int32_t(TruncateInto(value, INT32_MIN, INT32_MAX)));
             break;
         default:
             break;

@@ -3,6 +3,10 @@
 // stereo settings on the engine's own renderer.
 #include "engine/api/Channel.h"
 
+namespace orvo::stereo {
+class COwnVideo;
+}
+
 namespace orvo::engine {
 
 // Volume in hundredths of a decibel for a percentage: a logarithmic curve from -5000 at
@@ -11,6 +15,9 @@ LONG VolumeForPercent(float percent);
 
 // Balance in hundredths of a decibel for a percentage from -100 (left) to 100 (right).
 LONG BalanceForPercent(float percent);
+
+// The channel's renderer when it is the engine's own kind, else nullptr.
+stereo::COwnVideo* OwnRenderer(CChannel& channel);
 
 void ApplyAttribute(CChannel& channel, int32_t code, float value);
 

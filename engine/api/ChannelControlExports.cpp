@@ -8,6 +8,7 @@
 #include "engine/api/ChannelAttributes.h"
 #include "engine/api/ChannelRegistry.h"
 #include "engine/api/Lumex.h"
+#include "engine/stereo/OwnVideo.h"
 #include "platform/window/WindowSystem.h"
 
 using orvo::engine::CChannel;
@@ -130,6 +131,12 @@ LUMEX_API int32_t LUMEX_CALL Lumex_ChannelRepaint(uint32_t ch, int32_t reserved,
 
 LUMEX_API void LUMEX_CALL Lumex_ChannelSetAttribute(uint32_t ch, int32_t code, float value) {
     if (CChannel* c = Find(ch)) orvo::engine::ApplyAttribute(*c, code, value);
+}
+
+LUMEX_API int32_t LUMEX_CALL Lumex_ChannelSetDDrawCallback(uint32_t ch, DDRAWCALLBACK cb, intptr_t) {
+    CChannel* c = Find(ch);
+    orvo::stereo::COwnVideo* own = c ? orvo::engine::OwnRenderer(*c) : nullptr;
+    return own ? own->SetPresentCallback(cb) : 0;
 }
 
 }  // extern "C"
