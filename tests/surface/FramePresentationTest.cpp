@@ -12,7 +12,7 @@
 
 #include "platform/window/XConnection.h"
 #include "tests/support/XvfbServer.h"
-#include "tests/surface/TestWindow.h"
+#include "tests/support/TestWindow.h"
 
 namespace {
 

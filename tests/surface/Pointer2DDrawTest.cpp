@@ -8,7 +8,7 @@
 #include "platform/com/ComPtr.h"
 #include "platform/surface/DirectDraw.h"
 #include "tests/support/XvfbServer.h"
-#include "tests/surface/TestWindow.h"
+#include "tests/support/TestWindow.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/XvfbServer.h"
-#include "tests/surface/TestWindow.h"
+#include "tests/support/TestWindow.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/surface/TestWindow.h"
+#include "tests/support/TestWindow.h"
 
 #include <cstdlib>
 #include <memory>
