@@ -12,7 +12,7 @@
 
 #include "engine/stereo/FramePresentation.h"
 #include "tests/support/XvfbServer.h"
-#include "tests/surface/TestWindow.h"
+#include "tests/support/TestWindow.h"
 
 namespace {
 
