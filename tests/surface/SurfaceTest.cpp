@@ -257,6 +257,9 @@ TEST_F(SurfaceTest, DestroyedWindowLosesTheBlitUntilItIsBack) {
     window.Destroy();
     EXPECT_EQ(m_primary->Blt(&dest, frame.Get(), nullptr, 0, nullptr), DDERR_SURFACELOST);
     EXPECT_EQ(m_directDraw->RestoreAllSurfaces(), DD_OK);
+    Clip(HWND(window.Handle()) | (HWND(1) << 32));  // not an X window id at all
+    EXPECT_EQ(m_primary->Blt(&dest, frame.Get(), nullptr, 0, nullptr), DDERR_SURFACELOST);
+    Clip(window.Handle());
     window.Recreate();
     EXPECT_EQ(m_primary->Blt(&dest, frame.Get(), nullptr, 0, nullptr), DD_OK);
     ExpectQuadrants(window);
