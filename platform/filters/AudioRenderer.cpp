@@ -81,13 +81,13 @@ DWORD CAudioRenderer::DeviceRate() const {
     return DWORD(std::lround(double(m_format->rate) * m_rate.load()));
 }
 
-// Under the filter and renderer locks: take the samples' frames with the gains applied.
+// Streaming thread, under the filter and renderer locks: take the sample's frames with the
+// gains applied, and open the output for the format and rate.
 HRESULT CAudioRenderer::DoRenderSample(IMediaSample* sample) {
     if (!m_format) return VFW_E_NOT_CONNECTED;
     BYTE* data = nullptr;
     if (FAILED(sample->GetPointer(&data))) return E_POINTER;
     size_t frames = size_t(std::max<LONG>(0, sample->GetActualDataLength())) / m_format->blockAlign;
-    std::lock_guard writing(m_writeLock);
     m_pending.assign(data, data + frames * m_format->blockAlign);
     ApplyGains(m_pending.data(), frames, *m_format, GainsOf(m_volume, m_balance));
     DWORD rate = DeviceRate();
@@ -111,7 +111,7 @@ HRESULT CAudioRenderer::DoRenderSampleUnlocked(IMediaSample*) {
         if (!output || !m_format) return S_OK;
         format = *m_format;
     }
-    // The output stays while m_writeLock is held: it is only replaced or closed under it.
+    // The output stays: it is closed only under m_writeLock and replaced only on this thread.
     output->Write(m_pending.data(), m_pending.size() / format.blockAlign, [this] { return WaitAborted(); });
     return S_OK;
 }

@@ -73,12 +73,14 @@ private:
     std::shared_ptr<OutputSlot> m_slot = std::make_shared<OutputSlot>();
     ComPtr<IReferenceClock> m_clock;
     std::optional<PcmFormat> m_format;  // under the filter lock
-    DWORD m_openRate = 0;               // device rate of the open output, under m_writeLock
+    DWORD m_openRate = 0;               // device rate of the open output, under the filter lock
     std::atomic<LONG> m_volume{0};
     std::atomic<LONG> m_balance{0};
     std::atomic<double> m_rate{1.0};
-    std::mutex m_writeLock;  // the streaming thread's use of the output; taken before the slot lock
-    std::vector<BYTE> m_pending;  // the last sample with gains applied, under m_writeLock
+    // Held while the streaming thread writes or drains, so the output is not closed under it;
+    // taken before the renderer lock and the slot lock.
+    std::mutex m_writeLock;
+    std::vector<BYTE> m_pending;  // the last sample with gains applied; streaming thread only
 };
 
 }  // namespace orvo::filters

@@ -12,29 +12,29 @@ CTeeInputPin::CTeeInputPin(CInfTee* tee) : CBaseInputPin(tee, u"Input"), m_tee(t
 HRESULT CTeeInputPin::Receive(IMediaSample* sample) {
     HRESULT hr = CBaseInputPin::Receive(sample);
     if (hr != S_OK) return hr;
-    return m_tee->ForEachConnectedOutput([&](CTeeOutputPin* out) { return out->Deliver(sample); });
+    return m_tee->ForEachQueue([&](COutputQueue* queue) { queue->Receive(sample); });
 }
 
 HRESULT CTeeInputPin::EndOfStream() {
     HRESULT hr = CheckStreaming();
     if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
-    return m_tee->ForEachConnectedOutput([](CTeeOutputPin* out) { return out->DeliverEndOfStream(); });
+    return m_tee->ForEachQueue([](COutputQueue* queue) { queue->EndOfStream(); });
 }
 
 HRESULT CTeeInputPin::BeginFlush() {
     CBaseInputPin::BeginFlush();
-    return m_tee->ForEachConnectedOutput([](CTeeOutputPin* out) { return out->DeliverBeginFlush(); });
+    return m_tee->ForEachQueue([](COutputQueue* queue) { queue->BeginFlush(); });
 }
 
 HRESULT CTeeInputPin::EndFlush() {
-    HRESULT hr = m_tee->ForEachConnectedOutput([](CTeeOutputPin* out) { return out->DeliverEndFlush(); });
+    HRESULT hr = m_tee->ForEachQueue([](COutputQueue* queue) { queue->EndFlush(); });
     CBaseInputPin::EndFlush();
     return hr;
 }
 
 HRESULT CTeeInputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
     CBasePin::NewSegment(start, stop, rate);
-    return m_tee->ForEachConnectedOutput([&](CTeeOutputPin* out) { return out->DeliverNewSegment(start, stop, rate); });
+    return m_tee->ForEachQueue([&](COutputQueue* queue) { queue->NewSegment(start, stop, rate); });
 }
 
 // Any type while no output is connected; afterwards only the type the outputs carry.
@@ -79,6 +79,20 @@ HRESULT CTeeOutputPin::DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROP
     }
     ALLOCATOR_PROPERTIES actual{};
     return allocator->SetProperties(&wanted, &actual);
+}
+
+HRESULT CTeeOutputPin::Active() {
+    HRESULT hr = CBaseOutputPin::Active();
+    std::lock_guard lock(m_tee->QueueLock());
+    if (SUCCEEDED(hr) && IsConnected()) m_queue = std::make_unique<COutputQueue>(this);
+    return hr;
+}
+
+HRESULT CTeeOutputPin::Inactive() {
+    HRESULT hr = CBaseOutputPin::Inactive();
+    std::lock_guard lock(m_tee->QueueLock());
+    m_queue.reset();
+    return hr;
 }
 
 HRESULT CTeeOutputPin::CompleteConnect(IPin* receivePin) {

@@ -1,10 +1,12 @@
 #pragma once
 // The Infinite Pin Tee: one input, and as many outputs as are connected plus one free one;
-// every sample goes to every connected output, in the input's media type.
+// every sample goes to every connected output, in the input's media type, each output on a
+// delivery thread of its own.
 #include <memory>
 #include <vector>
 
 #include "platform/graph/BasePin.h"
+#include "platform/graph/OutputQueue.h"
 #include "platform/graph/PosPassThru.h"
 
 namespace orvo::filters {
@@ -33,9 +35,14 @@ public:
     HRESULT GetMediaType(int position, graph::MediaType& mediaType) override;
     HRESULT DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;
     HRESULT CompleteConnect(IPin* receivePin) override;
+    HRESULT Active() override;
+    HRESULT Inactive() override;
+    // The queue that delivers on this output while the filter is active.
+    COutputQueue* Queue() { return m_queue.get(); }
 
 private:
     CInfTee* m_tee;
+    std::unique_ptr<COutputQueue> m_queue;
     CPosPassThru m_position;
 };
 
@@ -61,7 +68,22 @@ public:
         return result;
     }
 
+    // Calls the queue of each active output; streaming thread.
+    template <class Call>
+    HRESULT ForEachQueue(Call call) {
+        std::lock_guard lock(m_queueLock);
+        return ForEachConnectedOutput([&](CTeeOutputPin* out) {
+            if (COutputQueue* queue = out->Queue()) call(queue);
+            return S_OK;
+        });
+    }
+
+    // Guards the outputs' queues against their replacement by state changes; inside the
+    // filter lock.
+    std::mutex& QueueLock() { return m_queueLock; }
+
 private:
+    std::mutex m_queueLock;
     CTeeInputPin m_input;
     std::vector<std::unique_ptr<CTeeOutputPin>> m_outputs;
 };
