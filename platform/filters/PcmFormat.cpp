@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 namespace orvo::filters {
 
@@ -61,6 +62,18 @@ T Scale(double value, double gain) {
     return T(std::clamp(scaled, double(std::numeric_limits<T>::min()), double(std::numeric_limits<T>::max())));
 }
 
+// A little-endian sample of type T at p, multiplied by gain; integers round and saturate.
+template <class T>
+void ScaleInPlace(BYTE* p, double gain) {
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    if constexpr (std::is_floating_point_v<T>)
+        v = T(v * gain);
+    else
+        v = Scale<T>(v, gain);
+    std::memcpy(p, &v, sizeof v);
+}
+
 template <class Transform>
 void ForEachSample(BYTE* frames, size_t frameCount, const PcmFormat& format, Transform scale) {
     const size_t bytes = format.blockAlign / format.channels;
@@ -83,12 +96,7 @@ void ApplyGains(BYTE* frames, size_t frameCount, const PcmFormat& format, Channe
             });
             break;
         case SampleFormat::S16:
-            ForEachSample(frames, frameCount, format, [&](BYTE* p, WORD c) {
-                int16_t v;
-                std::memcpy(&v, p, 2);
-                v = Scale<int16_t>(v, gainOf(c));
-                std::memcpy(p, &v, 2);
-            });
+            ForEachSample(frames, frameCount, format, [&](BYTE* p, WORD c) { ScaleInPlace<int16_t>(p, gainOf(c)); });
             break;
         case SampleFormat::S24:
             ForEachSample(frames, frameCount, format, [&](BYTE* p, WORD c) {
@@ -101,20 +109,10 @@ void ApplyGains(BYTE* frames, size_t frameCount, const PcmFormat& format, Channe
             });
             break;
         case SampleFormat::S32:
-            ForEachSample(frames, frameCount, format, [&](BYTE* p, WORD c) {
-                int32_t v;
-                std::memcpy(&v, p, 4);
-                v = Scale<int32_t>(v, gainOf(c));
-                std::memcpy(p, &v, 4);
-            });
+            ForEachSample(frames, frameCount, format, [&](BYTE* p, WORD c) { ScaleInPlace<int32_t>(p, gainOf(c)); });
             break;
         case SampleFormat::F32:
-            ForEachSample(frames, frameCount, format, [&](BYTE* p, WORD c) {
-                float v;
-                std::memcpy(&v, p, 4);
-                v = float(v * gainOf(c));
-                std::memcpy(p, &v, 4);
-            });
+            ForEachSample(frames, frameCount, format, [&](BYTE* p, WORD c) { ScaleInPlace<float>(p, gainOf(c)); });
             break;
     }
 }
