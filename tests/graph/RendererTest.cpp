@@ -108,6 +108,7 @@ TEST_F(Playback, PauseDuringAWaitReturnsAtOnceAndFlushReleasesIt) {
     Build(StreamSpec{.interval = 5000 * kMs, .duration = 20000 * kMs});
     ASSERT_EQ(m_control->Run(), S_OK);
     ASSERT_TRUE(m_sink->WaitForRendered(2, 2000));
+    std::this_thread::sleep_for(50ms);  // the sample at 5 s now waits
     auto before = std::chrono::steady_clock::now();
     EXPECT_EQ(m_control->Pause(), S_OK);
     LONGLONG target = 10000 * kMs;
