@@ -42,6 +42,7 @@ graph::MediaType VideoType(const AVCodecParameters& codec, const CodecEntry& ent
     AVRational aspect = codec.sample_aspect_ratio.num > 0 ? codec.sample_aspect_ratio : AVRational{1, 1};
     av_reduce(reinterpret_cast<int*>(&info.dwPictAspectRatioX), reinterpret_cast<int*>(&info.dwPictAspectRatioY),
               int64_t(codec.width) * aspect.num, int64_t(codec.height) * aspect.den, 1 << 30);
+    info.dwReserved2 = DWORD(codec.format + 1);  // kPixelFormatHint
     BITMAPINFOHEADER& bmi = info.bmiHeader;
     bmi.biSize = sizeof(BITMAPINFOHEADER);
     bmi.biWidth = codec.width;
@@ -105,6 +106,7 @@ bool VideoCodec(const AM_MEDIA_TYPE& type, AVCodecParameters& codec) {
     codec.height = info.bmiHeader.biHeight < 0 ? -info.bmiHeader.biHeight : info.bmiHeader.biHeight;
     codec.bits_per_coded_sample = info.bmiHeader.biBitCount;
     if (codec.codec_id == AV_CODEC_ID_RAWVIDEO) codec.codec_tag = info.bmiHeader.biCompression;
+    codec.format = int(info.dwReserved2) - 1;
     return SetExtraData(codec, type.pbFormat + sizeof info, type.cbFormat - sizeof info);
 }
 

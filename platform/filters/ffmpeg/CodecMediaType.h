@@ -3,6 +3,9 @@
 // FORMAT_VideoInfo2 with the codec's extra data after the header; audio: a WAVEFORMATEX block
 // with the extra data after it (cbSize); subtitles: MEDIATYPE_Subtitle with the extra data as
 // the format block.
+//
+// The video header's dwReserved2 carries the stream's pixel format plus one (0: unknown), so that
+// a decoder can offer its output types when it connects, before it has decoded a frame.
 extern "C" {
 #include <libavcodec/codec_par.h>
 }
