@@ -37,14 +37,15 @@ const bool g_hookInstalled = (SetRecordCreationHook(&LoadDecoderPlugins), true);
 
 }  // namespace
 
-CPluginTable::CPluginTable(std::vector<std::string> folders) : m_folders(std::move(folders)) {}
+CPluginTable::CPluginTable(std::vector<std::string> folders, bool systemPath)
+    : m_folders(std::move(folders)), m_systemPath(systemPath) {}
 
 void* CPluginTable::OpenModule(const char* fileName) const {
     for (const std::string& folder : m_folders) {
         const std::string path = folder + "/" + fileName;
         if (void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return module;
     }
-    return dlopen(fileName, RTLD_NOW | RTLD_LOCAL);
+    return m_systemPath ? dlopen(fileName, RTLD_NOW | RTLD_LOCAL) : nullptr;
 }
 
 void CPluginTable::Load() {

@@ -35,8 +35,8 @@ struct PluginSlot {
 class CPluginTable {
 public:
     // folders: where to look for each file, in order; a module found nowhere there is tried by
-    // its bare name on the system's library path.
-    explicit CPluginTable(std::vector<std::string> folders);
+    // its bare name on the system's library path unless systemPath is false.
+    explicit CPluginTable(std::vector<std::string> folders, bool systemPath = true);
     CPluginTable(const CPluginTable&) = delete;
     CPluginTable& operator=(const CPluginTable&) = delete;
 
@@ -51,6 +51,7 @@ private:
     void* OpenModule(const char* fileName) const;
 
     std::vector<std::string> m_folders;
+    bool m_systemPath;
     std::vector<PluginSlot> m_slots;
 };
 
