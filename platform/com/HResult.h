@@ -26,6 +26,7 @@ constexpr HRESULT CO_E_NOTINITIALIZED = MakeHResult(0x800401F0);
 constexpr HRESULT RPC_E_CHANGED_MODE = MakeHResult(0x80010106);
 
 // Result codes of the filter-graph service.
+constexpr HRESULT VFW_S_NO_MORE_ITEMS = MakeHResult(0x00040103);
 constexpr HRESULT VFW_E_INVALIDMEDIATYPE = MakeHResult(0x80040200);
 constexpr HRESULT VFW_E_INVALIDSUBTYPE = MakeHResult(0x80040201);
 constexpr HRESULT VFW_E_NEED_OWNER = MakeHResult(0x80040202);
@@ -96,6 +97,7 @@ constexpr HRESULT VFW_E_NO_TIME_FORMAT = MakeHResult(0x80040261);
 constexpr HRESULT VFW_E_READ_ONLY = MakeHResult(0x80040262);
 constexpr HRESULT VFW_E_BUFFER_UNDERFLOW = MakeHResult(0x80040264);
 constexpr HRESULT VFW_E_UNSUPPORTED_STREAM = MakeHResult(0x80040265);
+constexpr HRESULT VFW_E_NO_TRANSPORT = MakeHResult(0x80040266);
 constexpr HRESULT VFW_S_STREAM_OFF = MakeHResult(0x00040267);
 constexpr HRESULT VFW_S_CANT_CUE = MakeHResult(0x00040268);
 constexpr HRESULT VFW_S_NO_STOP_TIME = MakeHResult(0x00040270);

@@ -1,0 +1,78 @@
+#pragma once
+// CBaseFilter: IBaseFilter for filters whose pins derive from CBasePin. Derived filters own
+// their pins and give them out by index; the filter keeps state, clock, graph and name.
+//
+// Locks: m_filterLock (the filter's interface lock) guards state changes and connections; a
+// renderer's or transform's streaming lock is taken inside it, and a derived filter's own data
+// lock innermost.
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "platform/com/ComPtr.h"
+#include "platform/graph/Interfaces.h"
+
+class CBasePin;
+
+class CBaseFilter : public IBaseFilter, public CUnknown {
+public:
+    explicit CBaseFilter(REFCLSID clsid);
+    ~CBaseFilter() override;
+    DECLARE_IUNKNOWN
+    HRESULT NonDelegatingQueryInterface(REFIID riid, void** object) override;
+
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID* classId) override;
+    // State changes reach every pin: Stopped to Paused activates them, Paused to Stopped
+    // deactivates them; Run from Stopped pauses first.
+    HRESULT STDMETHODCALLTYPE Stop() override;
+    HRESULT STDMETHODCALLTYPE Pause() override;
+    HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME start) override;
+    HRESULT STDMETHODCALLTYPE GetState(DWORD milliSecsTimeout, FILTER_STATE* state) override;
+    HRESULT STDMETHODCALLTYPE SetSyncSource(IReferenceClock* clock) override;
+    HRESULT STDMETHODCALLTYPE GetSyncSource(IReferenceClock** clock) override;
+    HRESULT STDMETHODCALLTYPE EnumPins(IEnumPins** pins) override;
+    HRESULT STDMETHODCALLTYPE FindPin(LPCWSTR id, IPin** pin) override;
+    HRESULT STDMETHODCALLTYPE QueryFilterInfo(FILTER_INFO* info) override;
+    HRESULT STDMETHODCALLTYPE JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
+    HRESULT STDMETHODCALLTYPE QueryVendorInfo(LPWSTR* vendorInfo) override;
+
+    virtual int GetPinCount() = 0;
+    virtual CBasePin* GetPin(int index) = 0;  // null past the end
+
+    FILTER_STATE State() const { return m_state.load(); }
+    bool IsStopped() const { return State() == State_Stopped; }
+    bool IsActive() const { return State() != State_Stopped; }
+    REFERENCE_TIME StartTime();
+    ComPtr<IReferenceClock> Clock();
+    std::recursive_mutex& FilterLock() { return m_filterLock; }
+    // Bumped whenever pins come or go, so that pin enumerators notice.
+    LONG PinVersion() const { return m_pinVersion.load(); }
+    // Tells the graph about an event (EC_COMPLETE, ...); S_FALSE when not in a graph.
+    HRESULT NotifyEvent(LONG code, LONG_PTR param1, LONG_PTR param2);
+
+protected:
+    IUnknown* PrimaryUnknown() override { return static_cast<IBaseFilter*>(this); }
+    void IncrementPinVersion() { ++m_pinVersion; }
+    IFilterGraph* Graph() const { return m_graph; }
+
+    std::recursive_mutex m_filterLock;
+    std::atomic<FILTER_STATE> m_state{State_Stopped};
+
+private:
+    CLSID m_clsid;
+    REFERENCE_TIME m_start = 0;
+    ComPtr<IReferenceClock> m_clock;
+    IFilterGraph* m_graph = nullptr;  // not held: the graph holds the filter
+    std::atomic<IMediaEventSink*> m_eventSink{nullptr};  // read on streaming threads
+    std::u16string m_name;
+    std::atomic<LONG> m_pinVersion{1};
+};
+
+namespace orvo::graph {
+
+// Copies text into a fixed buffer, cut to fit, always terminated.
+void CopyName(WCHAR* target, size_t capacity, std::u16string_view text);
+// A CoTaskMemAlloc'd, terminated copy of text.
+WCHAR* CoTaskStrDup(std::u16string_view text);
+
+}  // namespace orvo::graph

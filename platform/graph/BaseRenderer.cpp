@@ -1,0 +1,318 @@
+#include "platform/graph/BaseRenderer.h"
+
+#include <cmath>
+
+#include "platform/graph/ReferenceClock.h"
+
+using orvo::graph::kUnitsPerMillisecond;
+using orvo::graph::MediaType;
+
+CRendererInputPin::CRendererInputPin(CBaseRenderer* renderer, const char16_t* name)
+    : CBaseInputPin(renderer, name), m_renderer(renderer) {}
+
+HRESULT CRendererInputPin::Receive(IMediaSample* sample) { return m_renderer->Receive(sample); }
+
+HRESULT CRendererInputPin::EndOfStream() { return m_renderer->EndOfStream(); }
+
+HRESULT CRendererInputPin::BeginFlush() {
+    CBaseInputPin::BeginFlush();
+    m_renderer->BeginFlush();
+    return S_OK;
+}
+
+HRESULT CRendererInputPin::EndFlush() {
+    m_renderer->EndFlush();
+    return CBaseInputPin::EndFlush();
+}
+
+HRESULT CRendererInputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
+    CBasePin::NewSegment(start, stop, rate);
+    m_renderer->OnNewSegment(start, stop, rate);
+    return S_OK;
+}
+
+HRESULT CRendererInputPin::CheckMediaType(const MediaType& mediaType) { return m_renderer->CheckMediaType(mediaType); }
+
+HRESULT CRendererInputPin::SetMediaType(const MediaType& mediaType) {
+    HRESULT hr = m_renderer->SetMediaType(mediaType);
+    if (FAILED(hr)) return hr;
+    return CBasePin::SetMediaType(mediaType);
+}
+
+HRESULT CRendererInputPin::CompleteConnect(IPin* receivePin) { return m_renderer->CompleteConnect(receivePin); }
+
+HRESULT CRendererInputPin::BreakConnect() {
+    m_renderer->BreakConnect();
+    return CBaseInputPin::BreakConnect();
+}
+
+CBaseRenderer::CBaseRenderer(REFCLSID clsid, const char16_t* pinName)
+    : CBaseFilter(clsid), m_inputPin(this, pinName), m_position(static_cast<IBaseFilter*>(this), &m_inputPin) {}
+
+CBaseRenderer::~CBaseRenderer() = default;
+
+HRESULT CBaseRenderer::NonDelegatingQueryInterface(REFIID riid, void** object) {
+    if (object && riid == IID_IMediaSeeking) return GetInterface(&m_position, object);
+    return CBaseFilter::NonDelegatingQueryInterface(riid, object);
+}
+
+CBasePin* CBaseRenderer::GetPin(int index) { return index == 0 ? &m_inputPin : nullptr; }
+
+void CBaseRenderer::WakeWaiters() {
+    m_stateChanged.notify_all();
+    m_renderEvent.Set();
+}
+
+void CBaseRenderer::SendCompleteIfDue() {
+    if (!m_endOfStream || m_completeSent || State() != State_Running) return;
+    m_completeSent = true;
+    NotifyEvent(EC_COMPLETE, S_OK, 0);
+}
+
+HRESULT CBaseRenderer::Stop() {
+    std::lock_guard filterLock(m_filterLock);
+    HRESULT hr = CBaseFilter::Stop();
+    bool wasStreaming;
+    {
+        std::lock_guard lock(m_rendererLock);
+        m_endOfStream = false;
+        m_completeSent = false;
+        wasStreaming = std::exchange(m_streaming, false);
+        WakeWaiters();
+    }
+    if (wasStreaming) OnStopStreaming();
+    return hr;
+}
+
+HRESULT CBaseRenderer::Pause() {
+    std::lock_guard filterLock(m_filterLock);
+    if (IsStopped()) {
+        std::lock_guard lock(m_rendererLock);
+        m_endOfStream = false;
+        m_completeSent = false;
+    }
+    HRESULT hr = CBaseFilter::Pause();
+    if (FAILED(hr)) return hr;
+    std::lock_guard lock(m_rendererLock);
+    WakeWaiters();
+    return m_holdingSample || m_endOfStream || !m_inputPin.IsConnected() ? S_OK : S_FALSE;
+}
+
+HRESULT CBaseRenderer::Run(REFERENCE_TIME start) {
+    std::lock_guard filterLock(m_filterLock);
+    HRESULT hr = CBaseFilter::Run(start);
+    if (FAILED(hr)) return hr;
+    bool startStreaming;
+    {
+        std::lock_guard lock(m_rendererLock);
+        startStreaming = !std::exchange(m_streaming, true);
+        WakeWaiters();
+        SendCompleteIfDue();
+    }
+    if (startStreaming) OnStartStreaming();
+    return S_OK;
+}
+
+HRESULT CBaseRenderer::GetState(DWORD milliSecsTimeout, FILTER_STATE* state) {
+    if (!state) return E_POINTER;
+    std::unique_lock lock(m_rendererLock);
+    auto settled = [this] {
+        return State() != State_Paused || m_holdingSample || m_endOfStream || !m_inputPin.IsConnected();
+    };
+    bool done = milliSecsTimeout == CAMEvent::kInfinite
+                    ? (m_stateChanged.wait(lock, settled), true)
+                    : m_stateChanged.wait_for(lock, std::chrono::milliseconds(milliSecsTimeout), settled);
+    *state = State();
+    return done ? S_OK : VFW_S_STATE_INTERMEDIATE;
+}
+
+HRESULT CBaseRenderer::GetSampleTimes(IMediaSample* sample, REFERENCE_TIME* start, REFERENCE_TIME* end) {
+    return SUCCEEDED(sample->GetTime(start, end)) ? S_OK : S_FALSE;
+}
+
+REFERENCE_TIME CBaseRenderer::StreamTime() {
+    if (State() != State_Running) return 0;
+    ComPtr<IReferenceClock> clock = Clock();
+    REFERENCE_TIME now = 0;
+    if (!clock || FAILED(clock->GetTime(&now))) return 0;
+    return now - StartTime();
+}
+
+bool CBaseRenderer::WaitAborted() {
+    std::lock_guard lock(m_rendererLock);
+    return m_flushing || State() != State_Running;
+}
+
+// Streaming thread. Each turn of the loop takes the filter lock and then the renderer lock,
+// decides, and either renders, or gives both up to wait: for the state to leave Paused, or
+// for the clock to reach the sample's start (a stop, pause or flush sets the event early).
+HRESULT CBaseRenderer::Receive(IMediaSample* sample) {
+    HRESULT hr = m_inputPin.CBaseInputPin::Receive(sample);
+    if (hr != S_OK) return hr;
+    REFERENCE_TIME start = 0, end = 0;
+    HRESULT timed = GetSampleTimes(sample, &start, &end);
+    bool firstTurn = true, arrivedRunning = false, shown = false;
+    for (;;) {
+        std::unique_lock filterLock(m_filterLock);
+        std::unique_lock lock(m_rendererLock);
+        if (firstTurn) {
+            firstTurn = false;
+            if (m_endOfStream) return VFW_E_SAMPLE_REJECTED_EOS;
+            arrivedRunning = State() == State_Running;
+            m_holdingSample = true;
+        }
+        if (m_flushing || State() == State_Stopped) {
+            m_holdingSample = false;
+            m_stateChanged.notify_all();
+            return m_flushing ? S_FALSE : VFW_E_WRONG_STATE;
+        }
+        if (State() == State_Paused) {
+            if (!shown) {
+                shown = true;
+                m_stateChanged.notify_all();
+                if (!arrivedRunning) OnReceiveFirstSample(sample);
+            }
+            filterLock.unlock();
+            m_stateChanged.wait(lock);
+            continue;
+        }
+        ComPtr<IReferenceClock> clock = Clock();
+        if (timed == S_OK && clock) {
+            REFERENCE_TIME now = 0, base = StartTime();
+            clock->GetTime(&now);
+            if (now < base + start) {
+                DWORD_PTR cookie = 0;
+                if (SUCCEEDED(clock->AdviseTime(base, start, &m_renderEvent, &cookie))) {
+                    lock.unlock();
+                    filterLock.unlock();
+                    m_renderEvent.Wait();
+                    clock->Unadvise(cookie);
+                    continue;
+                }
+            }
+        }
+        OnRenderStart(sample);
+        hr = DoRenderSample(sample);
+        OnRenderEnd(sample);
+        m_holdingSample = false;
+        return SUCCEEDED(hr) ? S_OK : hr;
+    }
+}
+
+HRESULT CBaseRenderer::EndOfStream() {
+    HRESULT hr = m_inputPin.CheckStreaming();
+    if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
+    if (State() == State_Running) OnEndOfStream();
+    std::lock_guard lock(m_rendererLock);
+    if (m_flushing) return S_OK;
+    m_endOfStream = true;
+    m_stateChanged.notify_all();
+    SendCompleteIfDue();
+    return S_OK;
+}
+
+void CBaseRenderer::BeginFlush() {
+    {
+        std::lock_guard lock(m_rendererLock);
+        m_flushing = true;
+        m_endOfStream = false;
+        m_completeSent = false;
+        WakeWaiters();
+    }
+    OnBeginFlush();
+}
+
+void CBaseRenderer::EndFlush() {
+    {
+        std::lock_guard lock(m_rendererLock);
+        m_flushing = false;
+    }
+    OnEndFlush();
+}
+
+CBaseVideoRenderer::CBaseVideoRenderer(REFCLSID clsid, const char16_t* pinName) : CBaseRenderer(clsid, pinName) {}
+
+HRESULT CBaseVideoRenderer::NonDelegatingQueryInterface(REFIID riid, void** object) {
+    if (object && riid == IID_IQualProp) return GetInterface(static_cast<IQualProp*>(this), object);
+    return CBaseRenderer::NonDelegatingQueryInterface(riid, object);
+}
+
+HRESULT CBaseVideoRenderer::OnStartStreaming() {
+    std::lock_guard lock(m_statsLock);
+    m_stats = Statistics{};
+    return S_OK;
+}
+
+void CBaseVideoRenderer::OnRenderStart(IMediaSample* sample) {
+    REFERENCE_TIME now = StreamTime();
+    REFERENCE_TIME start = 0, end = 0;
+    bool timed = SUCCEEDED(sample->GetTime(&start, &end));
+    std::lock_guard lock(m_statsLock);
+    if (m_stats.lastRenderTime >= 0) {
+        double interval = double(now - m_stats.lastRenderTime) / kUnitsPerMillisecond;
+        m_stats.intervalSum += interval;
+        m_stats.intervalSquares += interval * interval;
+    } else {
+        m_stats.firstRenderTime = now;
+    }
+    if (timed) {
+        double offset = double(now - start) / kUnitsPerMillisecond;
+        m_stats.offsetSum += offset;
+        m_stats.offsetSquares += offset * offset;
+    }
+    m_stats.lastRenderTime = now;
+    ++m_stats.framesDrawn;
+}
+
+namespace {
+
+int Deviation(double sum, double squares, int count) {
+    if (count < 2) return 0;
+    double mean = sum / count;
+    return int(std::lround(std::sqrt(std::max(0.0, squares / count - mean * mean))));
+}
+
+}  // namespace
+
+HRESULT CBaseVideoRenderer::get_FramesDroppedInFilter(int* dropped) {
+    if (!dropped) return E_POINTER;
+    *dropped = 0;  // late samples are shown late, never dropped
+    return S_OK;
+}
+
+HRESULT CBaseVideoRenderer::get_FramesDrawn(int* drawn) {
+    if (!drawn) return E_POINTER;
+    std::lock_guard lock(m_statsLock);
+    *drawn = m_stats.framesDrawn;
+    return S_OK;
+}
+
+HRESULT CBaseVideoRenderer::get_AvgFrameRate(int* averageFrameRate) {
+    if (!averageFrameRate) return E_POINTER;
+    std::lock_guard lock(m_statsLock);
+    REFERENCE_TIME span = m_stats.lastRenderTime - m_stats.firstRenderTime;
+    *averageFrameRate =
+        m_stats.framesDrawn > 1 && span > 0 ? int((m_stats.framesDrawn - 1) * 100.0 * 1e7 / double(span)) : 0;
+    return S_OK;
+}
+
+HRESULT CBaseVideoRenderer::get_Jitter(int* jitter) {
+    if (!jitter) return E_POINTER;
+    std::lock_guard lock(m_statsLock);
+    *jitter = Deviation(m_stats.intervalSum, m_stats.intervalSquares, m_stats.framesDrawn - 1);
+    return S_OK;
+}
+
+HRESULT CBaseVideoRenderer::get_AvgSyncOffset(int* average) {
+    if (!average) return E_POINTER;
+    std::lock_guard lock(m_statsLock);
+    *average = m_stats.framesDrawn ? int(std::lround(m_stats.offsetSum / m_stats.framesDrawn)) : 0;
+    return S_OK;
+}
+
+HRESULT CBaseVideoRenderer::get_DevSyncOffset(int* deviation) {
+    if (!deviation) return E_POINTER;
+    std::lock_guard lock(m_statsLock);
+    *deviation = Deviation(m_stats.offsetSum, m_stats.offsetSquares, m_stats.framesDrawn);
+    return S_OK;
+}

@@ -1,0 +1,138 @@
+#pragma once
+// CBaseRenderer: a filter with one input pin that holds each sample until its presentation
+// time on the graph clock and then hands it to DoRenderSample. Pausing holds the first sample
+// (preroll) and completes the transition; Stop, Pause-from-running and flushes wake a waiting
+// sample at once. End of stream is reported to the graph (EC_COMPLETE) once playing.
+//
+// CBaseVideoRenderer adds the delivery statistics of IQualProp and shows the prerolled
+// sample while paused.
+//
+// Threads: the upstream streaming thread calls Receive, EndOfStream, NewSegment and the
+// flush calls; state changes come on the application's thread. DoRenderSample runs on the
+// streaming thread holding the filter lock and then the renderer lock.
+#include <condition_variable>
+#include <mutex>
+
+#include "platform/graph/BasePin.h"
+#include "platform/graph/Event.h"
+#include "platform/graph/PosPassThru.h"
+
+class CBaseRenderer;
+
+class CRendererInputPin final : public CBaseInputPin {
+public:
+    CRendererInputPin(CBaseRenderer* renderer, const char16_t* name);
+
+    HRESULT STDMETHODCALLTYPE Receive(IMediaSample* sample) override;
+    HRESULT STDMETHODCALLTYPE EndOfStream() override;
+    HRESULT STDMETHODCALLTYPE BeginFlush() override;
+    HRESULT STDMETHODCALLTYPE EndFlush() override;
+    HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
+
+    HRESULT CheckMediaType(const orvo::graph::MediaType& mediaType) override;
+    HRESULT SetMediaType(const orvo::graph::MediaType& mediaType) override;
+    HRESULT CompleteConnect(IPin* receivePin) override;
+    HRESULT BreakConnect() override;
+
+private:
+    CBaseRenderer* m_renderer;
+};
+
+class CBaseRenderer : public CBaseFilter {
+public:
+    CBaseRenderer(REFCLSID clsid, const char16_t* pinName = u"In");
+    ~CBaseRenderer() override;
+    HRESULT NonDelegatingQueryInterface(REFIID riid, void** object) override;
+
+    HRESULT STDMETHODCALLTYPE Stop() override;
+    HRESULT STDMETHODCALLTYPE Pause() override;
+    HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME start) override;
+    // VFW_S_STATE_INTERMEDIATE while a pause waits for its first sample past the timeout.
+    HRESULT STDMETHODCALLTYPE GetState(DWORD milliSecsTimeout, FILTER_STATE* state) override;
+
+    int GetPinCount() override { return 1; }
+    CBasePin* GetPin(int index) override;
+
+    // What derived renderers provide and may override.
+    virtual HRESULT CheckMediaType(const orvo::graph::MediaType& mediaType) = 0;
+    virtual HRESULT SetMediaType(const orvo::graph::MediaType& mediaType) { return S_OK; }
+    virtual HRESULT DoRenderSample(IMediaSample* sample) = 0;
+    // The presentation start of a sample: S_OK waits for it, S_FALSE renders at once (a sample
+    // without a time, or a renderer that paces itself).
+    virtual HRESULT GetSampleTimes(IMediaSample* sample, REFERENCE_TIME* start, REFERENCE_TIME* end);
+    // The sample that completes a pause; the video renderer shows it.
+    virtual void OnReceiveFirstSample(IMediaSample* sample) {}
+    virtual void OnRenderStart(IMediaSample* sample) {}
+    virtual void OnRenderEnd(IMediaSample* sample) {}
+    virtual HRESULT OnStartStreaming() { return S_OK; }
+    virtual HRESULT OnStopStreaming() { return S_OK; }
+    virtual HRESULT CompleteConnect(IPin* receivePin) { return S_OK; }
+    virtual HRESULT BreakConnect() { return S_OK; }
+    // Streaming-thread notifications; OnEndOfStream may block until the output has played out
+    // and returns early when WaitAborted() turns true.
+    virtual void OnNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {}
+    virtual void OnEndOfStream() {}
+    virtual void OnBeginFlush() {}
+    virtual void OnEndFlush() {}
+
+    // The stream time (time since the run's start on the graph clock), 0 when not running.
+    REFERENCE_TIME StreamTime();
+    CRendererInputPin* InputPin() { return &m_inputPin; }
+
+protected:
+    // True once a stop, pause or flush asks a waiting stream call to give up.
+    bool WaitAborted();
+
+private:
+    friend class CRendererInputPin;
+    HRESULT Receive(IMediaSample* sample);
+    HRESULT EndOfStream();
+    void BeginFlush();
+    void EndFlush();
+    void WakeWaiters();  // under m_rendererLock
+    void SendCompleteIfDue();  // under m_rendererLock
+
+    CRendererInputPin m_inputPin;
+    CPosPassThru m_position;
+
+    std::mutex m_rendererLock;  // inside m_filterLock
+    std::condition_variable m_stateChanged;
+    CAMEvent m_renderEvent;
+    bool m_flushing = false;
+    bool m_holdingSample = false;  // a sample waits in Receive
+    bool m_endOfStream = false;
+    bool m_completeSent = false;
+    bool m_streaming = false;
+};
+
+class CBaseVideoRenderer : public CBaseRenderer, public IQualProp {
+public:
+    explicit CBaseVideoRenderer(REFCLSID clsid, const char16_t* pinName = u"Input");
+    ULONG STDMETHODCALLTYPE AddRef() override { return NonDelegatingAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return NonDelegatingRelease(); }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        return NonDelegatingQueryInterface(riid, object);
+    }
+    HRESULT NonDelegatingQueryInterface(REFIID riid, void** object) override;
+
+    HRESULT STDMETHODCALLTYPE get_FramesDroppedInFilter(int* dropped) override;
+    HRESULT STDMETHODCALLTYPE get_FramesDrawn(int* drawn) override;
+    HRESULT STDMETHODCALLTYPE get_AvgFrameRate(int* averageFrameRate) override;
+    HRESULT STDMETHODCALLTYPE get_Jitter(int* jitter) override;
+    HRESULT STDMETHODCALLTYPE get_AvgSyncOffset(int* average) override;
+    HRESULT STDMETHODCALLTYPE get_DevSyncOffset(int* deviation) override;
+
+    void OnReceiveFirstSample(IMediaSample* sample) override { DoRenderSample(sample); }
+    void OnRenderStart(IMediaSample* sample) override;
+    HRESULT OnStartStreaming() override;
+
+private:
+    struct Statistics {
+        int framesDrawn = 0;
+        REFERENCE_TIME firstRenderTime = -1, lastRenderTime = -1;
+        double intervalSum = 0, intervalSquares = 0;  // ms between frames
+        double offsetSum = 0, offsetSquares = 0;      // ms late (negative: early)
+    };
+    std::mutex m_statsLock;  // innermost
+    Statistics m_stats;
+};
