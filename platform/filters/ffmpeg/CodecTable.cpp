@@ -1,6 +1,10 @@
 #include "platform/filters/ffmpeg/CodecTable.h"
 
-#include <iterator>
+#include <algorithm>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
 
 #include "platform/graph/MediaGuids.h"
 
@@ -72,6 +76,17 @@ const CodecEntry* FindCodec(const GUID& subtype) {
     for (const CodecEntry& entry : kCodecs)
         if (GuidFromFourCC(entry.fourcc) == subtype) return &entry;
     return nullptr;
+}
+
+std::vector<GUID> SubtypesInSet(CodecSet set, AVMediaType kind) {
+    std::vector<GUID> subtypes;
+    for (const CodecEntry& entry : kCodecs) {
+        const GUID subtype = GuidFromFourCC(entry.fourcc);
+        if (avcodec_get_type(entry.id) == kind && InCodecSet(set, entry.id) &&
+            std::find(subtypes.begin(), subtypes.end(), subtype) == subtypes.end())
+            subtypes.push_back(subtype);
+    }
+    return subtypes;
 }
 
 bool InCodecSet(CodecSet set, AVCodecID id) {

@@ -3,9 +3,11 @@
 // wave format tag (audio) that makes the subtype, a readable name, and whether the codec is in
 // the platform's own, smaller codec set.
 #include <string_view>
+#include <vector>
 
 extern "C" {
 #include <libavcodec/codec_id.h>
+#include <libavutil/avutil.h>
 }
 
 #include "platform/com/Guid.h"
@@ -27,6 +29,8 @@ struct CodecEntry {
 const CodecEntry* FindCodec(AVCodecID id);
 // The entry whose subtype is that GUID, or nullptr.
 const CodecEntry* FindCodec(const GUID& subtype);
+// The distinct subtypes of the set's codecs of one kind, in table order.
+std::vector<GUID> SubtypesInSet(CodecSet set, AVMediaType kind);
 // Whether a decoder configured with the set takes the codec.
 bool InCodecSet(CodecSet set, AVCodecID id);
 
