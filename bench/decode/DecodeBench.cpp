@@ -115,6 +115,9 @@ void BM_SplitterAndVideoDecoder(benchmark::State& state) {
         state.SetIterationTime(CpuSeconds(RUSAGE_SELF) - before);
         state.counters["frames"] = static_cast<CNullSink*>(sink.Get())->frames.load();
         for (IBaseFilter* f : {sink.Get(), decoder.Get(), splitter.Get()}) f->Stop();
+        // Connected pins hold each other's filters.
+        PinAt(splitter.Get(), 0)->Disconnect(), PinAt(decoder.Get(), 0)->Disconnect();
+        PinAt(decoder.Get(), 1)->Disconnect(), PinAt(sink.Get(), 0)->Disconnect();
     }
 }
 

@@ -82,7 +82,10 @@ struct Chain {
         test::ConnectPins(PinAt(decoder.Get(), 1).Get(), recorder->Pin());
     }
     void Run() { test::RunFilters({sink.Get(), decoder.Get(), splitter.Get()}); }
-    ~Chain() { test::StopFilters({sink.Get(), decoder.Get(), splitter.Get()}); }
+    ~Chain() {
+        test::StopFilters({sink.Get(), decoder.Get(), splitter.Get()});
+        test::DisconnectFilters({sink.Get(), decoder.Get(), splitter.Get()});
+    }
     ComPtr<IMediaSeeking> Seeking() {
         ComPtr<IMediaSeeking> seeking;
         PinAt(decoder.Get(), 1)->QueryInterface(IID_IMediaSeeking, seeking.PutVoid());
@@ -218,6 +221,7 @@ TEST(VideoDecoderFilter, OffersTheDecodedFormatFirstThenTheRest) {
         if (subtypes.empty() || subtypes.back() != type->subtype) subtypes.push_back(type->subtype);
         DeleteMediaType(type);
     }
+    test::DisconnectFilters({splitter.Get(), decoder.Get()});
     ASSERT_EQ(subtypes.size(), 6u);
     EXPECT_EQ(subtypes[0], MEDIASUBTYPE_IYUV);
 }
@@ -300,6 +304,7 @@ TEST(DecoderFilters, SystemCodecSetRefusesWhatOnlyThePlugInsDecode) {
     CreateAudioDecoderFilter(kAudio, CodecSet::System, IID_IBaseFilter, audio.PutVoid());
     EXPECT_EQ(PinAt(mpeg2.Get(), 0)->Connect(PinAt(video.Get(), 0).Get(), nullptr), S_OK);
     EXPECT_EQ(PinAt(mpeg2.Get(), 1)->Connect(PinAt(audio.Get(), 0).Get(), nullptr), S_OK);
+    test::DisconnectFilters({splitter.Get(), mpeg2.Get(), video.Get(), audio.Get()});
 }
 
 }  // namespace

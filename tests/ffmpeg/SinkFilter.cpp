@@ -38,8 +38,11 @@ HRESULT CSinkPin::EndOfStream() {
 
 HRESULT CSinkPin::BeginFlush() {
     {
+        // What came before a flush, its end of stream included, is void.
         std::lock_guard lock(m_sink->m_lock);
         ++m_sink->m_flushes;
+        m_sink->m_samples.clear();
+        m_sink->m_end = false;
     }
     return CBaseInputPin::BeginFlush();
 }
@@ -92,6 +95,14 @@ void RunFilters(std::initializer_list<IBaseFilter*> filters) {
 
 void StopFilters(std::initializer_list<IBaseFilter*> filters) {
     for (IBaseFilter* filter : filters) filter->Stop();
+}
+
+void DisconnectFilters(std::initializer_list<IBaseFilter*> filters) {
+    for (IBaseFilter* filter : filters) {
+        ComPtr<IEnumPins> pins;
+        if (!filter || FAILED(filter->EnumPins(pins.Put()))) continue;
+        for (ComPtr<IPin> pin; pins->Next(1, pin.Put(), nullptr) == S_OK;) pin->Disconnect();
+    }
 }
 
 }  // namespace orvo::test

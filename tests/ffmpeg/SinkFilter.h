@@ -44,7 +44,7 @@ public:
     CBasePin* GetPin(int index) override { return index == 0 ? &m_pin : nullptr; }
     CSinkPin* Pin() { return &m_pin; }
 
-    // Waits up to the timeout for the end of the stream.
+    // Waits up to the timeout for the end of the stream. A flush forgets the samples and the end.
     bool WaitForEnd(int milliseconds = 20000);
     std::vector<ReceivedSample> Samples();
     // Forgets what came so far and the end of the stream.
@@ -69,5 +69,8 @@ void ConnectPins(IPin* out, IPin* in);
 // Pauses, then runs, the filters in the order given (downstream first).
 void RunFilters(std::initializer_list<IBaseFilter*> filters);
 void StopFilters(std::initializer_list<IBaseFilter*> filters);
+// Breaks every connection of the filters, as a graph does when it lets them go: connected pins
+// hold each other's filters.
+void DisconnectFilters(std::initializer_list<IBaseFilter*> filters);
 
 }  // namespace orvo::test

@@ -111,6 +111,7 @@ TEST_F(PluginModules, MultiStreamClipPlaysAndTheOtherAudioStreamSwitchesTheTone)
     ASSERT_TRUE(recorder->WaitForEnd());
     EXPECT_NEAR(ToneFrequency(recorder->Samples()), 1000, 20);
     test::StopFilters({sink.Get(), audio.Get(), video.Get(), splitter.Get()});
+    test::DisconnectFilters({sink.Get(), audio.Get(), video.Get(), splitter.Get()});
 }
 
 }  // namespace
