@@ -5,7 +5,9 @@
 #include <cstdint>
 
 #include "engine/api/Lumex.h"
+#include "platform/com/ComPtr.h"
 #include "platform/com/Types.h"
+#include "platform/surface/DirectDraw.h"
 
 namespace orvo::stereo {
 
@@ -33,6 +35,11 @@ struct FrameDescriptor {
     int32_t surfaceFormat = 1;  // 32-bit RGB
     int32_t sourceWidth = 0;    // the connected media type's video size
     int32_t sourceHeight = 0;
+    // Declared in this order so they are released frame surface first, then the primary
+    // surface, then the DirectDraw object that made them.
+    ComPtr<IDirectDraw7> directDraw;
+    ComPtr<IDirectDrawSurface7> primarySurface;  // the screen, with a clipper on window
+    ComPtr<IDirectDrawSurface7> frameSurface;    // offscreen, width x height, 32-bit RGB
 
     FrameDescriptor() = default;
     FrameDescriptor(const FrameDescriptor&) = delete;

@@ -1,0 +1,75 @@
+// Presenting a 1920x1080 frame into windows of 1280x720 and 1920x1080 under Xvfb, beside a
+// bare MIT-SHM put of the same picture at its own size as the yardstick. Every iteration
+// ends when the server has drawn.
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <xcb/shm.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "engine/stereo/FramePresentation.h"
+#include "tests/support/XvfbServer.h"
+#include "tests/support/TestWindow.h"
+
+namespace {
+
+constexpr int kSourceWidth = 1920, kSourceHeight = 1080;
+
+std::vector<uint32_t> TestPicture() {
+    return orvo::test::MakePicture(kSourceWidth, kSourceHeight,
+                                   [](int x, int y) { return uint32_t((x * 7) ^ (y * 13)) & 0xFFFFFF; });
+}
+
+bool HaveDisplay(benchmark::State& state) {
+    if (orvo::test::XvfbServer::Shared()) return true;
+    state.SkipWithError("Xvfb is not available");
+    return false;
+}
+
+void BM_PresentFrame(benchmark::State& state) {
+    if (!HaveDisplay(state)) return;
+    orvo::test::TestWindow window(0, 0, int(state.range(0)), int(state.range(1)), 0);
+    orvo::stereo::FrameDescriptor d;
+    d.window = window.Handle();
+    d.topDown = 1;
+    d.sourceWidth = d.width = kSourceWidth;
+    d.sourceHeight = d.height = kSourceHeight;
+    if (!orvo::stereo::SetupSurfaces(d)) return state.SkipWithError("no surfaces");
+    std::vector<uint32_t> frame = TestPicture();
+    orvo::stereo::PictureStore store;
+    for (auto _ : state) orvo::stereo::PresentFrame(d, reinterpret_cast<uint8_t*>(frame.data()), store);
+}
+BENCHMARK(BM_PresentFrame)->Args({1280, 720})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_BareShmPutImage(benchmark::State& state) {
+    if (!HaveDisplay(state)) return;
+    orvo::test::TestWindow window(0, 0, kSourceWidth, kSourceHeight, 0);
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    const size_t bytes = size_t(kSourceWidth) * kSourceHeight * 4;
+    int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    auto* memory = static_cast<uint32_t*>(shmat(id, nullptr, 0));
+    std::vector<uint32_t> picture = TestPicture();
+    std::copy(picture.begin(), picture.end(), memory);
+    xcb_shm_seg_t segment = xcb_generate_id(c);
+    std::free(xcb_request_check(c, xcb_shm_attach_checked(c, segment, id, 0)));
+    shmctl(id, IPC_RMID, nullptr);
+    xcb_gcontext_t gc = xcb_generate_id(c);
+    xcb_create_gc(c, gc, xcb_window_t(window.Handle()), 0, nullptr);
+    for (auto _ : state) {
+        xcb_void_cookie_t put = xcb_shm_put_image_checked(c, xcb_window_t(window.Handle()), gc, kSourceWidth,
+                                                          kSourceHeight, 0, 0, kSourceWidth, kSourceHeight, 0, 0, 24,
+                                                          XCB_IMAGE_FORMAT_Z_PIXMAP, 0, segment, 0);
+        std::free(xcb_request_check(c, put));
+    }
+    xcb_shm_detach(c, segment);
+    xcb_disconnect(c);
+    shmdt(memory);
+}
+BENCHMARK(BM_BareShmPutImage)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,76 @@
+#include "engine/api/ChannelAttributes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "engine/stereo/OwnVideo.h"
+
+namespace orvo::engine {
+namespace {
+
+constexpr LONG kSilence = -10000;
+constexpr LONG kFullBalance = 10000;
+
+// value truncated toward zero, with NaN as 0 and the rest clamped into [lo, hi].
+double TruncateInto(double value, double lo, double hi) {
+    if (std::isnan(value)) return 0.0;
+    return std::clamp(std::trunc(value), lo, hi);
+}
+
+void WithBasicAudio(CChannel& channel, void (*apply)(IBasicAudio&, float), float value) {
+    if (!channel.graph) return;
+    ComPtr<IBasicAudio> audio = channel.graph.As<IBasicAudio>();
+    if (audio) apply(*audio.Get(), value);
+}
+
+}  // namespace
+
+stereo::COwnVideo* OwnRenderer(CChannel& channel) { return dynamic_cast<stereo::COwnVideo*>(channel.renderer.get()); }
+
+LONG VolumeForPercent(float percent) {
+    const double v = TruncateInto(percent, -1.0, 100.0);
+    if (v <= 0) return kSilence;
+    return LONG(std::trunc(1085.73 * std::log(100.0 * v) - 10000.0));
+}
+
+LONG BalanceForPercent(float percent) {
+    // Out-of-range values keep their side: at or past full left is full left.
+    return LONG(TruncateInto(double(percent) * 100.0, -kFullBalance, kFullBalance));
+}
+
+void ApplyAttribute(CChannel& channel, int32_t code, float value) {
+    switch (code) {
+        case ATTRIB_VOLUME:
+            WithBasicAudio(
+                channel, [](IBasicAudio& a, float v) { a.put_Volume(VolumeForPercent(v)); }, value);
+            break;
+        case ATTRIB_BALANCE:
+            WithBasicAudio(
+                channel, [](IBasicAudio& a, float v) { a.put_Balance(BalanceForPercent(v)); }, value);
+            break;
+        case ATTRIB_RATE:
+            if (channel.mediaSeeking) channel.mediaSeeking->SetRate(double(value));
+            break;
+        case ATTRIB_STEREO_MODE:
+            if (auto* own = OwnRenderer(channel)) {
+                const double m = TruncateInto(value, -1.0, INT32_MAX);
+                own->SetStereo(m < 0 ? -1 : int32_t(m), VIEW_BLUE_YELLOW);
+            }
+            break;
+        case ATTRIB_VIEW_MODE:
+            if (auto* own = OwnRenderer(channel))
+                own->SetStereo(-1, int32_t(TruncateInto(value, INT32_MIN, INT32_MAX)));
+            break;
+        case ATTRIB_RESERVED_FLAG:
+            if (auto* own = OwnRenderer(channel)) own->SetReservedFlag(value > 0);  // NaN stores 0
+            break;
+        case ATTRIB_GREY_MIX:
+            if (auto* own = OwnRenderer(channel)) own->SetGreyMix(int32_t(TruncateInto(value, INT32_MIN, INT32_MAX)));
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace orvo::engine

@@ -1,0 +1,292 @@
+#include "engine/stereo/ColorSpaceConverter.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <new>
+#include <utility>
+
+#include <xmmintrin.h>
+
+#include "engine/stereo/ColorSpaceConverterKernels.h"
+#include "platform/graph/MediaGuids.h"
+
+namespace orvo::engine {
+namespace {
+
+// The five coefficient tables and the clamp table, shared by every converter. They are built
+// at compile time rather than refilled by each construction: their content never changes, and
+// refilling them while another filter's streaming thread reads them would be a data race.
+struct ConversionTables {
+    int32_t luma[256];
+    int32_t vToRed[256];
+    int32_t uToBlue[256];
+    int32_t uToGreen[256];
+    int32_t vToGreen[256];
+    uint8_t clamp[1024];  // indices -384..639, stored from 0
+};
+constexpr int kClampOrigin = 384;
+
+constexpr ConversionTables BuildTables() {
+    ConversionTables t{};
+    for (int i = 0; i < 256; ++i) {
+        t.luma[i] = kLumaScale * (i - kLumaOffset);
+        t.vToRed[i] = kVToRedScale * (i - kChromaOffset);
+        t.uToBlue[i] = kUToBlueScale * (i - kChromaOffset);
+        t.uToGreen[i] = kUToGreenScale * (i - kChromaOffset);
+        t.vToGreen[i] = kVToGreenScale * (i - kChromaOffset);
+    }
+    for (int i = 0; i < 1024; ++i) t.clamp[i] = uint8_t(std::clamp(i - kClampOrigin, 0, 255));
+    return t;
+}
+constexpr ConversionTables kTables = BuildTables();
+
+// The chroma contributions of one 2x2 block (or YUY2 pair), looked up once for all its pixels.
+struct BlockChroma {
+    int32_t blue, green, red;  // green is subtracted
+};
+
+BlockChroma ChromaOf(uint8_t u, uint8_t v) {
+    return {kTables.uToBlue[u], kTables.uToGreen[u] + kTables.vToGreen[v], kTables.vToRed[v]};
+}
+
+uint8_t Clamp(int32_t shiftedSum) { return kTables.clamp[shiftedSum + kClampOrigin]; }
+
+void WritePixel(uint8_t* out, uint8_t luma, const BlockChroma& c) {
+    const int32_t y = kTables.luma[luma];
+    out[0] = Clamp((y + c.blue) >> 16);
+    out[1] = Clamp((y - c.green) >> 16);
+    out[2] = Clamp((y + c.red) >> 16);
+    out[3] = 0xFF;
+}
+
+// A row pair of a 4:2:0 frame from column `from` (even) on. The chroma of block b is at
+// u[b * chromaStep] and v[b * chromaStep]; a last odd column uses the block it falls in.
+void TableRowPair(const uint8_t* y0, const uint8_t* y1, const uint8_t* u, const uint8_t* v, int chromaStep,
+                  uint8_t* out0, uint8_t* out1, int from, int width) {
+    for (int x = from; x < width; x += 2) {
+        const int block = x / 2 * chromaStep;
+        const BlockChroma c = ChromaOf(u[block], v[block]);
+        WritePixel(out0 + 4 * x, y0[x], c);
+        WritePixel(out1 + 4 * x, y1[x], c);
+        if (x + 1 < width) {
+            WritePixel(out0 + 4 * x + 4, y0[x + 1], c);
+            WritePixel(out1 + 4 * x + 4, y1[x + 1], c);
+        }
+    }
+}
+
+void TablePackedPairs(const uint8_t* source, uint8_t* out, size_t from, size_t pairs) {
+    for (size_t k = from; k < pairs; ++k) {
+        const uint8_t* p = source + 4 * k;
+        const BlockChroma c = ChromaOf(p[1], p[3]);
+        WritePixel(out + 8 * k, p[0], c);
+        WritePixel(out + 8 * k + 4, p[2], c);
+    }
+}
+
+void TableRgb24(const uint8_t* source, uint8_t* out, size_t from, size_t pixels) {
+    for (size_t i = from; i < pixels; ++i) {
+        out[4 * i] = source[3 * i];
+        out[4 * i + 1] = source[3 * i + 1];
+        out[4 * i + 2] = source[3 * i + 2];
+        out[4 * i + 3] = 0xFF;
+    }
+}
+
+// The table path has no vector prefix: every row starts with the table code.
+constexpr ColorKernels kTableOnly{
+    [](const uint8_t*, const uint8_t*, const uint8_t*, const uint8_t*, uint8_t*, uint8_t*, int, bool) { return 0; },
+    [](const uint8_t*, const uint8_t*, const uint8_t*, uint8_t*, uint8_t*, int, bool) { return 0; },
+    [](const uint8_t*, uint8_t*, size_t, bool) { return size_t(0); },
+    [](const uint8_t*, uint8_t*, size_t) { return size_t(0); },
+};
+
+const ColorKernels& KernelsOf(ConversionPath path) {
+    switch (path) {
+    case ConversionPath::Sse2: return Sse2ColorKernels();
+    case ConversionPath::Avx2: return Avx2ColorKernels();
+    case ConversionPath::Avx512: return Avx512ColorKernels();
+    case ConversionPath::Table: break;
+    }
+    return kTableOnly;
+}
+
+// The output starts on a cache line, and so does every row of a multiple of 16 pixels: the widest
+// vector stores then never straddle two lines, and non-temporal stores may be used.
+constexpr std::align_val_t kOutputAlignment{64};
+constexpr int kAlignedRowPixels = 16;
+
+// An output larger than this cannot stay in the cache until the stereo transform reads it, so the
+// vector paths write it with non-temporal stores, which spare reading every line before writing
+// it (4K frames, 33 MB; a 1080p frame, 8 MB, is written through the cache).
+constexpr size_t kCachedOutputLimit = size_t(16) << 20;
+
+// 4:2:0 chroma holds one sample per 2x2 block, rounded up: a last odd column (or row) has blocks
+// of its own, one pixel wide (or high). For even sizes this is the usual W/2 x H/2 plane, and the
+// second plane starts at W*H + W*H/4.
+int ChromaWidth(int width) { return (width + 1) / 2; }
+int ChromaRows(int rows) { return (rows + 1) / 2; }
+
+}  // namespace
+
+bool CColorSpaceConverter::IsSupported(ConversionPath path) {
+    __builtin_cpu_init();
+    switch (path) {
+    case ConversionPath::Table:
+    case ConversionPath::Sse2: return true;
+    case ConversionPath::Avx2: return __builtin_cpu_supports("avx2");
+    case ConversionPath::Avx512:
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+               __builtin_cpu_supports("avx512vbmi");
+    }
+    return false;
+}
+
+ConversionPath CColorSpaceConverter::BestPath() {
+    static const ConversionPath best = [] {
+        for (ConversionPath path : {ConversionPath::Avx512, ConversionPath::Avx2})
+            if (IsSupported(path)) return path;
+        return ConversionPath::Sse2;
+    }();
+    return best;
+}
+
+CColorSpaceConverter::CColorSpaceConverter(const GUID& subtype, int32_t width, int32_t height)
+    : CColorSpaceConverter(subtype, width, height, BestPath()) {}
+
+CColorSpaceConverter::CColorSpaceConverter(const GUID& subtype, int32_t width, int32_t height, ConversionPath path)
+    : m_subtype(subtype), m_width(width), m_height(height) {
+    m_path = IsSupported(path) ? path : ConversionPath::Table;
+    m_kernels = &KernelsOf(m_path);
+    // A top-down frame (negative height) has as many rows as a bottom-up one; rows stay in memory order.
+    const int64_t rows = std::abs(int64_t(height));
+    const int64_t pixels = int64_t(width) * rows;
+    if (width > 0 && rows > 0 && pixels <= std::numeric_limits<int32_t>::max() / 4) {
+        m_rows = int32_t(rows);
+        m_planeSize = int32_t(pixels);
+        m_secondChromaOffset = m_planeSize + ChromaWidth(m_width) * ChromaRows(m_rows);
+        m_outputSize = size_t(pixels) * 4;
+        m_layout = LayoutOf(subtype);
+        m_sourceSize = SourceSizeOf(m_layout);
+        m_streamOutput = m_outputSize > kCachedOutputLimit && m_width % kAlignedRowPixels == 0;
+    }
+    m_outputBuffer.reset(new (kOutputAlignment) uint8_t[m_outputSize]());
+}
+
+void CColorSpaceConverter::AlignedDelete::operator()(uint8_t* p) const { ::operator delete[](p, kOutputAlignment); }
+
+CColorSpaceConverter::~CColorSpaceConverter() = default;
+
+// The subtype is compared once here, in the order YV12, IYUV, I420, NV12, YUY2, RGB24, RGB555,
+// RGB565; each conversion then follows the layout found. I420 is the same layout as IYUV.
+CColorSpaceConverter::Layout CColorSpaceConverter::LayoutOf(const GUID& subtype) {
+    const std::pair<const GUID&, Layout> order[] = {
+        {MEDIASUBTYPE_YV12, Layout::PlanarVFirst}, {MEDIASUBTYPE_IYUV, Layout::PlanarUFirst},
+        {MEDIASUBTYPE_I420, Layout::PlanarUFirst}, {MEDIASUBTYPE_NV12, Layout::Interleaved},
+        {MEDIASUBTYPE_YUY2, Layout::Packed},       {MEDIASUBTYPE_RGB24, Layout::Rgb24},
+        {MEDIASUBTYPE_RGB555, Layout::Rgb555},     {MEDIASUBTYPE_RGB565, Layout::Rgb565},
+    };
+    for (const auto& [guid, layout] : order)
+        if (subtype == guid) return layout;
+    return Layout::None;
+}
+
+// Rows are read tightly packed (the source's stride is its width); RGB24 rows padded to a
+// multiple of four bytes are not skipped.
+size_t CColorSpaceConverter::SourceSizeOf(Layout layout) const {
+    const size_t pixels = size_t(m_planeSize);
+    switch (layout) {
+    case Layout::PlanarVFirst:
+    case Layout::PlanarUFirst:
+    case Layout::Interleaved: return pixels + 2 * size_t(ChromaWidth(m_width)) * ChromaRows(m_rows);
+    // YUY2 is taken as one run of W*H pixels in pairs; an odd last pixel has no pair and is not written.
+    case Layout::Packed: return pixels / 2 * 4;
+    case Layout::Rgb24: return pixels * 3;
+    case Layout::Rgb555:
+    case Layout::Rgb565: return pixels * 2;
+    case Layout::None: break;
+    }
+    return 0;
+}
+
+uint8_t* CColorSpaceConverter::Convert(const uint8_t* source, size_t sourceBytes) {
+    if (!source || m_sourceSize == 0 || sourceBytes < m_sourceSize) return m_outputBuffer.get();
+    switch (m_layout) {
+    case Layout::PlanarVFirst: ConvertPlanar(source, source + m_secondChromaOffset, source + m_planeSize); break;
+    case Layout::PlanarUFirst: ConvertPlanar(source, source + m_planeSize, source + m_secondChromaOffset); break;
+    case Layout::Interleaved: ConvertInterleaved(source, source + m_planeSize); break;
+    case Layout::Packed: ConvertPacked(source); break;
+    case Layout::Rgb24: ConvertRgb24(source); break;
+    case Layout::Rgb555:
+        ConvertRgb16(source, [](uint16_t w, uint8_t* out) {
+            out[0] = uint8_t((w & 0x1F) << 3);
+            out[1] = uint8_t((w >> 5 & 0x1F) << 3);
+            out[2] = uint8_t((w >> 10 & 0x1F) << 3);
+        });
+        break;
+    case Layout::Rgb565:
+        ConvertRgb16(source, [](uint16_t w, uint8_t* out) {
+            out[0] = uint8_t((w & 0x1F) << 3);
+            out[1] = uint8_t((w >> 5 & 0x3F) << 2);
+            out[2] = uint8_t((w >> 11 & 0x1F) << 3);
+        });
+        break;
+    case Layout::None: break;
+    }
+    if (m_streamOutput) _mm_sfence();  // the stream's stores are seen before whatever follows
+    return m_outputBuffer.get();
+}
+
+// Rows go in pairs sharing one chroma row; a last odd row is converted as a pair whose second
+// row is itself, so it takes the chroma row of the block it falls in.
+void CColorSpaceConverter::ConvertPlanar(const uint8_t* y, const uint8_t* u, const uint8_t* v) const {
+    const size_t chromaWidth = size_t(ChromaWidth(m_width));
+    for (int row = 0; row < m_rows; row += 2) {
+        const int second = std::min(row + 1, m_rows - 1);
+        const uint8_t* y0 = y + size_t(row) * m_width;
+        const uint8_t* y1 = y + size_t(second) * m_width;
+        const uint8_t* uRow = u + size_t(row / 2) * chromaWidth;
+        const uint8_t* vRow = v + size_t(row / 2) * chromaWidth;
+        const int done = m_kernels->planarRowPair(y0, y1, uRow, vRow, OutputRow(row), OutputRow(second), m_width,
+                                                     m_streamOutput);
+        TableRowPair(y0, y1, uRow, vRow, 1, OutputRow(row), OutputRow(second), done, m_width);
+    }
+}
+
+void CColorSpaceConverter::ConvertInterleaved(const uint8_t* y, const uint8_t* uv) const {
+    const size_t chromaRowBytes = 2 * size_t(ChromaWidth(m_width));
+    for (int row = 0; row < m_rows; row += 2) {
+        const int second = std::min(row + 1, m_rows - 1);
+        const uint8_t* y0 = y + size_t(row) * m_width;
+        const uint8_t* y1 = y + size_t(second) * m_width;
+        const uint8_t* uvRow = uv + size_t(row / 2) * chromaRowBytes;
+        const int done = m_kernels->interleavedRowPair(y0, y1, uvRow, OutputRow(row), OutputRow(second), m_width,
+                                                          m_streamOutput);
+        TableRowPair(y0, y1, uvRow, uvRow + 1, 2, OutputRow(row), OutputRow(second), done, m_width);
+    }
+}
+
+void CColorSpaceConverter::ConvertPacked(const uint8_t* source) const {
+    const size_t pairs = size_t(m_planeSize) / 2;
+    const size_t done = m_kernels->packedPairs(source, m_outputBuffer.get(), pairs, m_streamOutput);
+    TablePackedPairs(source, m_outputBuffer.get(), done, pairs);
+}
+
+void CColorSpaceConverter::ConvertRgb24(const uint8_t* source) const {
+    const size_t pixels = size_t(m_planeSize);
+    const size_t done = m_kernels->rgb24(source, m_outputBuffer.get(), pixels);
+    TableRgb24(source, m_outputBuffer.get(), done, pixels);
+}
+
+// 16-bit little-endian pixels; pixelOfWord writes blue, green and red.
+template <class PixelOfWord>
+void CColorSpaceConverter::ConvertRgb16(const uint8_t* source, PixelOfWord pixelOfWord) const {
+    uint8_t* out = m_outputBuffer.get();
+    for (size_t i = 0; i < size_t(m_planeSize); ++i) {
+        pixelOfWord(uint16_t(source[2 * i] | source[2 * i + 1] << 8), out + 4 * i);
+        out[4 * i + 3] = 0xFF;
+    }
+}
+
+}  // namespace orvo::engine

@@ -1,0 +1,86 @@
+#pragma once
+// Turns each decoded video frame into the pipeline's 32-bit pixels: bytes blue, green, red,
+// 0xFF, rows packed (stride 4 * width), in the source's row order.
+//
+// Threads: one converter belongs to one own renderer filter. It is built on the thread that
+// sets the media type; Convert runs on the streaming thread under the filter's frame lock, so a
+// converter is never used by two threads at once.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "platform/com/Guid.h"
+
+namespace orvo::engine {
+
+struct ColorKernels;
+
+// How the YUV and RGB24 conversions are computed. Every path writes the same bytes; the table
+// path is the reference the vector paths are held to.
+enum class ConversionPath { Table, Sse2, Avx2, Avx512 };
+
+class CColorSpaceConverter {
+public:
+    // The widest vector path this CPU runs, chosen once per process.
+    static ConversionPath BestPath();
+    static bool IsSupported(ConversionPath path);
+
+    // subtype: YV12, IYUV, I420, NV12, YUY2, RGB24, RGB555 or RGB565; any other subtype gives a
+    // converter that never writes. width and height are the bitmap header's; a negative height
+    // (a top-down RGB frame) stands for as many rows as its absolute value, kept in the source's
+    // order. A size that is not positive, or whose output would not fit in 2^31 bytes, gives an
+    // empty output buffer and a converter that never writes.
+    CColorSpaceConverter(const GUID& subtype, int32_t width, int32_t height);
+    // The same on a chosen path; a path this CPU does not run falls back to the table path.
+    CColorSpaceConverter(const GUID& subtype, int32_t width, int32_t height, ConversionPath path);
+    virtual ~CColorSpaceConverter();
+    CColorSpaceConverter(const CColorSpaceConverter&) = delete;
+    CColorSpaceConverter& operator=(const CColorSpaceConverter&) = delete;
+
+    // Converts one source frame of sourceBytes bytes into the output buffer and returns it.
+    // A null source, a source shorter than SourceSize() or a converter that never writes leaves
+    // the buffer as it was: zeros before the first conversion, else the previous frame.
+    uint8_t* Convert(const uint8_t* source, size_t sourceBytes);
+
+    uint8_t* OutputBuffer() const { return m_outputBuffer.get(); }
+    size_t OutputSize() const { return m_outputSize; }
+    // The bytes one source frame occupies in the subtype's layout; 0 when the converter never writes.
+    size_t SourceSize() const { return m_sourceSize; }
+    const GUID& Subtype() const { return m_subtype; }
+    int32_t Width() const { return m_width; }
+    int32_t Height() const { return m_height; }
+    ConversionPath Path() const { return m_path; }
+
+private:
+    enum class Layout { None, PlanarVFirst, PlanarUFirst, Interleaved, Packed, Rgb24, Rgb555, Rgb565 };
+    static Layout LayoutOf(const GUID& subtype);
+    size_t SourceSizeOf(Layout layout) const;
+
+    void ConvertPlanar(const uint8_t* y, const uint8_t* u, const uint8_t* v) const;
+    void ConvertInterleaved(const uint8_t* y, const uint8_t* uv) const;
+    void ConvertPacked(const uint8_t* source) const;
+    void ConvertRgb24(const uint8_t* source) const;
+    template <class PixelOfWord>
+    void ConvertRgb16(const uint8_t* source, PixelOfWord pixelOfWord) const;
+    uint8_t* OutputRow(int row) const { return m_outputBuffer.get() + size_t(row) * m_width * 4; }
+
+    struct AlignedDelete {
+        void operator()(uint8_t* p) const;
+    };
+    std::unique_ptr<uint8_t[], AlignedDelete> m_outputBuffer;
+    GUID m_subtype;
+    int32_t m_width = 0;
+    int32_t m_height = 0;
+    int32_t m_planeSize = 0;           // W * |H|: the luma plane, and the offset of the first chroma plane
+    int32_t m_secondChromaOffset = 0;  // after the first chroma plane of ((W+1)/2) * ((|H|+1)/2) bytes
+
+    int32_t m_rows = 0;  // |height|, or 0 for an empty converter
+    Layout m_layout = Layout::None;
+    size_t m_outputSize = 0;
+    size_t m_sourceSize = 0;
+    bool m_streamOutput = false;
+    ConversionPath m_path = ConversionPath::Table;
+    const ColorKernels* m_kernels = nullptr;
+};
+
+}  // namespace orvo::engine

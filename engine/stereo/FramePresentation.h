@@ -1,0 +1,22 @@
+#pragma once
+// Shows the own renderer's frames in its window through the surface service.
+#include <cstdint>
+
+#include "engine/stereo/FrameDescriptor.h"
+#include "engine/stereo/StereoTransform.h"
+
+namespace orvo::stereo {
+
+// Gives d a DirectDraw object, the primary surface with a clipper bound to d.window, and a
+// d.width x d.height frame surface, replacing any it had. 1 when all were made; 0 leaves d
+// without surfaces. Caller's thread, with the filter's frame lock held.
+int SetupSurfaces(FrameDescriptor& d);
+
+// Transforms frame (d.sourceWidth x d.sourceHeight pixels), copies the picture into the
+// frame surface upright and blits it stretched over d.window's screen rectangle; lost
+// surfaces are restored for the next frame. 0 when d has no surfaces (frame untouched),
+// else 1 whether or not the picture reached the screen. Streaming thread, with the
+// filter's frame lock held.
+int PresentFrame(const FrameDescriptor& d, uint8_t* frame, PictureStore& store);
+
+}  // namespace orvo::stereo

@@ -1,0 +1,149 @@
+#include "engine/stereo/OwnVideoRenderer.h"
+
+#include <cstdlib>
+
+#include "engine/stereo/FramePresentation.h"
+#include "platform/graph/MediaFormats.h"
+
+namespace orvo::stereo {
+namespace {
+
+const BITMAPINFOHEADER* BitmapHeaderOf(const graph::MediaType& mt) {
+    if (mt.formattype == FORMAT_VideoInfo2) {
+        auto* info = mt.FormatAs<VIDEOINFOHEADER2>();
+        return info ? &info->bmiHeader : nullptr;
+    }
+    auto* info = mt.FormatAs<VIDEOINFOHEADER>();
+    return info ? &info->bmiHeader : nullptr;
+}
+
+REFERENCE_TIME AvgTimePerFrameOf(const graph::MediaType& mt) {
+    if (mt.formattype == FORMAT_VideoInfo2) {
+        auto* info = mt.FormatAs<VIDEOINFOHEADER2>();
+        return info ? info->AvgTimePerFrame : 0;
+    }
+    auto* info = mt.FormatAs<VIDEOINFOHEADER>();
+    return info ? info->AvgTimePerFrame : 0;
+}
+
+// Whole frames per second by integer division; a type without a frame time has no rate.
+double FrameRateOf(REFERENCE_TIME avgTimePerFrame) {
+    return avgTimePerFrame > 0 ? double(10'000'000 / avgTimePerFrame) : 0.0;
+}
+
+}  // namespace
+
+SubtypeCode SubtypeCodeOf(const GUID& s) {
+    if (s == MEDIASUBTYPE_RGB24) return SUBTYPE_RGB24;
+    if (s == MEDIASUBTYPE_RGB32) return SUBTYPE_RGB32;
+    if (s == MEDIASUBTYPE_RGB555) return SUBTYPE_RGB555;
+    if (s == MEDIASUBTYPE_RGB565) return SUBTYPE_RGB565;
+    if (s == MEDIASUBTYPE_IYUV) return SUBTYPE_IYUV;
+    if (s == MEDIASUBTYPE_I420) return SUBTYPE_I420;
+    if (s == MEDIASUBTYPE_YV12) return SUBTYPE_YV12;
+    if (s == MEDIASUBTYPE_NV12) return SUBTYPE_NV12;
+    if (s == MEDIASUBTYPE_YUY2) return SUBTYPE_YUY2;
+    return SUBTYPE_NONE;
+}
+
+bool IsRgbCode(int32_t code) {
+    return code == SUBTYPE_RGB24 || code == SUBTYPE_RGB32 || code == SUBTYPE_RGB555 || code == SUBTYPE_RGB565;
+}
+
+COwnVideoRenderer::COwnVideoRenderer(HRESULT*) : CBaseVideoRenderer(kClsid) {}
+
+// I420, RGB555 and RGB565 are admitted end to end: the converter has them all.
+HRESULT COwnVideoRenderer::CheckMediaType(const graph::MediaType& mt) {
+    if (mt.majortype != MEDIATYPE_Video) return E_FAIL;
+    if (SubtypeCodeOf(mt.subtype) == SUBTYPE_NONE) return E_FAIL;
+    if (mt.formattype != FORMAT_VideoInfo && mt.formattype != FORMAT_VideoInfo2) return E_FAIL;
+    return S_OK;
+}
+
+std::unique_ptr<FrameDescriptor> COwnVideoRenderer::BuildDescriptor(int32_t stereoMode, uint32_t viewMode) {
+    auto d = std::make_unique<FrameDescriptor>();
+    const int32_t code = m_subtypeCode;
+    d->window = m_window;
+    // Top-down: YUV always; RGB only when its height says so (negative).
+    d->topDown = !IsRgbCode(code) || m_videoHeight < 0;
+    d->stereoMode = stereoMode;
+    d->viewMode = viewMode;
+    d->sourceWidth = m_videoWidth;
+    d->sourceHeight = std::abs(m_videoHeight);
+    FrameSize out = StereoOutputSize(stereoMode, viewMode, d->sourceWidth, d->sourceHeight);
+    d->width = out.width;
+    d->height = out.height;
+    SetupSurfaces(*d);
+    return d;
+}
+
+bool COwnVideoRenderer::NeedsNewConverter(const GUID& subtype) const {
+    return !m_converter || m_converter->Subtype() != subtype || m_converter->Width() != m_videoWidth ||
+           m_converter->Height() != m_videoHeight;
+}
+
+// Connection or a format change: the size and rate are taken first; a new format code
+// rebuilds the descriptor with modes back at full frame and clears the callback. A new size
+// in the same code keeps the modes but needs a descriptor and converter of that size, so no
+// frame is ever read or written past its buffer.
+HRESULT COwnVideoRenderer::SetMediaType(const graph::MediaType& mt) {
+    if (mt.majortype != MEDIATYPE_Video) return VFW_E_TYPE_NOT_ACCEPTED;
+    const BITMAPINFOHEADER* header = BitmapHeaderOf(mt);
+    const SubtypeCode code = SubtypeCodeOf(mt.subtype);
+    std::lock_guard lock(m_frameLock);
+    const bool sizeChanged = header && (header->biWidth != m_videoWidth || header->biHeight != m_videoHeight);
+    if (header) {
+        m_videoWidth = header->biWidth;
+        m_videoHeight = header->biHeight;
+    }
+    m_frameRate = FrameRateOf(AvgTimePerFrameOf(mt));
+    m_subtypeCode = code;
+    if (code == SUBTYPE_NONE) return VFW_E_TYPE_NOT_ACCEPTED;
+    if (code != m_lastSubtypeCode) {
+        m_lastSubtypeCode = code;
+        m_descriptor.reset();
+        m_presentCallback = nullptr;
+        m_descriptor = BuildDescriptor(STEREO_FULL_FRAME, VIEW_BLUE_YELLOW);
+    } else if (sizeChanged && m_descriptor) {
+        m_descriptor = BuildDescriptor(m_descriptor->stereoMode, m_descriptor->viewMode);
+    }
+    if (code != SUBTYPE_RGB32 && NeedsNewConverter(mt.subtype))
+        m_converter = std::make_unique<engine::CColorSpaceConverter>(mt.subtype, m_videoWidth, m_videoHeight);
+    const bool usable = code == SUBTYPE_RGB32 || (m_converter && m_converter->OutputSize() > 0);
+    return usable ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+}
+
+// The sample as 32-bit pixels: RGB32 as it is (when it holds a whole frame), anything else
+// through the converter. nullptr when there is no whole frame to show.
+uint8_t* COwnVideoRenderer::FrameOf(uint8_t* sample, size_t bytes) {
+    if (m_subtypeCode == SUBTYPE_RGB32) {
+        const size_t frameBytes = size_t(std::abs(int64_t(m_videoWidth))) * size_t(std::abs(m_videoHeight)) * 4;
+        return bytes >= frameBytes ? sample : nullptr;
+    }
+    if (!m_converter || bytes < m_converter->SourceSize()) return nullptr;
+    return m_converter->Convert(sample, bytes);
+}
+
+HRESULT COwnVideoRenderer::DoRenderSample(IMediaSample* sample) {
+    BYTE* data = nullptr;
+    if (!sample || FAILED(sample->GetPointer(&data)) || !data) return S_OK;
+    const LONG length = sample->GetActualDataLength();
+    const size_t bytes = length > 0 ? size_t(length) : 0;
+    std::lock_guard lock(m_frameLock);
+    if (DDRAWCALLBACK callback = m_presentCallback) {
+        // The caller presents from now on; the engine stops drawing by itself.
+        m_descriptor.reset();
+        if (uint8_t* frame = FrameOf(data, bytes)) callback(frame, uint32_t(bytes), 0, 0, 0);
+    } else if (m_descriptor) {
+        if (uint8_t* frame = FrameOf(data, bytes)) PresentFrame(*m_descriptor, frame, m_pictures);
+    }
+    ++m_frameCount;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE COwnVideoRenderer::Stop() {
+    m_frameCount = 0;
+    return CBaseVideoRenderer::Stop();
+}
+
+}  // namespace orvo::stereo

@@ -1,0 +1,76 @@
+#pragma once
+// COwnVideoRenderer: the engine's own video sink. Each sample is converted to 32-bit RGB,
+// transformed for the chosen stereo view and shown in the channel's window, or handed to
+// the caller's presentation callback instead.
+//
+// Threads: the streaming thread calls DoRenderSample (holding the base class's filter and
+// renderer locks); the caller's thread sets media types during connection, stops the
+// filter and, through COwnVideo, rebuilds the descriptor. m_frameLock guards the
+// descriptor, the converter and the video size, and is always the innermost lock.
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+#include "engine/api/Lumex.h"
+#include "engine/stereo/ColorSpaceConverter.h"
+#include "engine/stereo/FrameDescriptor.h"
+#include "engine/stereo/StereoTransform.h"
+#include "platform/graph/BaseRenderer.h"
+
+namespace orvo::stereo {
+
+// The source formats the filter takes, by the code its media type gets. RGB formats arrive
+// bottom row first, YUV formats top row first.
+enum SubtypeCode : int32_t {
+    SUBTYPE_NONE = 0,
+    SUBTYPE_RGB24 = 1,
+    SUBTYPE_RGB32 = 2,
+    SUBTYPE_RGB555 = 3,
+    SUBTYPE_IYUV = 4,
+    SUBTYPE_I420 = 5,
+    SUBTYPE_YV12 = 6,
+    SUBTYPE_NV12 = 7,
+    SUBTYPE_RGB565 = 8,
+    SUBTYPE_YUY2 = 9,
+};
+
+SubtypeCode SubtypeCodeOf(const GUID& subtype);
+bool IsRgbCode(int32_t code);
+
+class COwnVideoRenderer final : public CBaseVideoRenderer {
+public:
+    static constexpr GUID kClsid = MakeGuid("{64B45125-7343-4771-9DC4-179FAC9D462C}");
+
+    // result is set only when the base class cannot set itself up.
+    explicit COwnVideoRenderer(HRESULT* result);
+
+    HRESULT CheckMediaType(const graph::MediaType& mt) override;
+    HRESULT SetMediaType(const graph::MediaType& mt) override;
+    HRESULT DoRenderSample(IMediaSample* sample) override;
+    void OnBeginFlush() override { m_frameCount = 0; }
+    HRESULT STDMETHODCALLTYPE Stop() override;
+
+    // A descriptor for the source as it is connected, with these modes; caller holds
+    // m_frameLock. Its surfaces are set up for m_window.
+    std::unique_ptr<FrameDescriptor> BuildDescriptor(int32_t stereoMode, uint32_t viewMode);
+
+    std::mutex m_frameLock;
+    std::unique_ptr<engine::CColorSpaceConverter> m_converter;
+    int32_t m_lastSubtypeCode = SUBTYPE_NONE;
+    std::atomic<int32_t> m_subtypeCode{SUBTYPE_NONE};
+    std::atomic<DDRAWCALLBACK> m_presentCallback{nullptr};  // stored by the caller without the lock
+    std::atomic<uint64_t> m_frameCount{0};
+    int32_t m_videoWidth = 0;   // biWidth
+    int32_t m_videoHeight = 0;  // biHeight, with its sign
+    double m_frameRate = 0.0;
+    HWND m_window = 0;
+    std::unique_ptr<FrameDescriptor> m_descriptor;
+
+private:
+    bool NeedsNewConverter(const GUID& subtype) const;
+    uint8_t* FrameOf(uint8_t* sample, size_t bytes);
+
+    PictureStore m_pictures;
+};
+
+}  // namespace orvo::stereo

@@ -1,0 +1,353 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/stereo/ColorSpaceConverter.h"
+#include "platform/graph/MediaGuids.h"
+
+namespace {
+
+using orvo::engine::CColorSpaceConverter;
+using orvo::engine::ConversionPath;
+using Bytes = std::vector<uint8_t>;
+using Pixel = std::array<uint8_t, 4>;
+
+struct Format {
+    const char* name;
+    GUID subtype;
+};
+const Format kYV12{"YV12", MEDIASUBTYPE_YV12};
+const Format kIYUV{"IYUV", MEDIASUBTYPE_IYUV};
+const Format kI420{"I420", MEDIASUBTYPE_I420};
+const Format kNV12{"NV12", MEDIASUBTYPE_NV12};
+const Format kYUY2{"YUY2", MEDIASUBTYPE_YUY2};
+const Format kRGB24{"RGB24", MEDIASUBTYPE_RGB24};
+const Format kRGB555{"RGB555", MEDIASUBTYPE_RGB555};
+const Format kRGB565{"RGB565", MEDIASUBTYPE_RGB565};
+const Format kAllFormats[] = {kYV12, kIYUV, kI420, kNV12, kYUY2, kRGB24, kRGB555, kRGB565};
+const Format kYuvFormats[] = {kYV12, kIYUV, kNV12, kYUY2};
+
+const char* PathName(ConversionPath path) {
+    switch (path) {
+    case ConversionPath::Table: return "table";
+    case ConversionPath::Sse2: return "SSE2";
+    case ConversionPath::Avx2: return "AVX2";
+    case ConversionPath::Avx512: return "AVX-512";
+    }
+    return "?";
+}
+
+std::vector<ConversionPath> VectorPaths() {
+    std::vector<ConversionPath> paths;
+    for (ConversionPath path : {ConversionPath::Sse2, ConversionPath::Avx2, ConversionPath::Avx512})
+        if (CColorSpaceConverter::IsSupported(path)) paths.push_back(path);
+    return paths;
+}
+
+std::vector<ConversionPath> AllPaths() {
+    std::vector<ConversionPath> paths = VectorPaths();
+    paths.insert(paths.begin(), ConversionPath::Table);
+    return paths;
+}
+
+// The conversion equations evaluated directly, without the converter's tables.
+Pixel Expected(int y, int u, int v) {
+    auto channel = [](int64_t sum) { return uint8_t(std::clamp<int64_t>(sum >> 16, 0, 255)); };
+    const int64_t luma = 76309LL * (y - 16);
+    return {channel(luma + 132201LL * (u - 128)), channel(luma - 25675LL * (u - 128) - 53279LL * (v - 128)),
+            channel(luma + 104597LL * (v - 128)), 0xFF};
+}
+
+// Where each pixel's Y, U and V are in a frame of the given layout; 4:2:0 chroma planes hold
+// (W+1)/2 x (H+1)/2 samples.
+struct YuvLayout {
+    int width, rows;
+    bool packed, interleaved, vFirst;
+
+    int ChromaWidth() const { return (width + 1) / 2; }
+    int ChromaRows() const { return (rows + 1) / 2; }
+    size_t PlaneSize() const { return size_t(width) * rows; }
+    size_t ChromaSize() const { return size_t(ChromaWidth()) * ChromaRows(); }
+    size_t FrameSize() const { return packed ? PlaneSize() / 2 * 4 : PlaneSize() + 2 * ChromaSize(); }
+
+    size_t LumaAt(int x, int row) const {
+        const size_t i = size_t(row) * width + x;
+        return packed ? i / 2 * 4 + i % 2 * 2 : i;
+    }
+    size_t UAt(int x, int row) const {
+        if (packed) return (size_t(row) * width + x) / 2 * 4 + 1;
+        const size_t block = size_t(row / 2) * ChromaWidth() + x / 2;
+        if (interleaved) return PlaneSize() + 2 * block;
+        return PlaneSize() + (vFirst ? ChromaSize() : 0) + block;
+    }
+    size_t VAt(int x, int row) const {
+        if (packed) return UAt(x, row) + 2;
+        if (interleaved) return UAt(x, row) + 1;
+        return PlaneSize() + (vFirst ? 0 : ChromaSize()) + size_t(row / 2) * ChromaWidth() + x / 2;
+    }
+};
+
+YuvLayout LayoutOf(const Format& format, int width, int rows) {
+    return {width, rows, format.subtype == MEDIASUBTYPE_YUY2, format.subtype == MEDIASUBTYPE_NV12,
+            format.subtype == MEDIASUBTYPE_YV12};
+}
+
+Bytes RandomBytes(size_t size, uint32_t seed) {
+    std::mt19937 random(seed);
+    Bytes bytes(size);
+    for (uint8_t& b : bytes) b = uint8_t(random());
+    return bytes;
+}
+
+Bytes Convert(const Format& format, int width, int height, const Bytes& source, ConversionPath path) {
+    CColorSpaceConverter converter(format.subtype, width, height, path);
+    const uint8_t* out = converter.Convert(source.data(), source.size());
+    return Bytes(out, out + converter.OutputSize());
+}
+
+Pixel PixelAt(const uint8_t* frame, size_t index) {
+    Pixel p;
+    std::memcpy(p.data(), frame + 4 * index, 4);
+    return p;
+}
+
+// Every Y, U, V combination once: W = H = 4096 gives 2^22 blocks of four pixels (or 2^23 pairs);
+// each run of 64 blocks (128 pairs) shares one U,V pair and holds the 256 luma values.
+Bytes EnumeratingFrame(const YuvLayout& layout) {
+    Bytes frame(layout.FrameSize());
+    const int blockWidth = 2;
+    const int blockHeight = layout.packed ? 1 : 2;
+    const int pixelsPerBlock = blockWidth * blockHeight;
+    const int blocksPerRow = layout.width / blockWidth;
+    for (int row = 0; row < layout.rows; ++row)
+        for (int x = 0; x < layout.width; ++x) {
+            const uint32_t block = uint32_t(row / blockHeight) * blocksPerRow + x / blockWidth;
+            const uint32_t pixelInRun = block % (256 / pixelsPerBlock) * pixelsPerBlock +
+                                        (row % blockHeight) * blockWidth + x % blockWidth;
+            const uint32_t chroma = block / (256 / pixelsPerBlock);
+            frame[layout.LumaAt(x, row)] = uint8_t(pixelInRun);
+            frame[layout.UAt(x, row)] = uint8_t(chroma);
+            frame[layout.VAt(x, row)] = uint8_t(chroma >> 8);
+        }
+    return frame;
+}
+
+TEST(ColorSpaceConverter, WorkedValuesOnEveryPathAndYuvFormat) {
+    struct Case {
+        uint8_t y, u, v;
+        Pixel bgrx;
+    };
+    const Case cases[] = {
+        {16, 128, 128, {0, 0, 0, 255}},       {235, 128, 128, {254, 254, 254, 255}},
+        {236, 128, 128, {255, 255, 255, 255}}, {255, 128, 128, {255, 255, 255, 255}},
+        {255, 255, 128, {255, 228, 255, 255}},  // blue past 255
+        {0, 0, 128, {0, 31, 0, 255}},           // blue below 0
+        {255, 128, 255, {255, 175, 255, 255}}, {0, 255, 255, {237, 0, 184, 255}},  // green below 0
+        {128, 64, 192, {1, 103, 232, 255}},    {81, 90, 240, {0, 0, 254, 255}},
+    };
+    // 40 x 3: whole vectors on every path, the table tail, and an odd last row.
+    const int width = 80, rows = 3;
+    for (const Format& format : kYuvFormats) {
+        const YuvLayout layout = LayoutOf(format, width, rows);
+        for (const Case& c : cases) {
+            Bytes frame(layout.FrameSize());
+            for (int row = 0; row < rows; ++row)
+                for (int x = 0; x < width; ++x) {
+                    frame[layout.LumaAt(x, row)] = c.y;
+                    frame[layout.UAt(x, row)] = c.u;
+                    frame[layout.VAt(x, row)] = c.v;
+                }
+            for (ConversionPath path : AllPaths()) {
+                const Bytes out = Convert(format, width, rows, frame, path);
+                for (int i = 0; i < width * rows; ++i)
+                    ASSERT_EQ(PixelAt(out.data(), i), c.bgrx)
+                        << format.name << " " << PathName(path) << " Y=" << int(c.y) << " U=" << int(c.u)
+                        << " V=" << int(c.v) << " pixel " << i;
+            }
+        }
+    }
+}
+
+// All 2^24 combinations: the table path against the equations, every vector path against the
+// table path, byte for byte.
+TEST(ColorSpaceConverter, VectorPathsEqualTablePathForEveryYuvCombination) {
+    const int size = 4096;
+    for (const Format& format : {kYV12, kNV12, kYUY2}) {
+        const YuvLayout layout = LayoutOf(format, size, size);
+        const Bytes frame = EnumeratingFrame(layout);
+        const Bytes reference = Convert(format, size, size, frame, ConversionPath::Table);
+
+        std::vector<bool> seen(1 << 24);
+        size_t mismatches = 0;
+        for (int row = 0; row < size; ++row)
+            for (int x = 0; x < size; ++x) {
+                const int y = frame[layout.LumaAt(x, row)], u = frame[layout.UAt(x, row)],
+                          v = frame[layout.VAt(x, row)];
+                seen[size_t(y) << 16 | u << 8 | v] = true;
+                if (PixelAt(reference.data(), size_t(row) * size + x) != Expected(y, u, v)) ++mismatches;
+            }
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), true), 1 << 24) << format.name;
+        EXPECT_EQ(mismatches, 0u) << format.name;
+
+        for (ConversionPath path : VectorPaths())
+            EXPECT_TRUE(Convert(format, size, size, frame, path) == reference) << format.name << " " << PathName(path);
+    }
+}
+
+const std::pair<int, int> kFrameSizes[] = {
+    {1, 1},   {1, 2},   {2, 1},   {2, 2},   {3, 3},    {5, 7},   {15, 4}, {16, 2},   {17, 3}, {31, 5},
+    {32, 2},  {33, 9},  {63, 3},  {64, 4},  {65, 5},   {127, 3}, {128, 2}, {129, 7}, {191, 1}, {255, 3},
+    {256, 4}, {257, 5}, {1920, 2}, {1921, 3}, {641, -3},
+};
+
+// Random frames of odd and even sizes: the table path against the layout and the equations, and
+// every vector path against the table path. Each source is exactly SourceSize() long, so a
+// sanitizer build catches any read past it; the output is prefilled to show what is not written.
+TEST(ColorSpaceConverter, RandomFramesOfEveryFormatAndSize) {
+    const uint8_t untouched = 0xA5;
+    for (const Format& format : kAllFormats)
+        for (auto [width, height] : kFrameSizes) {
+            const int rows = std::abs(height);
+            CColorSpaceConverter table(format.subtype, width, height, ConversionPath::Table);
+            const Bytes frame = RandomBytes(table.SourceSize(), uint32_t(width * 1000 + rows));
+            std::memset(table.OutputBuffer(), untouched, table.OutputSize());
+            const uint8_t* reference = table.Convert(frame.data(), frame.size());
+            const std::string where = std::string(format.name) + " " + std::to_string(width) + "x" +
+                                      std::to_string(height);
+
+            for (int row = 0; row < rows; ++row)
+                for (int x = 0; x < width; ++x) {
+                    const size_t i = size_t(row) * width + x;
+                    Pixel expected;
+                    if (format.subtype == MEDIASUBTYPE_RGB24) {
+                        expected = {frame[3 * i], frame[3 * i + 1], frame[3 * i + 2], 0xFF};
+                    } else if (format.subtype == MEDIASUBTYPE_RGB555 || format.subtype == MEDIASUBTYPE_RGB565) {
+                        continue;  // bit layouts: RgbWordsTakeTheirBitFields
+                    } else if (format.subtype == MEDIASUBTYPE_YUY2 && i == size_t(width) * rows - 1 && i % 2 == 0) {
+                        expected = {untouched, untouched, untouched, untouched};  // odd W*H: no pair
+                    } else {
+                        const YuvLayout layout = LayoutOf(format, width, rows);
+                        expected = Expected(frame[layout.LumaAt(x, row)], frame[layout.UAt(x, row)],
+                                            frame[layout.VAt(x, row)]);
+                    }
+                    ASSERT_EQ(PixelAt(reference, i), expected) << where << " pixel " << x << "," << row;
+                }
+
+            for (ConversionPath path : VectorPaths()) {
+                CColorSpaceConverter vector(format.subtype, width, height, path);
+                std::memset(vector.OutputBuffer(), untouched, vector.OutputSize());
+                const uint8_t* out = vector.Convert(frame.data(), frame.size());
+                EXPECT_EQ(std::memcmp(out, reference, table.OutputSize()), 0) << where << " " << PathName(path);
+            }
+        }
+}
+
+TEST(ColorSpaceConverter, FourPixelsOfABlockShareOneChromaPair) {
+    // 4x2 YV12: two blocks with different chroma; every luma value distinct.
+    const Bytes frame = {10, 60, 110, 160, 35, 85, 135, 185,  // Y rows
+                         200, 40,                             // V plane
+                         30, 220};                            // U plane
+    const Bytes out = Convert(kYV12, 4, 2, frame, ConversionPath::Table);
+    for (int row = 0; row < 2; ++row)
+        for (int x = 0; x < 4; ++x) {
+            const int block = x / 2;
+            EXPECT_EQ(PixelAt(out.data(), row * 4 + x), Expected(frame[row * 4 + x], frame[10 + block], frame[8 + block]))
+                << x << "," << row;
+        }
+}
+
+TEST(ColorSpaceConverter, SwappedChromaPlanesGiveTheSamePictureAsYV12AndIYUV) {
+    const int width = 70, rows = 6;
+    const size_t plane = size_t(width) * rows, chroma = plane / 4;
+    const Bytes yv12 = RandomBytes(plane + 2 * chroma, 7);
+    Bytes iyuv(yv12.begin(), yv12.begin() + plane);
+    iyuv.insert(iyuv.end(), yv12.begin() + plane + chroma, yv12.end());
+    iyuv.insert(iyuv.end(), yv12.begin() + plane, yv12.begin() + plane + chroma);
+    for (ConversionPath path : AllPaths()) {
+        const Bytes picture = Convert(kYV12, width, rows, yv12, path);
+        EXPECT_TRUE(Convert(kIYUV, width, rows, iyuv, path) == picture) << PathName(path);
+        EXPECT_TRUE(Convert(kI420, width, rows, iyuv, path) == picture) << PathName(path);
+    }
+}
+
+TEST(ColorSpaceConverter, RgbWordsTakeTheirBitFields) {
+    struct Case {
+        const Format& format;
+        uint16_t word;
+        Pixel bgrx;
+    };
+    const Case cases[] = {
+        {kRGB555, 0x001F, {248, 0, 0, 255}},   {kRGB555, 0x03E0, {0, 248, 0, 255}},
+        {kRGB555, 0x7C00, {0, 0, 248, 255}},   {kRGB555, 0x8000, {0, 0, 0, 255}},
+        {kRGB555, 0x4211, {136, 128, 128, 255}}, {kRGB565, 0x001F, {248, 0, 0, 255}},
+        {kRGB565, 0x07E0, {0, 252, 0, 255}},   {kRGB565, 0xF800, {0, 0, 248, 255}},
+        {kRGB565, 0x0821, {8, 4, 8, 255}},
+    };
+    for (const Case& c : cases) {
+        const Bytes frame = {uint8_t(c.word), uint8_t(c.word >> 8)};
+        EXPECT_EQ(PixelAt(Convert(c.format, 1, 1, frame, ConversionPath::Table).data(), 0), c.bgrx)
+            << c.format.name << " " << std::hex << c.word;
+    }
+}
+
+TEST(ColorSpaceConverter, RefusedInputLeavesThePreviousOutput) {
+    const int width = 6, rows = 4;
+    CColorSpaceConverter converter(MEDIASUBTYPE_YV12, width, rows);
+    uint8_t* buffer = converter.OutputBuffer();
+    EXPECT_EQ(converter.OutputSize(), size_t(width) * rows * 4);
+    EXPECT_TRUE(std::all_of(buffer, buffer + converter.OutputSize(), [](uint8_t b) { return b == 0; }));
+
+    const Bytes frame = RandomBytes(converter.SourceSize(), 3);
+    ASSERT_EQ(converter.Convert(frame.data(), frame.size()), buffer);
+    const Bytes previous(buffer, buffer + converter.OutputSize());
+    const Bytes other = RandomBytes(converter.SourceSize(), 4);
+    EXPECT_EQ(converter.Convert(nullptr, frame.size()), buffer);
+    EXPECT_EQ(converter.Convert(other.data(), other.size() - 1), buffer);  // one byte short
+    EXPECT_TRUE(Bytes(buffer, buffer + converter.OutputSize()) == previous);
+
+    CColorSpaceConverter unknown(MEDIASUBTYPE_RGB32, width, rows);
+    EXPECT_EQ(unknown.SourceSize(), 0u);
+    std::memset(unknown.OutputBuffer(), 0x5A, unknown.OutputSize());
+    EXPECT_EQ(unknown.Convert(frame.data(), frame.size()), unknown.OutputBuffer());
+    EXPECT_TRUE(std::all_of(unknown.OutputBuffer(), unknown.OutputBuffer() + unknown.OutputSize(),
+                            [](uint8_t b) { return b == 0x5A; }));
+}
+
+TEST(ColorSpaceConverter, SizesThatHoldNoFrameGiveAnEmptyConverter) {
+    const std::pair<int32_t, int32_t> sizes[] = {{0, 4}, {4, 0}, {-4, 4}, {65536, 65536}, {4, INT32_MIN}};
+    for (auto [width, height] : sizes) {
+        CColorSpaceConverter converter(MEDIASUBTYPE_RGB24, width, height);
+        EXPECT_EQ(converter.OutputSize(), 0u) << width << "x" << height;
+        EXPECT_EQ(converter.SourceSize(), 0u) << width << "x" << height;
+        const uint8_t source[16] = {};
+        EXPECT_EQ(converter.Convert(source, sizeof source), converter.OutputBuffer());
+    }
+}
+
+TEST(ColorSpaceConverter, TopDownRgbKeepsRowOrderAndAbsoluteHeight) {
+    const Bytes frame = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};  // 2 x 2, first row first
+    for (int32_t height : {2, -2}) {
+        CColorSpaceConverter converter(MEDIASUBTYPE_RGB24, 2, height);
+        EXPECT_EQ(converter.Height(), height);
+        ASSERT_EQ(converter.OutputSize(), 16u);
+        const uint8_t* out = converter.Convert(frame.data(), frame.size());
+        EXPECT_EQ(PixelAt(out, 0), (Pixel{1, 2, 3, 255}));
+        EXPECT_EQ(PixelAt(out, 3), (Pixel{10, 11, 12, 255}));
+    }
+}
+
+TEST(ColorSpaceConverter, BestPathIsTheWidestSupported) {
+    const ConversionPath best = CColorSpaceConverter::BestPath();
+    EXPECT_TRUE(CColorSpaceConverter::IsSupported(best));
+    EXPECT_EQ(best, VectorPaths().back());
+    EXPECT_EQ(CColorSpaceConverter(MEDIASUBTYPE_NV12, 2, 2).Path(), best);
+}
+
+}  // namespace

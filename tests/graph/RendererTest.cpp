@@ -1,0 +1,166 @@
+// Real graphs of a test source, the test decoder and a sink on CBaseVideoRenderer, run on the
+// graph clock: presentation times, preroll on pause, stop during a wait, seeking.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "tests/graph/GraphFixture.h"
+
+namespace orvo::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class Playback : public GraphFixture {
+protected:
+    void Build(StreamSpec spec = {}) {
+        spec.sub = kCompressedVideo;
+        m_source = Add(new TestSource({spec}), u"Source");
+        Add(new TestDecoder, u"Decoder");
+        m_sink = Add(new TestVideoSink, u"Sink");
+        ASSERT_EQ(m_graph->Render(PinOf(m_source.Get(), 0).Get()), S_OK);
+    }
+    REFERENCE_TIME Position() {
+        LONGLONG current = -1;
+        EXPECT_EQ(m_seeking->GetCurrentPosition(&current), S_OK);
+        return current;
+    }
+    static std::vector<RenderedSample> Played(const std::vector<RenderedSample>& all) {
+        std::vector<RenderedSample> played;
+        for (const auto& r : all)
+            if (!r.preroll) played.push_back(r);
+        return played;
+    }
+
+    ComPtr<TestSource> m_source;
+    ComPtr<TestVideoSink> m_sink;
+};
+
+TEST_F(Playback, EverySampleIsRenderedAtItsPresentationTime) {
+    Build();
+    ASSERT_EQ(m_control->Run(), S_OK);
+    ASSERT_TRUE(m_sink->WaitForRendered(51, 5000));  // the preroll sample, then all 50
+    LONGLONG duration = 0;
+    EXPECT_EQ(m_seeking->GetDuration(&duration), S_OK);
+    EXPECT_EQ(duration, 2000 * kMs);
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(Position(), duration) << "complete playback ends at the stop position";
+    m_control->Stop();
+
+    auto played = Played(m_sink->Rendered());
+    ASSERT_EQ(played.size(), 50u);
+    for (size_t i = 0; i < played.size(); ++i) {
+        EXPECT_EQ(played[i].start, REFERENCE_TIME(i) * 40 * kMs);
+        EXPECT_LT(std::llabs(played[i].renderedAt - played[i].start), 20 * kMs)
+            << "sample " << i << " rendered " << (played[i].renderedAt - played[i].start) / kMs << " ms off";
+    }
+    ComPtr<IQualProp> quality;
+    ASSERT_EQ(m_sink.As(quality), S_OK);
+    int drawn = 0, rate = 0;
+    quality->get_FramesDrawn(&drawn);
+    quality->get_AvgFrameRate(&rate);
+    EXPECT_EQ(drawn, 50);
+    EXPECT_NEAR(rate, 2500, 100);
+}
+
+TEST_F(Playback, PauseHoldsOneSampleAndThePosition) {
+    Build();
+    EXPECT_EQ(m_control->Pause(), S_FALSE);  // the renderer has nothing yet
+    OAFilterState state = -1;
+    ASSERT_EQ(m_control->GetState(2000, &state), S_OK);
+    EXPECT_EQ(state, State_Paused);
+    std::this_thread::sleep_for(200ms);
+    auto held = m_sink->Rendered();
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_TRUE(held[0].preroll);
+    EXPECT_EQ(Position(), 0);
+
+    ASSERT_EQ(m_control->Run(), S_OK);
+    std::this_thread::sleep_for(500ms);
+    ASSERT_EQ(m_control->Pause(), S_OK);  // the sample waiting for its time is held
+    REFERENCE_TIME paused = Position();
+    EXPECT_NEAR(double(paused), 500.0 * kMs, 60.0 * kMs);
+    size_t count = m_sink->Rendered().size();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(m_sink->Rendered().size(), count);
+    EXPECT_EQ(Position(), paused);
+
+    ASSERT_EQ(m_control->Run(), S_OK);
+    ASSERT_TRUE(m_sink->WaitForRendered(count + 3, 2000));
+    auto played = Played(m_sink->Rendered());
+    for (size_t i = 1; i < played.size(); ++i) EXPECT_EQ(played[i].start, played[i - 1].start + 40 * kMs);
+}
+
+TEST_F(Playback, StopDuringAWaitReturnsAtOnce) {
+    Build(StreamSpec{.interval = 5000 * kMs, .duration = 20000 * kMs});
+    ASSERT_EQ(m_control->Run(), S_OK);
+    ASSERT_TRUE(m_sink->WaitForRendered(2, 2000));  // preroll, then the sample at 0
+    std::this_thread::sleep_for(50ms);               // the sample at 5 s now waits
+    auto before = std::chrono::steady_clock::now();
+    EXPECT_EQ(m_control->Stop(), S_OK);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 200ms);
+    EXPECT_EQ(m_sink->Rendered().size(), 2u);
+}
+
+TEST_F(Playback, PauseDuringAWaitReturnsAtOnceAndFlushReleasesIt) {
+    Build(StreamSpec{.interval = 5000 * kMs, .duration = 20000 * kMs});
+    ASSERT_EQ(m_control->Run(), S_OK);
+    ASSERT_TRUE(m_sink->WaitForRendered(2, 2000));
+    auto before = std::chrono::steady_clock::now();
+    EXPECT_EQ(m_control->Pause(), S_OK);
+    LONGLONG target = 10000 * kMs;
+    EXPECT_EQ(m_seeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning),
+              S_OK);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 500ms);
+    EXPECT_EQ(Position(), target);
+    ASSERT_TRUE(m_sink->WaitForRendered(3, 2000));
+    EXPECT_EQ(m_sink->Rendered().back().mediaTime, target) << "the new position is prerolled";
+}
+
+TEST_F(Playback, SetPositionsFlushesAndResumesFromTheNewPosition) {
+    Build();
+    ASSERT_EQ(m_control->Run(), S_OK);
+    std::this_thread::sleep_for(300ms);
+    int flushes = m_sink->Flushes();
+    LONGLONG target = 1000 * kMs, stop = 0;
+    ASSERT_EQ(m_seeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning),
+              S_OK);
+    size_t atSeek = m_sink->Rendered().size();
+    EXPECT_GT(m_sink->Flushes(), flushes);
+    EXPECT_EQ(m_sink->LastSegmentStart(), target);
+    EXPECT_EQ(m_seeking->GetStopPosition(&stop), S_OK);
+    EXPECT_EQ(stop, 2000 * kMs) << "the stop position is untouched";
+    EXPECT_NEAR(double(Position()), 1000.0 * kMs, 30.0 * kMs);
+
+    ASSERT_TRUE(m_sink->WaitForRendered(atSeek + 5, 2000));
+    auto after = m_sink->Rendered();
+    EXPECT_EQ(after[atSeek].mediaTime, target);
+    EXPECT_EQ(after[atSeek].start, 0);
+    EXPECT_NEAR(double(Position()), 1000.0 * kMs + double(after.back().renderedAt), 40.0 * kMs);
+    m_control->Stop();
+}
+
+TEST_F(Playback, StateCodes) {
+    Build();
+    OAFilterState state = -1;
+    EXPECT_EQ(m_control->GetState(0, &state), S_OK);
+    EXPECT_EQ(state, State_Stopped);
+    EXPECT_EQ(m_graph->Disconnect(m_sink->InputPin()), S_OK);
+    EXPECT_EQ(m_graph->Disconnect(m_sink->InputPin()), S_FALSE);
+    ComPtr<IPin> none;
+    EXPECT_EQ(m_sink->InputPin()->ConnectedTo(none.Put()), VFW_E_NOT_CONNECTED);
+    ASSERT_EQ(m_graph->Render(PinOf(m_source.Get(), 0).Get()), VFW_E_ALREADY_CONNECTED);
+    ComPtr<IBaseFilter> decoder;
+    ASSERT_EQ(m_graph->FindFilterByName(u"Decoder", decoder.Put()), S_OK);
+    EXPECT_EQ(m_graph->Render(PinOf(decoder.Get(), 1).Get()), VFW_E_ALREADY_CONNECTED) << "one side only";
+    EXPECT_EQ(m_graph->Disconnect(PinOf(decoder.Get(), 1).Get()), S_OK);
+    ASSERT_EQ(m_graph->Render(PinOf(decoder.Get(), 1).Get()), S_OK);
+    ASSERT_EQ(m_control->Run(), S_OK);
+    EXPECT_EQ(m_graph->Disconnect(m_sink->InputPin()), VFW_E_NOT_STOPPED);
+    EXPECT_EQ(m_control->Stop(), S_OK);
+}
+
+}  // namespace
+}  // namespace orvo::test
