@@ -10,6 +10,7 @@
 #include "platform/filters/ffmpeg/Demuxer.h"
 #include "platform/filters/ffmpeg/FFmpegFilters.h"
 #include "platform/graph/MediaFormats.h"
+#include "platform/window/DialogPresenter.h"
 #include "tests/ffmpeg/SinkFilter.h"
 #include "tests/media/MediaClip.h"
 #include "tests/media/TestPattern.h"
@@ -124,12 +125,30 @@ TEST(Splitter, OnePinPerStreamGroupAndOneLoad) {
     EXPECT_EQ(source->GetCurFile(&name, nullptr), S_OK);
     EXPECT_EQ(com::Utf16ToUtf8(name), test::MediaClip("multi.mkv"));
     CoTaskMemFree(name);
+}
+
+TEST(Splitter, ItsPropertyPageDescribesTheStreams) {
+    ComPtr<IBaseFilter> splitter = Splitter("multi.mkv");
     ComPtr<ISpecifyPropertyPages> pages;
     ASSERT_EQ(splitter->QueryInterface(IID_ISpecifyPropertyPages, pages.PutVoid()), S_OK);
     CAUUID list{};
-    EXPECT_EQ(pages->GetPages(&list), S_OK);
-    EXPECT_EQ(list.cElems, 1u);
+    ASSERT_EQ(pages->GetPages(&list), S_OK);
+    ASSERT_EQ(list.cElems, 1u);
+    ComPtr<IPropertyPage> page;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ASSERT_EQ(CoCreateInstance(list.pElems[0], nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage, page.PutVoid()), S_OK);
     CoTaskMemFree(list.pElems);
+    IUnknown* objects[] = {splitter.Get()};
+    ASSERT_EQ(page->SetObjects(1, objects), S_OK);
+    PROPPAGEINFO pageInfo{};
+    ASSERT_EQ(page->GetPageInfo(&pageInfo), S_OK);
+    EXPECT_EQ(std::u16string(pageInfo.pszTitle), u"Format");
+    EXPECT_NE(std::u16string(pageInfo.pszDocString).find(u"\n* English, AC-3 stereo\n  German, MP2 stereo"),
+              std::u16string::npos);
+    CoTaskMemFree(pageInfo.pszTitle);
+    CoTaskMemFree(pageInfo.pszDocString);
+    page.Reset();
+    CoUninitialize();
 }
 
 struct StreamRow {

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "platform/com/Runtime.h"
+#include "platform/filters/ffmpeg/SplitterFormatPage.h"
 
 namespace orvo::ffmpeg {
 namespace {

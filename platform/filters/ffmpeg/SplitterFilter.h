@@ -137,7 +137,4 @@ private:
     double m_rate = 1.0;
 };
 
-// The property page the splitter names in ISpecifyPropertyPages.
-inline constexpr CLSID CLSID_SplitterFormatPage = MakeGuid("{6C2E1B7A-3F0D-4C8E-9A51-2B7D4E0F8C31}");
-
 }  // namespace orvo::ffmpeg
