@@ -7,6 +7,7 @@
 #include "platform/com/Runtime.h"
 #include "platform/graph/ClassIds.h"
 #include "platform/graph/FilterRegistry.h"
+#include "platform/graph/MediaTimeFormat.h"
 #include "platform/graph/ReferenceClock.h"
 
 using orvo::graph::kUnitsPerMillisecond;
@@ -648,31 +649,18 @@ HRESULT CFilterGraph::CheckCapabilities(DWORD* capabilities) {
     DWORD have = 0;
     HRESULT hr = GetCapabilities(&have);
     if (FAILED(hr)) return hr;
-    DWORD asked = *capabilities;
-    *capabilities &= have;
-    if (*capabilities == asked) return S_OK;
-    return *capabilities ? S_FALSE : E_FAIL;
+    return orvo::graph::CheckCapabilitiesAgainst(have, capabilities);
 }
 
-HRESULT CFilterGraph::IsFormatSupported(const GUID* format) {
-    if (!format) return E_POINTER;
-    return *format == TIME_FORMAT_MEDIA_TIME ? S_OK : S_FALSE;
-}
+HRESULT CFilterGraph::IsFormatSupported(const GUID* format) { return orvo::graph::IsMediaTimeFormat(format); }
 
 HRESULT CFilterGraph::QueryPreferredFormat(GUID* format) { return GetTimeFormat(format); }
 
-HRESULT CFilterGraph::GetTimeFormat(GUID* format) {
-    if (!format) return E_POINTER;
-    *format = TIME_FORMAT_MEDIA_TIME;
-    return S_OK;
-}
+HRESULT CFilterGraph::GetTimeFormat(GUID* format) { return orvo::graph::GetMediaTimeFormat(format); }
 
 HRESULT CFilterGraph::IsUsingTimeFormat(const GUID* format) { return IsFormatSupported(format); }
 
-HRESULT CFilterGraph::SetTimeFormat(const GUID* format) {
-    if (!format) return E_POINTER;
-    return *format == TIME_FORMAT_MEDIA_TIME ? S_OK : E_INVALIDARG;
-}
+HRESULT CFilterGraph::SetTimeFormat(const GUID* format) { return orvo::graph::SetMediaTimeFormat(format); }
 
 HRESULT CFilterGraph::GetDuration(LONGLONG* duration) {
     if (!duration) return E_POINTER;
@@ -701,11 +689,7 @@ HRESULT CFilterGraph::GetCurrentPosition(LONGLONG* current) {
 
 HRESULT CFilterGraph::ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
                                         const GUID* sourceFormat) {
-    if (!target) return E_POINTER;
-    auto ok = [](const GUID* f) { return !f || *f == TIME_FORMAT_MEDIA_TIME; };
-    if (!ok(targetFormat) || !ok(sourceFormat)) return E_INVALIDARG;
-    *target = source;
-    return S_OK;
+    return orvo::graph::ConvertMediaTime(target, targetFormat, source, sourceFormat);
 }
 
 // A running graph pauses, the sources seek (flushing what is on its way), and the graph runs
