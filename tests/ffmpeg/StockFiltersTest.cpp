@@ -57,7 +57,8 @@ protected:
 };
 
 TEST_F(StockFilters, SystemCodecsRenderThroughTheOwnDecoders) {
-    for (const char* clip : {"mpeg2.mkv", "mjpeg.avi"}) {
+    // PCM needs no decoder; MPEG audio does.
+    for (auto [clip, audioDecoded] : {std::pair{"mpeg2.mkv", true}, std::pair{"mjpeg.avi", false}}) {
         ComPtr<IGraphBuilder> fresh;
         CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, fresh.PutVoid());
         m_graph = fresh;
@@ -65,7 +66,7 @@ TEST_F(StockFilters, SystemCodecsRenderThroughTheOwnDecoders) {
         const auto names = FilterNames();
         auto has = [&](const char16_t* name) { return std::find(names.begin(), names.end(), name) != names.end(); };
         EXPECT_TRUE(has(u"Video Decoder")) << clip;
-        EXPECT_TRUE(has(u"Audio Decoder")) << clip;
+        if (audioDecoded) EXPECT_TRUE(has(u"Audio Decoder")) << clip;
     }
 }
 
