@@ -143,6 +143,18 @@ TEST_F(Playback, SetPositionsFlushesAndResumesFromTheNewPosition) {
     m_control->Stop();
 }
 
+TEST_F(Playback, ALiveSourceStartsWithoutWaitingForPreroll) {
+    Build(StreamSpec{.live = true});
+    EXPECT_EQ(m_control->Pause(), S_FALSE);
+    OAFilterState state = -1;
+    EXPECT_EQ(m_control->GetState(0, &state), VFW_S_CANT_CUE);
+    auto before = std::chrono::steady_clock::now();
+    ASSERT_EQ(m_control->Run(), S_OK);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 200ms);
+    EXPECT_TRUE(m_sink->WaitForRendered(3, 2000));
+    m_control->Stop();
+}
+
 TEST_F(Playback, StateCodes) {
     Build();
     OAFilterState state = -1;
