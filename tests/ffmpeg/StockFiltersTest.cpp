@@ -66,7 +66,9 @@ TEST_F(StockFilters, SystemCodecsRenderThroughTheOwnDecoders) {
         const auto names = FilterNames();
         auto has = [&](const char16_t* name) { return std::find(names.begin(), names.end(), name) != names.end(); };
         EXPECT_TRUE(has(u"Video Decoder")) << clip;
-        if (audioDecoded) EXPECT_TRUE(has(u"Audio Decoder")) << clip;
+        if (audioDecoded) {
+            EXPECT_TRUE(has(u"Audio Decoder")) << clip;
+        }
     }
 }
 
