@@ -23,7 +23,7 @@ void COutputQueue::Push(Item item) {
 
 void COutputQueue::Receive(IMediaSample* sample) { Push(Item{Item::Sample, ComPtr<IMediaSample>(sample)}); }
 
-void COutputQueue::EndOfStream() { Push(Item{Item::EndOfStream}); }
+void COutputQueue::EndOfStream() { Push(Item{Item::EndOfStream, nullptr}); }
 
 void COutputQueue::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
     Push(Item{Item::Segment, nullptr, start, stop, rate});

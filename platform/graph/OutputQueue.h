@@ -26,7 +26,7 @@ public:
 
 private:
     struct Item {
-        enum Kind { Sample, EndOfStream, Segment } kind;
+        enum Kind { Sample, EndOfStream, Segment } kind = Sample;
         ComPtr<IMediaSample> sample;
         REFERENCE_TIME start = 0, stop = 0;
         double rate = 1.0;
