@@ -258,6 +258,23 @@ TEST(VideoDecoderFilter, SeekDeliversTheFirstFrameAtTheTargetWithinOneFrame) {
     EXPECT_GE(current, target);
 }
 
+TEST(VideoDecoderFilter, RateGoesDownstreamInTheSegmentAndTheSampleTimes) {
+    Chain chain("flat.mkv", 0, true, [](const graph::MediaType& t) { return IsSubtype(t, MEDIASUBTYPE_RGB32); });
+    chain.Run();
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    ASSERT_EQ(chain.Seeking()->SetRate(2.0), S_OK);
+    double rate = 0;
+    chain.Seeking()->GetRate(&rate);
+    EXPECT_EQ(rate, 2.0);
+    LONGLONG start = 0;
+    ASSERT_EQ(chain.Seeking()->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, 0), S_OK);
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    const auto samples = chain.recorder->Samples();
+    ASSERT_EQ(samples.size(), 75u);
+    EXPECT_EQ(samples[10].start, 10 * 200'000LL);
+    EXPECT_EQ(chain.Seeking()->SetRate(0), E_INVALIDARG);
+}
+
 TEST(VideoDecoderFilter, CutFilePlaysWhatItHoldsAndEnds) {
     Chain chain("truncated.mkv", 0, true, [](const graph::MediaType& t) { return IsSubtype(t, MEDIASUBTYPE_RGB32); });
     chain.Run();

@@ -67,8 +67,6 @@ HRESULT CSplitterOutputPin::DecideBufferSize(IMemAllocator* allocator, ALLOCATOR
     return actual.cbBuffer < size ? E_FAIL : S_OK;
 }
 
-HRESULT CSplitterOutputPin::Active() { return CBaseOutputPin::Active(); }
-
 HRESULT CSplitterOutputPin::Inactive() {
     // The queue and the allocator both release a waiting delivery thread.
     m_queue.Abort();
