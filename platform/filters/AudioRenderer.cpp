@@ -27,7 +27,7 @@ REFERENCE_TIME CAudioClock::GetPrivateTime() {
     return m_time;
 }
 
-CAudioRenderer::CAudioRenderer() : CBaseRenderer(CLSID_DSoundRender, u"Audio Input pin (rendered)") {
+CAudioRenderer::CAudioRenderer() : CBaseRenderer(CLSID_AudioRender, u"Audio Input pin (rendered)") {
     CreateComObject<CAudioClock>(IID_IReferenceClock, m_clock.PutVoid(), m_slot);
 }
 
@@ -153,9 +153,9 @@ bool CAudioRenderer::PlaysOnDevice() {
 
 namespace {
 
-com::ClassRegistration s_class(CLSID_DSoundRender, &CAudioRenderer::Create);
+com::ClassRegistration s_class(CLSID_AudioRender, &CAudioRenderer::Create);
 graph::FilterRegistrationScope s_filter(graph::FilterRegistration{
-    CLSID_DSoundRender,
+    CLSID_AudioRender,
     u"Audio Renderer",
     MERIT_PREFERRED,
     {{MEDIATYPE_Audio, MEDIASUBTYPE_PCM}, {MEDIATYPE_Audio, MEDIASUBTYPE_IEEE_FLOAT}},

@@ -477,10 +477,10 @@ HRESULT CFilterGraph::RunFilters(REFERENCE_TIME start) {
 // Lets renderers take their first samples before the clock starts, so the run does not begin
 // late; a filter that cannot preroll (a live source) answers VFW_S_CANT_CUE at once.
 void CFilterGraph::WaitForPreroll() {
-    for (auto& f : m_filters) {
-        FILTER_STATE state;
-        f.filter->GetState(kPrerollWaitMs, &state);
-    }
+    FILTER_STATE state;
+    for (auto& f : m_filters)
+        if (f.filter->GetState(0, &state) == VFW_S_CANT_CUE) return;  // its renderers wait for nothing
+    for (auto& f : m_filters) f.filter->GetState(kPrerollWaitMs, &state);
 }
 
 HRESULT CFilterGraph::Pause() {
@@ -547,8 +547,9 @@ HRESULT CFilterGraph::GetState(DWORD milliSecsTimeout, FILTER_STATE* state) {
     for (auto& e : m_filters) {
         FILTER_STATE filterState;
         HRESULT hr = e.filter->GetState(milliSecsTimeout, &filterState);
-        if (hr == VFW_S_STATE_INTERMEDIATE || hr == VFW_S_CANT_CUE) result = hr;
         if (FAILED(hr)) return hr;
+        // A filter that cannot cue decides: the graph will not complete a pause.
+        if (hr == VFW_S_CANT_CUE || (hr == VFW_S_STATE_INTERMEDIATE && result == S_OK)) result = hr;
     }
     return result;
 }

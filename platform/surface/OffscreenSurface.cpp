@@ -101,6 +101,7 @@ HRESULT COffscreenSurface::DrawInto(HWND window, const RECT* destRect, const REC
     const RECT source = sourceRect ? *sourceRect : RECT{0, 0, m_width, m_height};
     if (!IsInside(source, m_width, m_height)) return DDERR_INVALIDRECT;
 
+    if (window > UINT32_MAX) return DDERR_SURFACELOST;  // names no X window
     xcb_connection_t* c = m_image->Connection();
     BlitTarget target;
     const xcb_window_t drawable = window ? xcb_window_t(window) : FirstRoot(c);

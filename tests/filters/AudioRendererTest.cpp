@@ -72,7 +72,7 @@ protected:
     void Build(const Tone& tone) {
         ComPtr<IBaseFilter> source(new ToneSource(tone));
         ASSERT_EQ(m_graph->AddFilter(source.Get(), u"Tone"), S_OK);
-        ASSERT_EQ(CoCreateInstance(CLSID_DSoundRender, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+        ASSERT_EQ(CoCreateInstance(CLSID_AudioRender, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                                    m_renderer.PutVoid()),
                   S_OK);
         ASSERT_EQ(m_graph->AddFilter(m_renderer.Get(), u"Audio Renderer"), S_OK);

@@ -254,6 +254,9 @@ TEST_F(SurfaceTest, DestroyedWindowLosesTheBlitUntilItIsBack) {
     ComPtr<IDirectDrawSurface7> frame = Offscreen(32, 24);
     ASSERT_EQ(Fill(frame.Get(), Quadrants(32, 24)), DD_OK);
     RECT dest = window.ScreenRect();
+    Clip(window.Handle() | (HWND(1) << 32));  // no X window id, though its low half names one
+    EXPECT_EQ(m_primary->Blt(&dest, frame.Get(), nullptr, 0, nullptr), DDERR_SURFACELOST);
+    Clip(window.Handle());
     window.Destroy();
     EXPECT_EQ(m_primary->Blt(&dest, frame.Get(), nullptr, 0, nullptr), DDERR_SURFACELOST);
     EXPECT_EQ(m_directDraw->RestoreAllSurfaces(), DD_OK);
