@@ -13,6 +13,7 @@
 #include "platform/filters/ffmpeg/FFmpegFilters.h"
 #include "platform/graph/BaseFilter.h"
 #include "platform/graph/BasePin.h"
+#include "tests/ffmpeg/SinkFilter.h"
 #include "tests/media/MediaClip.h"
 
 extern char** environ;
@@ -74,15 +75,6 @@ HRESULT CNullPin::EndOfStream() {
     return S_OK;
 }
 
-ComPtr<IPin> PinAt(IBaseFilter* filter, int index) {
-    ComPtr<IEnumPins> pins;
-    filter->EnumPins(pins.Put());
-    pins->Skip(ULONG(index));
-    ComPtr<IPin> pin;
-    pins->Next(1, pin.Put(), nullptr);
-    return pin;
-}
-
 double CpuSeconds(int who) {
     rusage usage{};
     getrusage(who, &usage);
@@ -105,8 +97,8 @@ void BM_SplitterAndVideoDecoder(benchmark::State& state) {
         ComPtr<IFileSourceFilter> source;
         splitter->QueryInterface(IID_IFileSourceFilter, source.PutVoid());
         if (FAILED(source->Load(com::Utf8ToUtf16(Clip()).c_str(), nullptr)) ||
-            PinAt(splitter.Get(), 0)->Connect(PinAt(decoder.Get(), 0).Get(), nullptr) != S_OK ||
-            PinAt(decoder.Get(), 1)->Connect(PinAt(sink.Get(), 0).Get(), nullptr) != S_OK)
+            test::PinAt(splitter.Get(), 0)->Connect(test::PinAt(decoder.Get(), 0).Get(), nullptr) != S_OK ||
+            test::PinAt(decoder.Get(), 1)->Connect(test::PinAt(sink.Get(), 0).Get(), nullptr) != S_OK)
             return state.SkipWithError("graph not built");
         const double before = CpuSeconds(RUSAGE_SELF);
         for (IBaseFilter* f : {sink.Get(), decoder.Get(), splitter.Get()}) f->Pause();
@@ -116,8 +108,8 @@ void BM_SplitterAndVideoDecoder(benchmark::State& state) {
         state.counters["frames"] = static_cast<CNullSink*>(sink.Get())->frames.load();
         for (IBaseFilter* f : {sink.Get(), decoder.Get(), splitter.Get()}) f->Stop();
         // Connected pins hold each other's filters.
-        PinAt(splitter.Get(), 0)->Disconnect(), PinAt(decoder.Get(), 0)->Disconnect();
-        PinAt(decoder.Get(), 1)->Disconnect(), PinAt(sink.Get(), 0)->Disconnect();
+        test::PinAt(splitter.Get(), 0)->Disconnect(), test::PinAt(decoder.Get(), 0)->Disconnect();
+        test::PinAt(decoder.Get(), 1)->Disconnect(), test::PinAt(sink.Get(), 0)->Disconnect();
     }
 }
 

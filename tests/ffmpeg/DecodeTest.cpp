@@ -191,17 +191,6 @@ TEST(Decode, SystemCodecSetIsTheSmallerOne) {
     EXPECT_EQ(Decoder::Create(garbage, CodecSet::All, decoder), VFW_E_TYPE_NOT_ACCEPTED);
 }
 
-// Frequency from the rising crossings of channel 0, with hysteresis against coding noise.
-double ToneFrequency(const std::vector<float>& left, int rate) {
-    int crossings = 0;
-    bool low = false;
-    for (float sample : left) {
-        if (sample < -0.1f) low = true;
-        if (low && sample > 0.1f) ++crossings, low = false;
-    }
-    return double(crossings) * rate / double(left.size());
-}
-
 TEST(Decode, AudioStreamsKeepTheirTonesInInterleavedPcm) {
     const struct {
         int stream;
@@ -221,7 +210,7 @@ TEST(Decode, AudioStreamsKeepTheirTonesInInterleavedPcm) {
                                                 : reinterpret_cast<const int16_t*>(pcm.data())[2 * i] / 32768.0f);
             });
             ASSERT_GT(left.size(), 48000u);
-            EXPECT_NEAR(ToneFrequency(left, 48000), c.tone, c.tone * 0.02) << c.stream;
+            EXPECT_NEAR(test::MeasuredTone(left, 48000), c.tone, c.tone * 0.02) << c.stream;
         }
     }
 }

@@ -33,18 +33,9 @@ int ThreadCount() {
     return count;
 }
 
-ComPtr<IPin> PinAt(IBaseFilter* filter, int index) {
-    ComPtr<IEnumPins> pins;
-    filter->EnumPins(pins.Put());
-    pins->Skip(ULONG(index));
-    ComPtr<IPin> pin;
-    pins->Next(1, pin.Put(), nullptr);
-    return pin;
-}
-
 int PinCount(IBaseFilter* filter) {
     int count = 0;
-    while (PinAt(filter, count)) ++count;
+    while (test::PinAt(filter, count)) ++count;
     return count;
 }
 
@@ -79,8 +70,8 @@ struct Chain {
         else
             CreateAudioDecoderFilter(kAudio, CodecSet::All, IID_IBaseFilter, decoder.PutVoid());
         sink = Sink(std::move(accept), &recorder);
-        test::ConnectPins(PinAt(splitter.Get(), pin).Get(), PinAt(decoder.Get(), 0).Get());
-        test::ConnectPins(PinAt(decoder.Get(), 1).Get(), recorder->Pin());
+        test::ConnectPins(test::PinAt(splitter.Get(), pin).Get(), test::PinAt(decoder.Get(), 0).Get());
+        test::ConnectPins(test::PinAt(decoder.Get(), 1).Get(), recorder->Pin());
     }
     void Run() { test::RunFilters({sink.Get(), decoder.Get(), splitter.Get()}); }
     ~Chain() {
@@ -89,7 +80,7 @@ struct Chain {
     }
     ComPtr<IMediaSeeking> Seeking() {
         ComPtr<IMediaSeeking> seeking;
-        PinAt(decoder.Get(), 1)->QueryInterface(IID_IMediaSeeking, seeking.PutVoid());
+        test::PinAt(decoder.Get(), 1)->QueryInterface(IID_IMediaSeeking, seeking.PutVoid());
         return seeking;
     }
 };
@@ -114,7 +105,7 @@ TEST(Splitter, OnePinPerStreamGroupAndOneLoad) {
     ComPtr<IBaseFilter> splitter = Splitter("multi.mkv");
     ASSERT_EQ(PinCount(splitter.Get()), 3);
     PIN_INFO info{};
-    PinAt(splitter.Get(), 1)->QueryPinInfo(&info);
+    test::PinAt(splitter.Get(), 1)->QueryPinInfo(&info);
     info.pFilter->Release();
     EXPECT_EQ(std::u16string(info.achName), u"Audio");
     EXPECT_EQ(info.dir, PINDIR_OUTPUT);
@@ -195,7 +186,7 @@ TEST(Splitter, StreamSelectionListsAndSwitchesStreams) {
     EXPECT_EQ(rows[1].flags, 0u);
     EXPECT_EQ(rows[2].flags, DWORD(AMSTREAMSELECTINFO_ENABLED));
     graph::MediaType audio;
-    PinAt(splitter.Get(), 1)->ConnectionMediaType(&audio);  // not connected: fails, type stays empty
+    test::PinAt(splitter.Get(), 1)->ConnectionMediaType(&audio);  // not connected: fails, type stays empty
     EXPECT_EQ(select->Enable(4, AMSTREAMSELECTENABLE_ENABLE), E_INVALIDARG);
     EXPECT_EQ(select->Enable(-1, AMSTREAMSELECTENABLE_ENABLE), E_INVALIDARG);
     EXPECT_EQ(select->Info(4, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), E_INVALIDARG);
@@ -225,9 +216,9 @@ TEST(VideoDecoderFilter, LosslessFramesArriveAsGeneratedPackedAndBottomUp) {
 TEST(VideoDecoderFilter, OffersTheDecodedFormatFirstThenTheRest) {
     ComPtr<IBaseFilter> splitter = Splitter("odd.mkv"), decoder;
     CreateVideoDecoderFilter(kVideo, CodecSet::All, IID_IBaseFilter, decoder.PutVoid());
-    test::ConnectPins(PinAt(splitter.Get(), 0).Get(), PinAt(decoder.Get(), 0).Get());
+    test::ConnectPins(test::PinAt(splitter.Get(), 0).Get(), test::PinAt(decoder.Get(), 0).Get());
     ComPtr<IEnumMediaTypes> types;
-    ASSERT_EQ(PinAt(decoder.Get(), 1)->EnumMediaTypes(types.Put()), S_OK);
+    ASSERT_EQ(test::PinAt(decoder.Get(), 1)->EnumMediaTypes(types.Put()), S_OK);
     std::vector<GUID> subtypes;
     for (AM_MEDIA_TYPE* type = nullptr; types->Next(1, &type, nullptr) == S_OK; type = nullptr) {
         int width = 0, height = 0;
@@ -267,6 +258,23 @@ TEST(VideoDecoderFilter, SeekDeliversTheFirstFrameAtTheTargetWithinOneFrame) {
     EXPECT_GE(current, target);
 }
 
+TEST(VideoDecoderFilter, RateGoesDownstreamInTheSegmentAndTheSampleTimes) {
+    Chain chain("flat.mkv", 0, true, [](const graph::MediaType& t) { return IsSubtype(t, MEDIASUBTYPE_RGB32); });
+    chain.Run();
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    ASSERT_EQ(chain.Seeking()->SetRate(2.0), S_OK);
+    double rate = 0;
+    chain.Seeking()->GetRate(&rate);
+    EXPECT_EQ(rate, 2.0);
+    LONGLONG start = 0;
+    ASSERT_EQ(chain.Seeking()->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, 0), S_OK);
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    const auto samples = chain.recorder->Samples();
+    ASSERT_EQ(samples.size(), 75u);
+    EXPECT_EQ(samples[10].start, 10 * 200'000LL);
+    EXPECT_EQ(chain.Seeking()->SetRate(0), E_INVALIDARG);
+}
+
 TEST(VideoDecoderFilter, CutFilePlaysWhatItHoldsAndEnds) {
     Chain chain("truncated.mkv", 0, true, [](const graph::MediaType& t) { return IsSubtype(t, MEDIASUBTYPE_RGB32); });
     chain.Run();
@@ -276,25 +284,11 @@ TEST(VideoDecoderFilter, CutFilePlaysWhatItHoldsAndEnds) {
     EXPECT_LT(samples.size(), 75u);
 }
 
-double ToneFrequency(const std::vector<test::ReceivedSample>& samples) {
-    int crossings = 0, frames = 0;
-    bool low = false;
-    for (const auto& sample : samples) {
-        const auto* values = reinterpret_cast<const float*>(sample.data.data());
-        const size_t count = sample.data.size() / 8;
-        for (size_t i = 0; i < count; ++i, ++frames) {
-            if (values[2 * i] < -0.1f) low = true;
-            if (low && values[2 * i] > 0.1f) ++crossings, low = false;
-        }
-    }
-    return frames ? crossings * 48000.0 / frames : 0;
-}
-
 TEST(AudioDecoderFilter, EnablingTheOtherAudioStreamSwitchesTheTone) {
     Chain chain("multi.mkv", 1, false, [](const graph::MediaType& t) { return IsSubtype(t, MEDIASUBTYPE_IEEE_FLOAT); });
     chain.Run();
     ASSERT_TRUE(chain.recorder->WaitForEnd());
-    EXPECT_NEAR(ToneFrequency(chain.recorder->Samples()), 440, 10);
+    EXPECT_NEAR(test::MeasuredTone(test::LeftChannel(chain.recorder->Samples(), 2), 48000), 440, 10);
     chain.recorder->Clear();
     ComPtr<IAMStreamSelect> select;
     chain.splitter->QueryInterface(IID_IAMStreamSelect, select.PutVoid());
@@ -307,7 +301,7 @@ TEST(AudioDecoderFilter, EnablingTheOtherAudioStreamSwitchesTheTone) {
     ASSERT_TRUE(chain.recorder->WaitForEnd());
     const auto samples = chain.recorder->Samples();
     ASSERT_FALSE(samples.empty());
-    EXPECT_NEAR(ToneFrequency(samples), 1000, 20);
+    EXPECT_NEAR(test::MeasuredTone(test::LeftChannel(samples, 2), 48000), 1000, 20);
     const auto* wave = samples[0].type.FormatAs<WAVEFORMATEX>();
     ASSERT_NE(wave, nullptr);
     EXPECT_EQ(wave->nChannels, 2);
@@ -317,12 +311,12 @@ TEST(AudioDecoderFilter, EnablingTheOtherAudioStreamSwitchesTheTone) {
 TEST(DecoderFilters, SystemCodecSetRefusesWhatOnlyThePlugInsDecode) {
     ComPtr<IBaseFilter> splitter = Splitter("h264.mkv"), video, audio;
     CreateVideoDecoderFilter(kVideo, CodecSet::System, IID_IBaseFilter, video.PutVoid());
-    EXPECT_LT(PinAt(splitter.Get(), 0)->Connect(PinAt(video.Get(), 0).Get(), nullptr), 0);
+    EXPECT_LT(test::PinAt(splitter.Get(), 0)->Connect(test::PinAt(video.Get(), 0).Get(), nullptr), 0);
     ComPtr<IBaseFilter> mpeg2 = Splitter("mpeg2.mkv");
     CreateVideoDecoderFilter(kVideo, CodecSet::System, IID_IBaseFilter, video.PutVoid());
     CreateAudioDecoderFilter(kAudio, CodecSet::System, IID_IBaseFilter, audio.PutVoid());
-    EXPECT_EQ(PinAt(mpeg2.Get(), 0)->Connect(PinAt(video.Get(), 0).Get(), nullptr), S_OK);
-    EXPECT_EQ(PinAt(mpeg2.Get(), 1)->Connect(PinAt(audio.Get(), 0).Get(), nullptr), S_OK);
+    EXPECT_EQ(test::PinAt(mpeg2.Get(), 0)->Connect(test::PinAt(video.Get(), 0).Get(), nullptr), S_OK);
+    EXPECT_EQ(test::PinAt(mpeg2.Get(), 1)->Connect(test::PinAt(audio.Get(), 0).Get(), nullptr), S_OK);
     test::DisconnectFilters({splitter.Get(), mpeg2.Get(), video.Get(), audio.Get()});
 }
 

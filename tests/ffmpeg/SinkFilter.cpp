@@ -82,6 +82,25 @@ REFERENCE_TIME CSinkFilter::LastSegmentStart() {
     return m_segmentStart;
 }
 
+ComPtr<IPin> PinAt(IBaseFilter* filter, int index) {
+    ComPtr<IEnumPins> pins;
+    if (FAILED(filter->EnumPins(pins.Put()))) return {};
+    pins->Skip(ULONG(index));
+    ComPtr<IPin> pin;
+    pins->Next(1, pin.Put(), nullptr);
+    return pin;
+}
+
+std::vector<float> LeftChannel(const std::vector<ReceivedSample>& samples, int channels) {
+    std::vector<float> left;
+    for (const ReceivedSample& sample : samples) {
+        const auto* values = reinterpret_cast<const float*>(sample.data.data());
+        for (size_t i = 0; i + 1 <= sample.data.size() / (4 * size_t(channels)); ++i)
+            left.push_back(values[i * size_t(channels)]);
+    }
+    return left;
+}
+
 void ConnectPins(IPin* out, IPin* in) {
     ASSERT_NE(out, nullptr);
     ASSERT_NE(in, nullptr);

@@ -64,6 +64,11 @@ private:
     REFERENCE_TIME m_segmentStart = 0;
 };
 
+// The filter's pin at index in its enumeration order, or null.
+ComPtr<IPin> PinAt(IBaseFilter* filter, int index);
+// The first channel of interleaved 32-bit float samples.
+std::vector<float> LeftChannel(const std::vector<ReceivedSample>& samples, int channels);
+
 // Connects out to in directly and fails the test when they do not connect.
 void ConnectPins(IPin* out, IPin* in);
 // Pauses, then runs, the filters in the order given (downstream first).

@@ -2,6 +2,7 @@
 // The pictures and tones the generated clips carry, so that a test can compute what a decoder
 // must deliver without reading the clip back through another decoder.
 #include <cstdint>
+#include <vector>
 
 namespace orvo::test {
 
@@ -24,5 +25,16 @@ constexpr Rgb ViewPixel(int view, int frame, int x, int y) {
 constexpr uint8_t LumaPixel(int frame, int x, int y) { return uint8_t(16 + (x + y + frame * 5) % 220); }
 constexpr uint8_t ChromaUPixel(int frame, int cx, int cy) { return uint8_t(16 + (cx * 3 + frame) % 224); }
 constexpr uint8_t ChromaVPixel(int frame, int cx, int cy) { return uint8_t(16 + (cy * 5 + frame) % 224); }
+
+// The frequency of a tone from its rising crossings, with hysteresis against coding noise.
+inline double MeasuredTone(const std::vector<float>& samples, int rate) {
+    int crossings = 0;
+    bool low = false;
+    for (float sample : samples) {
+        if (sample < -0.1f) low = true;
+        if (low && sample > 0.1f) ++crossings, low = false;
+    }
+    return samples.empty() ? 0 : double(crossings) * rate / double(samples.size());
+}
 
 }  // namespace orvo::test

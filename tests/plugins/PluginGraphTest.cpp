@@ -17,6 +17,7 @@
 #include "platform/graph/ClassIds.h"
 #include "tests/ffmpeg/SinkFilter.h"
 #include "tests/media/MediaClip.h"
+#include "tests/media/TestPattern.h"
 
 namespace orvo::engine {
 namespace {
@@ -42,15 +43,6 @@ public:
     void TearDown() override { fs::remove_all(CaptureFile().parent_path()); }
 };
 const auto* const g_alsa = testing::AddGlobalTestEnvironment(new AlsaCapture);
-
-ComPtr<IPin> PinAt(IBaseFilter* filter, int index) {
-    ComPtr<IEnumPins> pins;
-    filter->EnumPins(pins.Put());
-    pins->Skip(ULONG(index));
-    ComPtr<IPin> pin;
-    pins->Next(1, pin.Put(), nullptr);
-    return pin;
-}
 
 class PluginGraph : public testing::Test {
 protected:
@@ -92,7 +84,7 @@ protected:
             }
             ASSERT_EQ(m_graph->AddFilter(m_filters[slot].Get(), names[slot]), S_OK);
         }
-        for (int pin = 0; ComPtr<IPin> out = PinAt(m_filters[0].Get(), pin); ++pin) m_graph->Render(out.Get());
+        for (int pin = 0; ComPtr<IPin> out = test::PinAt(m_filters[0].Get(), pin); ++pin) m_graph->Render(out.Get());
     }
 
     double PlayAndMeasureTone() {
@@ -111,7 +103,7 @@ protected:
 
     // The frequency of the first channel of what ALSA wrote, in the connection's sample format.
     double CapturedTone() {
-        ComPtr<IPin> decoded = PinAt(m_filters[2].Get(), 1), renderer;
+        ComPtr<IPin> decoded = test::PinAt(m_filters[2].Get(), 1), renderer;
         graph::MediaType type;
         decoded->ConnectionMediaType(&type);
         int channels = 0, rate = 0;
@@ -120,23 +112,17 @@ protected:
         std::ifstream in(CaptureFile(), std::ios::binary);
         const std::vector<char> pcm{std::istreambuf_iterator<char>(in), {}};
         const size_t frameBytes = size_t(channels) * (floatSamples ? 4 : 2);
-        int crossings = 0;
-        bool low = false;
-        const size_t frames = pcm.size() / frameBytes;
-        for (size_t i = 0; i < frames; ++i) {
-            const char* p = pcm.data() + i * frameBytes;
+        std::vector<float> left;
+        for (size_t offset = 0; offset + frameBytes <= pcm.size(); offset += frameBytes) {
             float value = 0;
-            if (floatSamples) {
-                std::memcpy(&value, p, 4);
-            } else {
-                int16_t sample = 0;
-                std::memcpy(&sample, p, 2);
-                value = sample / 32768.0f;
-            }
-            if (value < -0.1f) low = true;
-            if (low && value > 0.1f) ++crossings, low = false;
+            int16_t sample = 0;
+            if (floatSamples)
+                std::memcpy(&value, pcm.data() + offset, 4);
+            else
+                std::memcpy(&sample, pcm.data() + offset, 2), value = sample / 32768.0f;
+            left.push_back(value);
         }
-        return frames ? crossings * double(rate) / double(frames) : 0;
+        return test::MeasuredTone(left, rate);
     }
 
     CPluginTable m_table{{ORVO_PROGRAM_FOLDER}, false};
@@ -151,9 +137,9 @@ TEST_F(PluginGraph, MultiStreamClipPlaysAndEnablingTheOtherAudioSwitchesTheTone)
     Build("multi.mkv");
     ComPtr<IAMStreamSelect> select;
     ASSERT_EQ(m_filters[0].As(select), S_OK);
-    EXPECT_TRUE(PinAt(m_filters[2].Get(), 1)) << "the audio decoder's output";
+    EXPECT_TRUE(test::PinAt(m_filters[2].Get(), 1)) << "the audio decoder's output";
     ComPtr<IPin> connected;
-    ASSERT_EQ(PinAt(m_filters[2].Get(), 1)->ConnectedTo(connected.Put()), S_OK);
+    ASSERT_EQ(test::PinAt(m_filters[2].Get(), 1)->ConnectedTo(connected.Put()), S_OK);
     EXPECT_NEAR(PlayAndMeasureTone(), 440, 10);
     ASSERT_EQ(select->Enable(2, AMSTREAMSELECTENABLE_ENABLE), S_OK);
     LONGLONG start = 0;

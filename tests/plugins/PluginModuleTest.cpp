@@ -8,6 +8,7 @@
 #include "platform/graph/MediaFormats.h"
 #include "tests/ffmpeg/SinkFilter.h"
 #include "tests/media/MediaClip.h"
+#include "tests/media/TestPattern.h"
 
 namespace orvo::engine {
 namespace {
@@ -30,15 +31,6 @@ protected:
     CPluginTable m_table{{ORVO_PROGRAM_FOLDER}, false};
 };
 
-ComPtr<IPin> PinAt(IBaseFilter* filter, int index) {
-    ComPtr<IEnumPins> pins;
-    filter->EnumPins(pins.Put());
-    pins->Skip(ULONG(index));
-    ComPtr<IPin> pin;
-    pins->Next(1, pin.Put(), nullptr);
-    return pin;
-}
-
 TEST_F(PluginModules, EachAnswersItsOwnClassIdWithAFilter) {
     for (int slot = 0; slot < 3; ++slot) {
         const PluginSlot& plugin = m_table.Slot(slot);
@@ -54,19 +46,6 @@ TEST_F(PluginModules, EachAnswersItsOwnClassIdWithAFilter) {
         EXPECT_EQ(plugin.getClassObject(other, IID_IClassFactory, factory.PutVoid()), CLASS_E_CLASSNOTAVAILABLE);
         EXPECT_FALSE(factory);
     }
-}
-
-double ToneFrequency(const std::vector<test::ReceivedSample>& samples) {
-    int crossings = 0, frames = 0;
-    bool low = false;
-    for (const auto& sample : samples) {
-        const auto* values = reinterpret_cast<const float*>(sample.data.data());
-        for (size_t i = 0; i < sample.data.size() / 8; ++i, ++frames) {
-            if (values[2 * i] < -0.1f) low = true;
-            if (low && values[2 * i] > 0.1f) ++crossings, low = false;
-        }
-    }
-    return frames ? crossings * 48000.0 / frames : 0;
 }
 
 // The audio renderer is stood in for by the sink: what reaches it is the decoder's output.
@@ -95,21 +74,21 @@ TEST_F(PluginModules, MultiStreamClipPlaysAndTheOtherAudioStreamSwitchesTheTone)
     }
     EXPECT_EQ(audioEnabled, 1);
 
-    test::ConnectPins(PinAt(splitter.Get(), 0).Get(), PinAt(video.Get(), 0).Get());
-    test::ConnectPins(PinAt(splitter.Get(), 1).Get(), PinAt(audio.Get(), 0).Get());
-    test::ConnectPins(PinAt(audio.Get(), 1).Get(), recorder->Pin());
+    test::ConnectPins(test::PinAt(splitter.Get(), 0).Get(), test::PinAt(video.Get(), 0).Get());
+    test::ConnectPins(test::PinAt(splitter.Get(), 1).Get(), test::PinAt(audio.Get(), 0).Get());
+    test::ConnectPins(test::PinAt(audio.Get(), 1).Get(), recorder->Pin());
     test::RunFilters({sink.Get(), audio.Get(), video.Get(), splitter.Get()});
     ASSERT_TRUE(recorder->WaitForEnd());
-    EXPECT_NEAR(ToneFrequency(recorder->Samples()), 440, 10);
+    EXPECT_NEAR(test::MeasuredTone(test::LeftChannel(recorder->Samples(), 2), 48000), 440, 10);
 
     recorder->Clear();
     ASSERT_EQ(select->Enable(2, AMSTREAMSELECTENABLE_ENABLE), S_OK);
     ComPtr<IMediaSeeking> seeking;
-    PinAt(audio.Get(), 1)->QueryInterface(IID_IMediaSeeking, seeking.PutVoid());
+    test::PinAt(audio.Get(), 1)->QueryInterface(IID_IMediaSeeking, seeking.PutVoid());
     LONGLONG start = 0;
     ASSERT_EQ(seeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, 0), S_OK);
     ASSERT_TRUE(recorder->WaitForEnd());
-    EXPECT_NEAR(ToneFrequency(recorder->Samples()), 1000, 20);
+    EXPECT_NEAR(test::MeasuredTone(test::LeftChannel(recorder->Samples(), 2), 48000), 1000, 20);
     test::StopFilters({sink.Get(), audio.Get(), video.Get(), splitter.Get()});
     test::DisconnectFilters({sink.Get(), audio.Get(), video.Get(), splitter.Get()});
 }

@@ -44,7 +44,9 @@ public:
     HRESULT DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;
     // Switches the connection to type when the peer accepts it; the next sample carries it.
     HRESULT ChangeMediaType(const graph::MediaType& type);
-    bool TakeTypeChange() { return m_typeChanged.exchange(false); }
+    // The type change stays pending until a sample carrying it is taken (not dropped by a flush).
+    bool TypeChangePending() const { return m_typeChanged.load(); }
+    void TypeChangeDelivered() { m_typeChanged = false; }
 
 private:
     CDecoderFilter* m_decoder;
@@ -102,11 +104,14 @@ HRESULT CDecoderFilter::DeliverSample(REFERENCE_TIME start, REFERENCE_TIME stop,
     sample->SetActualDataLength(written);
     if (timed) sample->SetTime(&start, &stop);
     sample->SetSyncPoint(TRUE);
-    if (m_output.TakeTypeChange()) {
+    const bool carriesType = m_output.TypeChangePending();
+    if (carriesType) {
         graph::MediaType type = m_output.CurrentMediaType();
         sample->SetMediaType(&type);
     }
-    return m_output.Deliver(sample.Get());
+    hr = m_output.Deliver(sample.Get());
+    if (hr == S_OK && carriesType) m_output.TypeChangeDelivered();
+    return hr;
 }
 
 }  // namespace orvo::ffmpeg

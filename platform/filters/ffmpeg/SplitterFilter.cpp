@@ -67,8 +67,6 @@ HRESULT CSplitterOutputPin::DecideBufferSize(IMemAllocator* allocator, ALLOCATOR
     return actual.cbBuffer < size ? E_FAIL : S_OK;
 }
 
-HRESULT CSplitterOutputPin::Active() { return CBaseOutputPin::Active(); }
-
 HRESULT CSplitterOutputPin::Inactive() {
     // The queue and the allocator both release a waiting delivery thread.
     m_queue.Abort();
@@ -133,9 +131,13 @@ HRESULT CSplitterOutputPin::DeliverPacket(const QueuedPacket& item, bool& first)
     sample->SetSyncPoint(item.packet->flags & AV_PKT_FLAG_KEY ? TRUE : FALSE);
     sample->SetPreroll(item.preroll ? TRUE : FALSE);
     sample->SetDiscontinuity(first ? TRUE : FALSE);
-    if (m_typeChanged.exchange(false)) sample->SetMediaType(&m_mediaType);
+    // A type change stays pending until a sample carrying it is taken: one dropped by a flush
+    // downstream would otherwise lose it.
+    const bool carriesType = m_typeChanged.load();
+    if (carriesType) sample->SetMediaType(&m_mediaType);
     first = false;
     hr = Deliver(sample.Get());
+    if (hr == S_OK && carriesType) m_typeChanged = false;
     if (hr == S_OK && item.timed && !item.preroll) m_splitter->NoteDelivered(start);
     return hr;
 }

@@ -37,7 +37,6 @@ public:
     HRESULT CheckMediaType(const graph::MediaType& mediaType) override;
     HRESULT GetMediaType(int position, graph::MediaType& mediaType) override;
     HRESULT DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;
-    HRESULT Active() override;
     HRESULT Inactive() override;
 
     HRESULT STDMETHODCALLTYPE GetCapabilities(DWORD* capabilities) override;
