@@ -1,13 +1,11 @@
-// The audio renderer in real graphs, writing through ALSA's file plug-in (a configuration the
-// test installs) or, with a device that does not open, on the null output.
+// The audio renderer in real graphs, writing through ALSA's file plug-in or, with a device
+// that does not open, on the null output.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 #include "platform/com/ComPtr.h"
@@ -16,6 +14,7 @@
 #include "platform/filters/AudioRenderer.h"
 #include "platform/graph/ClassIds.h"
 #include "tests/filters/ToneSource.h"
+#include "tests/support/AlsaCapture.h"
 
 namespace orvo::test {
 namespace {
@@ -23,27 +22,7 @@ namespace {
 using filters::SampleFormat;
 using namespace std::chrono_literals;
 
-std::filesystem::path CaptureFile() {
-    static const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("orvo-alsa-" + std::to_string(::getpid()));
-    return dir / "out.raw";
-}
-
-// Installs the ALSA configuration before anything in the process opens ALSA: "capture"
-// writes raw PCM into a file, "missing" names a card that does not exist.
-class AlsaConfiguration : public ::testing::Environment {
-public:
-    void SetUp() override {
-        std::filesystem::create_directories(CaptureFile().parent_path());
-        std::filesystem::path conf = CaptureFile().parent_path() / "asound.conf";
-        std::ofstream(conf) << "pcm.capture {\n  type file\n  slave { pcm { type null } }\n  file \""
-                            << CaptureFile().string() << "\"\n  format \"raw\"\n}\n"
-                            << "pcm.missing {\n  type hw\n  card 99\n}\n";
-        setenv("ALSA_CONFIG_PATH", conf.c_str(), 1);
-    }
-    void TearDown() override { std::filesystem::remove_all(CaptureFile().parent_path()); }
-};
-const auto* const g_alsa = ::testing::AddGlobalTestEnvironment(new AlsaConfiguration);
+const auto* const g_alsa = ::testing::AddGlobalTestEnvironment(new AlsaCapture);
 
 class AudioPlayback : public ::testing::Test {
 protected:
@@ -56,7 +35,7 @@ protected:
         m_graph.As(m_seeking);
         m_graph.As(m_audio);
         filters::SetAudioDeviceName("capture");
-        std::filesystem::remove(CaptureFile());
+        std::filesystem::remove(AlsaCapture::File());
     }
     void TearDown() override {
         m_control->Stop();
@@ -100,8 +79,8 @@ protected:
         return took;
     }
     static std::vector<BYTE> Captured() {
-        std::ifstream in(CaptureFile(), std::ios::binary);
-        return std::vector<BYTE>(std::istreambuf_iterator<char>(in), {});
+        const std::vector<char> pcm = AlsaCapture::Captured();
+        return std::vector<BYTE>(pcm.begin(), pcm.end());
     }
 
     ComPtr<IGraphBuilder> m_graph;
@@ -193,7 +172,7 @@ TEST_F(AudioPlayback, VolumeAndBalanceAreGains) {
     EXPECT_NEAR(Peak(Channel(pcm, tone, 0)), expected, expected * 0.01);
     EXPECT_NEAR(Peak(Channel(pcm, tone, 1)), expected, expected * 0.01);
 
-    std::filesystem::remove(CaptureFile());
+    std::filesystem::remove(AlsaCapture::File());
     ASSERT_EQ(m_audio->put_Volume(0), S_OK);
     ASSERT_EQ(m_audio->put_Balance(-10000), S_OK);
     LONGLONG start = 0;

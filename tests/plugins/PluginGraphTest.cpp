@@ -2,11 +2,9 @@
 // plug-in filters from the table under their graph names, the audio renderer found by Render,
 // its sound written through ALSA's file plug-in. A recording sink takes the video's place.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 #include "engine/graph/DecoderPlugins.h"
@@ -18,6 +16,7 @@
 #include "tests/ffmpeg/SinkFilter.h"
 #include "tests/media/MediaClip.h"
 #include "tests/media/TestPattern.h"
+#include "tests/support/AlsaCapture.h"
 
 namespace orvo::engine {
 namespace {
@@ -25,31 +24,14 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-fs::path CaptureFile() {
-    static const fs::path folder = fs::temp_directory_path() / ("orvo-plugins-alsa-" + std::to_string(getpid()));
-    return folder / "out.raw";
-}
-
-// ALSA reads its configuration once per process: the "capture" device writes raw PCM to a file.
-class AlsaCapture : public testing::Environment {
-public:
-    void SetUp() override {
-        fs::create_directories(CaptureFile().parent_path());
-        const fs::path conf = CaptureFile().parent_path() / "asound.conf";
-        std::ofstream(conf) << "pcm.capture {\n  type file\n  slave { pcm { type null } }\n  file \""
-                            << CaptureFile().string() << "\"\n  format \"raw\"\n}\n";
-        setenv("ALSA_CONFIG_PATH", conf.c_str(), 1);
-    }
-    void TearDown() override { fs::remove_all(CaptureFile().parent_path()); }
-};
-const auto* const g_alsa = testing::AddGlobalTestEnvironment(new AlsaCapture);
+const auto* const g_alsa = testing::AddGlobalTestEnvironment(new test::AlsaCapture);
 
 class PluginGraph : public testing::Test {
 protected:
     void SetUp() override {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         filters::SetAudioDeviceName("capture");
-        fs::remove(CaptureFile());
+        fs::remove(test::AlsaCapture::File());
         m_table.Load();
         ASSERT_EQ(m_table.Count(), 3);
         ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
@@ -88,7 +70,7 @@ protected:
     }
 
     double PlayAndMeasureTone() {
-        fs::remove(CaptureFile());
+        fs::remove(test::AlsaCapture::File());
         EXPECT_GE(m_control->Run(), 0);
         LONGLONG stop = 0, current = 0;
         m_seeking->GetDuration(&stop);
@@ -109,8 +91,7 @@ protected:
         int channels = 0, rate = 0;
         bool floatSamples = false;
         if (!ffmpeg::ReadPcmMediaType(type, channels, rate, floatSamples)) return 0;
-        std::ifstream in(CaptureFile(), std::ios::binary);
-        const std::vector<char> pcm{std::istreambuf_iterator<char>(in), {}};
+        const std::vector<char> pcm = test::AlsaCapture::Captured();
         const size_t frameBytes = size_t(channels) * (floatSamples ? 4 : 2);
         std::vector<float> left;
         for (size_t offset = 0; offset + frameBytes <= pcm.size(); offset += frameBytes) {
