@@ -8,10 +8,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <limits>
+#include <thread>
 #include <sstream>
 
 #include "Lumex.h"
 #include "tests/media/MediaClip.h"
+#include "tests/support/TestWindow.h"
+#include "tests/support/XvfbServer.h"
 
 namespace orvo::test {
 namespace {
@@ -91,6 +95,43 @@ TEST_F(FileChannelEdges, StateChangesAndRefusals) {
     ASSERT_EQ(Lumex_ChannelPlay(m_channel), 1);
     Lumex_ChannelSetPosition(m_channel, 1, POS_SECONDS);
     Lumex_ChannelSetAttribute(m_channel, ATTRIB_VOLUME, 50);
+    EXPECT_EQ(Lumex_ChannelGetState(m_channel), CHANNEL_PLAYING);
+}
+
+// Values a caller may pass by mistake: none may crash the engine or stop the channel.
+TEST_F(FileChannelEdges, OutOfRangeArgumentsLeaveAPlayingChannel) {
+    ORVO_REQUIRE_DISPLAY();
+    TestWindow window(0, 0, 320, 240, 0);
+    m_channel = Lumex_StreamCreateFile(MediaClip("multi.mkv").c_str(), 0, window.Handle(), 0);
+    ASSERT_NE(m_channel, 0u);
+    ASSERT_EQ(Lumex_ChannelPlay(m_channel), 1);
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    for (int32_t code : {0, ATTRIB_VOLUME, ATTRIB_BALANCE, ATTRIB_RATE, 4, ATTRIB_STEREO_MODE, ATTRIB_RESERVED_FLAG,
+                         ATTRIB_VIEW_MODE, ATTRIB_GREY_MIX, 9, -1})
+        for (float value : {nan, inf, -inf, 3e38f, -3e38f, 0.0f, -7.0f, 99.0f})
+            Lumex_ChannelSetAttribute(m_channel, code, value);
+    Lumex_ChannelSetAttribute(m_channel, ATTRIB_RATE, 1.0f);
+    Lumex_ChannelSetAttribute(m_channel, ATTRIB_STEREO_MODE, STEREO_SIDE_BY_SIDE);
+    for (double position : {double(nan), double(inf), -1e300, 1e300, -5.0, 1e12})
+        for (int32_t unit : {POS_SECONDS, POS_MILLISECONDS, POS_REFTIME, 1})
+            Lumex_ChannelSetPosition(m_channel, position, unit);
+    Lumex_ChannelResizeWindow(m_channel, 0, 300, 200, 10, 10);
+    Lumex_ChannelResizeWindow(m_channel, 0, -100000, -100000, 100000, 100000);
+    Lumex_ChannelSetWindow(m_channel, 0, 0x7FFFFFF);
+    Lumex_ChannelSetWindow(m_channel, 0, window.Handle());
+    for (int32_t index : {-1, 4, 1000, INT32_MIN}) {
+        EXPECT_EQ(Lumex_ChannelEnableStream(m_channel, index), 0) << index;
+        Lumex_ShowFilterPropertyPage(m_channel, index, 0);
+    }
+    EXPECT_EQ(Lumex_ChannelGetStream(m_channel, 0, nullptr), 0);
+    EXPECT_EQ(Lumex_ChannelEnumerateStreams(m_channel, nullptr, 0), 0);
+    EXPECT_GE(Lumex_ChannelGetConnectedFilters(m_channel, nullptr, 0), 4);
+    Lumex_ChannelGetInfo(m_channel, nullptr);
+
+    ASSERT_EQ(Lumex_ChannelSetPosition(m_channel, 0, POS_SECONDS), 1);
+    const double before = Lumex_ChannelGetPosition(m_channel, POS_REFTIME);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_GT(Lumex_ChannelGetPosition(m_channel, POS_REFTIME), before) << "still playing";
     EXPECT_EQ(Lumex_ChannelGetState(m_channel), CHANNEL_PLAYING);
 }
 
