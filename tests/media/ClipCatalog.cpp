@@ -34,6 +34,8 @@ std::vector<ClipSpec> MakeCatalog() {
         {"mjpeg.avi", "avi", {{"mjpeg", "yuvj420p", 320, 240, 25, 1, 50, ViewLayout::Flat}}, {kPcmTone}},
         {"h264_1080p.mkv", "matroska",
          {{"libx264", "yuv420p", 1920, 1080, 25, 1, 150, ViewLayout::Flat, "preset=veryfast"}}, {}},
+        {"h264_1080p_30s.mkv", "matroska",
+         {{"libx264", "yuv420p", 1920, 1080, 25, 1, 750, ViewLayout::Flat, "preset=veryfast"}}, {}},
         // 90.5 s long: the muxer takes the last frame's time as the length.
         {"long.mkv", "matroska", {{"ffv1", "bgr0", 16, 16, 2, 1, 182, ViewLayout::Flat}}, {}},
         {"truncated.mkv", "matroska", {Lossless(320, 240, 75)}, {kPcmTone}, nullptr, Damage::Truncated},
