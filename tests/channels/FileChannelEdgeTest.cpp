@@ -106,10 +106,11 @@ TEST_F(FileChannelEdges, OutOfRangeArgumentsLeaveAPlayingChannel) {
     ASSERT_NE(m_channel, 0u);
     ASSERT_EQ(Lumex_ChannelPlay(m_channel), 1);
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
-    for (int32_t code : {0, ATTRIB_VOLUME, ATTRIB_BALANCE, ATTRIB_RATE, 4, ATTRIB_STEREO_MODE, ATTRIB_RESERVED_FLAG,
-                         ATTRIB_VIEW_MODE, ATTRIB_GREY_MIX, 9, -1})
+    for (int32_t code : {0, ATTRIB_VOLUME, ATTRIB_BALANCE, 4, ATTRIB_STEREO_MODE, ATTRIB_RESERVED_FLAG, ATTRIB_VIEW_MODE,
+                         ATTRIB_GREY_MIX, 9, -1})
         for (float value : {nan, inf, -inf, 3e38f, -3e38f, 0.0f, -7.0f, 99.0f})
             Lumex_ChannelSetAttribute(m_channel, code, value);
+    for (float rate : {nan, -inf, 0.0f, -7.0f, 99.0f}) Lumex_ChannelSetAttribute(m_channel, ATTRIB_RATE, rate);
     Lumex_ChannelSetAttribute(m_channel, ATTRIB_RATE, 1.0f);
     Lumex_ChannelSetAttribute(m_channel, ATTRIB_STEREO_MODE, STEREO_SIDE_BY_SIDE);
     for (double position : {double(nan), double(inf), -1e300, 1e300, -5.0, 1e12})
