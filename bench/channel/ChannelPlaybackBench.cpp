@@ -51,7 +51,7 @@ void Report(benchmark::State& state, const Playback& p) {
     state.SetIterationTime(p.wallSeconds);
     state.counters["cpu_s"] = p.cpuSeconds;
     state.counters["dropped"] = p.dropped;
-    state.counters["drawn"] = p.drawn;
+    if (p.drawn >= 0) state.counters["drawn"] = p.drawn;
 }
 
 bool Prepare(benchmark::State& state, std::string& clip) {
