@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "Lumex.h"
+#include "platform/com/TextConversion.h"
 #include "tests/media/MediaClip.h"
 #include "tests/support/TestWindow.h"
 #include "tests/support/XvfbServer.h"
@@ -96,6 +97,22 @@ TEST_F(FileChannelEdges, StateChangesAndRefusals) {
     Lumex_ChannelSetPosition(m_channel, 1, POS_SECONDS);
     Lumex_ChannelSetAttribute(m_channel, ATTRIB_VOLUME, 50);
     EXPECT_EQ(Lumex_ChannelGetState(m_channel), CHANNEL_PLAYING);
+}
+
+TEST_F(FileChannelEdges, ANonAsciiPathOpensInBothForms) {
+    const fs::path folder = fs::temp_directory_path() / ("orvo-\u00fc 3D-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    const std::string clip = (folder / "Vid\u00e9o \u00fc.mkv").string();
+    fs::copy_file(MediaClip("flat.mkv"), clip, fs::copy_options::overwrite_existing);
+    const std::u16string wide = com::Utf8ToUtf16(clip);
+    for (auto [path, flags] : {std::pair<const void*, uint32_t>{clip.c_str(), 0}, {clip.c_str(), 1},
+                               {wide.c_str(), STREAM_UNICODE}}) {
+        const uint32_t channel = Lumex_StreamCreateFile(path, 0, 0, flags);
+        EXPECT_NE(channel, 0u) << "flags " << flags;
+        EXPECT_NEAR(Lumex_ChannelGetLength(channel, POS_SECONDS), 3.0, 0.05) << "flags " << flags;
+        Lumex_StreamFree(channel);
+    }
+    fs::remove_all(folder);
 }
 
 // Values a caller may pass by mistake: none may crash the engine or stop the channel.
