@@ -142,6 +142,16 @@ protected:
         }
         return count;
     }
+    // The graph's default video renderer.
+    ComPtr<IBaseFilter> DefaultRenderer() {
+        ComPtr<IEnumFilters> filters;
+        EXPECT_EQ(graph->EnumFilters(filters.Put()), S_OK);
+        for (ComPtr<IBaseFilter> f; filters->Next(1, f.Put(), nullptr) == S_OK;) {
+            CLSID id{};
+            if (SUCCEEDED(f->GetClassID(&id)) && id == CLSID_VideoRenderer) return f;
+        }
+        return {};
+    }
     // The one video window, once it is shown.
     ShownWindow WaitForWindow() {
         std::vector<ShownWindow> shown;
@@ -207,11 +217,16 @@ TEST_F(DefaultVideoRenderer, PauseShowsTheFirstFrameAndReleasingTheGraphClosesTh
 TEST_F(DefaultVideoRenderer, StateChangesWhileFramesStreamKeepOneWindow) {
     const uint32_t rgb[4] = {kA, kB, kC, kD};
     Render(FrameSource::Rgb32(Quadrants(kWidth, kHeight, kA, kB, kC, kD)));
+    ComPtr<IQualProp> statistics;
+    ASSERT_EQ(DefaultRenderer().As(statistics), S_OK);
     for (int round = 0; round < 5; ++round) {
         SCOPED_TRACE(round);
         ASSERT_GE(control->Run(), 0);
         const ShownWindow w = WaitForWindow();
         EXPECT_TRUE(Eventually([&] { return ShowsQuadrants(w, rgb, 0); }));
+        int drawn = 0;
+        EXPECT_TRUE(Eventually([&] { return statistics->get_FramesDrawn(&drawn) == S_OK && drawn >= 3; }))
+            << "frames drawn while running: " << drawn;
         ASSERT_GE(control->Pause(), 0);
         ASSERT_GE(control->Run(), 0);
         EXPECT_EQ(VideoWindows().size(), 1u);
