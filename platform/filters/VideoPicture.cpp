@@ -1,8 +1,8 @@
 #include "platform/filters/VideoPicture.h"
 
-#include <cstdlib>
-
 #include <libyuv/convert_argb.h>
+
+#include <cstdlib>
 
 #include "platform/graph/MediaFormats.h"
 
@@ -36,13 +36,18 @@ int32_t ChromaWidth(int32_t width) { return (width + 1) / 2; }
 size_t FrameBytes(Layout layout, size_t w, size_t h) {
     const size_t cw = (w + 1) / 2, ch = (h + 1) / 2;
     switch (layout) {
-        case Layout::Rgb32: return 4 * w * h;
-        case Layout::Rgb24: return 3 * w * h;
+        case Layout::Rgb32:
+            return 4 * w * h;
+        case Layout::Rgb24:
+            return 3 * w * h;
         case Layout::PlanarVFirst:
         case Layout::PlanarUFirst:
-        case Layout::Nv12: return w * h + 2 * cw * ch;
-        case Layout::Yuy2: return 4 * cw * h;
-        case Layout::None: break;
+        case Layout::Nv12:
+            return w * h + 2 * cw * ch;
+        case Layout::Yuy2:
+            return 4 * cw * h;
+        case Layout::None:
+            break;
     }
     return 0;
 }
@@ -71,15 +76,20 @@ bool CopyToRgb32(const VideoPicture& p, const uint8_t* source, size_t sourceByte
     const uint8_t* chroma = source + size_t(w) * size_t(h);
     const uint8_t* secondChroma = chroma + size_t(cw) * size_t((h + 1) / 2);
     switch (layout) {
-        case Layout::Rgb32: return libyuv::ARGBCopy(source, 4 * w, target, pitch, w, rows) == 0;
-        case Layout::Rgb24: return libyuv::RGB24ToARGB(source, 3 * w, target, pitch, w, rows) == 0;
+        case Layout::Rgb32:
+            return libyuv::ARGBCopy(source, 4 * w, target, pitch, w, rows) == 0;
+        case Layout::Rgb24:
+            return libyuv::RGB24ToARGB(source, 3 * w, target, pitch, w, rows) == 0;
         case Layout::PlanarVFirst:
             return libyuv::I420ToARGB(source, w, secondChroma, cw, chroma, cw, target, pitch, w, h) == 0;
         case Layout::PlanarUFirst:
             return libyuv::I420ToARGB(source, w, chroma, cw, secondChroma, cw, target, pitch, w, h) == 0;
-        case Layout::Nv12: return libyuv::NV12ToARGB(source, w, chroma, 2 * cw, target, pitch, w, h) == 0;
-        case Layout::Yuy2: return libyuv::YUY2ToARGB(source, 4 * cw, target, pitch, w, h) == 0;
-        case Layout::None: break;
+        case Layout::Nv12:
+            return libyuv::NV12ToARGB(source, w, chroma, 2 * cw, target, pitch, w, h) == 0;
+        case Layout::Yuy2:
+            return libyuv::YUY2ToARGB(source, 4 * cw, target, pitch, w, h) == 0;
+        case Layout::None:
+            break;
     }
     return false;
 }

@@ -177,18 +177,43 @@ TEST_F(DefaultVideoRenderer, ShowsEveryDecodedLayoutUprightInAWindowOfTheVideosS
     } cases[] = {
         {"RGB32 bottom-up", [&] { return FrameSource::Rgb32(picture); }, rgb, 0},
         {"RGB32 top-down", [&] { return FrameSource::Raw(MEDIASUBTYPE_RGB32, topDown, kWidth, -kHeight, 32); }, rgb, 0},
-        {"RGB24", [&] { return FrameSource::Raw(MEDIASUBTYPE_RGB24, Rgb24Quadrants(kWidth, kHeight, rgb), kWidth, kHeight, 24); }, rgb, 0},
+        {"RGB24",
+         [&] {
+             return FrameSource::Raw(MEDIASUBTYPE_RGB24, Rgb24Quadrants(kWidth, kHeight, rgb), kWidth, kHeight, 24);
+         },
+         rgb, 0},
         {"YV12", [&] { return FrameSource::Yv12(kWidth, kHeight, kYuv); }, kYuvRgb, 6},
-        {"IYUV", [&] { return FrameSource::Raw(MEDIASUBTYPE_IYUV, YuvQuadrants(MEDIASUBTYPE_IYUV, kWidth, kHeight, kYuv), kWidth, kHeight, 12); }, kYuvRgb, 6},
-        {"I420", [&] { return FrameSource::Raw(MEDIASUBTYPE_I420, YuvQuadrants(MEDIASUBTYPE_I420, kWidth, kHeight, kYuv), kWidth, kHeight, 12); }, kYuvRgb, 6},
-        {"NV12", [&] { return FrameSource::Raw(MEDIASUBTYPE_NV12, YuvQuadrants(MEDIASUBTYPE_NV12, kWidth, kHeight, kYuv), kWidth, kHeight, 12); }, kYuvRgb, 6},
-        {"YUY2", [&] { return FrameSource::Raw(MEDIASUBTYPE_YUY2, YuvQuadrants(MEDIASUBTYPE_YUY2, kWidth, kHeight, kYuv), kWidth, kHeight, 16); }, kYuvRgb, 6},
+        {"IYUV",
+         [&] {
+             return FrameSource::Raw(MEDIASUBTYPE_IYUV, YuvQuadrants(MEDIASUBTYPE_IYUV, kWidth, kHeight, kYuv), kWidth,
+                                     kHeight, 12);
+         },
+         kYuvRgb, 6},
+        {"I420",
+         [&] {
+             return FrameSource::Raw(MEDIASUBTYPE_I420, YuvQuadrants(MEDIASUBTYPE_I420, kWidth, kHeight, kYuv), kWidth,
+                                     kHeight, 12);
+         },
+         kYuvRgb, 6},
+        {"NV12",
+         [&] {
+             return FrameSource::Raw(MEDIASUBTYPE_NV12, YuvQuadrants(MEDIASUBTYPE_NV12, kWidth, kHeight, kYuv), kWidth,
+                                     kHeight, 12);
+         },
+         kYuvRgb, 6},
+        {"YUY2",
+         [&] {
+             return FrameSource::Raw(MEDIASUBTYPE_YUY2, YuvQuadrants(MEDIASUBTYPE_YUY2, kWidth, kHeight, kYuv), kWidth,
+                                     kHeight, 16);
+         },
+         kYuvRgb, 6},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Release();
-        ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.PutVoid()),
-                  S_OK);
+        ASSERT_EQ(
+            CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.PutVoid()),
+            S_OK);
         ASSERT_EQ(graph.As(control), S_OK);
         Render(c.source());
         EXPECT_EQ(CountOf(CLSID_VideoRenderer), 1);

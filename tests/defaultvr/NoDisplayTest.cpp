@@ -17,8 +17,9 @@ TEST(DefaultVideoRendererWithoutDisplay, PauseAndRunFailClearlyAndStopStillWorks
     ASSERT_GE(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), 0);
     {
         ComPtr<IGraphBuilder> graph;
-        ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.PutVoid()),
-                  S_OK);
+        ASSERT_EQ(
+            CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.PutVoid()),
+            S_OK);
         ComPtr<IMediaControl> control;
         ASSERT_EQ(graph.As(control), S_OK);
         ComPtr<FrameSource> source(FrameSource::Rgb32(Quadrants(64, 32, 1, 2, 3, 4)));
