@@ -12,9 +12,8 @@ using XReply = std::unique_ptr<T, decltype(&std::free)>;
 
 std::vector<uint32_t> ReadImage(xcb_connection_t* c, xcb_drawable_t drawable, int x, int y, int width, int height) {
     XReply<xcb_get_image_reply_t> image(
-        xcb_get_image_reply(c,
-                            xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, int16_t(x), int16_t(y),
-                                          uint16_t(width), uint16_t(height), ~0u),
+        xcb_get_image_reply(c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, int16_t(x), int16_t(y),
+                                             uint16_t(width), uint16_t(height), ~0u),
                             nullptr),
         &std::free);
     if (!image) return {};
@@ -27,11 +26,7 @@ std::vector<uint32_t> ReadImage(xcb_connection_t* c, xcb_drawable_t drawable, in
 }  // namespace
 
 TestWindow::TestWindow(int x, int y, int width, int height, uint32_t background)
-    : m_connection(xcb_connect(nullptr, nullptr)),
-      m_x(x),
-      m_y(y),
-      m_width(width),
-      m_height(height),
+    : m_connection(xcb_connect(nullptr, nullptr)), m_x(x), m_y(y), m_width(width), m_height(height),
       m_background(background) {
     if (xcb_connection_has_error(m_connection)) throw std::runtime_error("no display for the test window");
     m_window = xcb_generate_id(m_connection);

@@ -1,11 +1,12 @@
 #pragma once
 // A window the test owns on a connection of its own (so it outlives a broken platform
 // connection), placed exactly, with its pixels read back from the server.
-#include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
 #include <cstdint>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "platform/window/Rect.h"
 
