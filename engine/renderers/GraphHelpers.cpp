@@ -1,6 +1,10 @@
 #include "engine/renderers/GraphHelpers.h"
 
+#include <algorithm>
+
 #include "platform/com/Runtime.h"
+#include "platform/graph/ErrorText.h"
+#include "platform/window/DialogPresenter.h"
 
 namespace orvo::engine {
 
@@ -88,6 +92,28 @@ float Hundredths(LONG value, LONG size) { return size ? float(int64_t(value) * 1
 NormalizedRect NormalizeRect(const RECT& rect, LONG width, LONG height) {
     return {Hundredths(rect.left, width), Hundredths(rect.top, height), Hundredths(rect.right, width),
             Hundredths(rect.bottom, height)};
+}
+
+HBITMAP BitmapFromDib(const BITMAPINFOHEADER& header, const void* pixels, LONG width, LONG height) {
+    BITMAPINFO info{};
+    info.bmiHeader = header;
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    HDC dc = CreateCompatibleDC(nullptr);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    DeleteDC(dc);
+    if (!bitmap || !pixels || width <= 0 || height <= 0) return bitmap;
+    // SetBitmapBits copies no more than the bitmap holds.
+    const uint64_t bytes = uint64_t(width) * (header.biBitCount / 8) * uint64_t(height);
+    SetBitmapBits(bitmap, DWORD(std::min<uint64_t>(bytes, UINT32_MAX)), pixels);
+    return bitmap;
+}
+
+void ShowErrorMessage(HRESULT hr) {
+    if (SUCCEEDED(hr)) return;
+    WCHAR text[MAX_ERROR_TEXT_LEN] = {};
+    AMGetErrorTextW(hr, text, MAX_ERROR_TEXT_LEN);
+    MessageBoxW(0, text, u"Error!", MB_OK | MB_ICONERROR);
 }
 
 }  // namespace orvo::engine
