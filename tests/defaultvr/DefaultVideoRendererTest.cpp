@@ -3,7 +3,9 @@
 // while the graph is paused or running and goes away when it stops or is released.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,10 +15,13 @@
 #include <thread>
 
 #include "platform/com/Runtime.h"
+#include "platform/com/TextConversion.h"
 #include "platform/graph/BaseRenderer.h"
 #include "platform/graph/ClassIds.h"
 #include "platform/graph/MediaFormats.h"
 #include "tests/defaultvr/VideoFrames.h"
+#include "tests/media/MediaClip.h"
+#include "tests/media/TestPattern.h"
 #include "tests/support/FrameSource.h"
 #include "tests/support/TestWindow.h"
 #include "tests/support/XvfbServer.h"
@@ -270,6 +275,66 @@ TEST_F(DefaultVideoRenderer, FramesShorterThanTheirTypeAreNotDrawn) {
     const uint32_t black[4] = {0, 0, 0, 0};
     EXPECT_TRUE(ShowsQuadrants(w, black, 0));
     EXPECT_EQ(control->Stop(), S_OK);
+}
+
+// Clips through the platform's own splitter and decoder, paused on their first frame: raw
+// RGB24 of an odd size (packed rows of 963 bytes, bottom-up) and Motion JPEG (full-range 4:2:0,
+// delivered as NV12). The expected colours come from the generator's pattern; the JPEG ones
+// through the full-range BT.601 equations, with room for the lossy coding.
+TEST_F(DefaultVideoRenderer, RenderFileShowsTheFirstDecodedFrameUpright) {
+    auto rgb24Pixel = [](int x, int y) {
+        const Rgb p = ViewPixel(0, 0, x, y);
+        return uint32_t(p.r) << 16 | uint32_t(p.g) << 8 | p.b;
+    };
+    auto jpegPixel = [](int x, int y) {
+        const double Y = LumaPixel(0, x, y), U = ChromaUPixel(0, x / 2, y / 2) - 128.0,
+                     V = ChromaVPixel(0, x / 2, y / 2) - 128.0;
+        auto channel = [](double v) { return uint32_t(std::clamp(std::lround(v), 0L, 255L)); };
+        return channel(Y + 1.402 * V) << 16 | channel(Y - 0.344 * U - 0.714 * V) << 8 | channel(Y + 1.772 * U);
+    };
+    struct Case {
+        const char* clip;
+        int width, height, tolerance;
+        std::function<uint32_t(int, int)> pixel;
+        std::vector<std::pair<int, int>> points;
+    } cases[] = {{"rgb24_odd.avi", 321, 179, 0, rgb24Pixel, {{3, 2}, {200, 40}, {320, 178}}},
+                 {"mjpeg.avi", 320, 240, 6, jpegPixel, {{60, 40}, {30, 150}}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.clip);
+        Release();
+        ASSERT_EQ(
+            CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.PutVoid()),
+            S_OK);
+        ASSERT_EQ(graph.As(control), S_OK);
+        const std::string path = MediaClip(c.clip);
+        ASSERT_FALSE(path.empty());
+        ASSERT_GE(graph->RenderFile(com::Utf8ToUtf16(path).c_str(), nullptr), 0);
+        EXPECT_EQ(CountOf(CLSID_VideoRenderer), 1);
+        ASSERT_GE(control->Pause(), 0);
+        const ShownWindow w = WaitForWindow();
+        EXPECT_EQ(w.width, c.width);
+        EXPECT_EQ(w.height, c.height);
+        std::vector<uint32_t> pixels;
+        auto shown = [&] {
+            pixels = WindowPixels(w.handle, w.width, w.height);
+            if (pixels.size() != size_t(w.width) * w.height) return false;
+            for (auto [x, y] : c.points)
+                if (!Near(pixels[size_t(y) * w.width + x], c.pixel(x, y), c.tolerance)) return false;
+            return true;
+        };
+        EXPECT_TRUE(Eventually(shown)) << [&] {
+            std::string text;
+            for (auto [x, y] : c.points) {
+                char line[64];
+                std::snprintf(line, sizeof line, " (%d,%d) %06X for %06X", x, y,
+                              pixels.empty() ? 0 : pixels[size_t(y) * w.width + x], c.pixel(x, y));
+                text += line;
+            }
+            return text;
+        }();
+        EXPECT_EQ(control->Stop(), S_OK);
+        EXPECT_TRUE(VideoWindows().empty());
+    }
 }
 
 // A sink of RGB32 video, standing for any renderer the caller put in the graph.
