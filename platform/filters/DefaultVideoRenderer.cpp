@@ -3,6 +3,7 @@
 #include "platform/com/Runtime.h"
 #include "platform/graph/ClassIds.h"
 #include "platform/graph/FilterRegistry.h"
+#include "platform/window/XConnection.h"
 
 namespace orvo::filters {
 namespace {
@@ -31,7 +32,10 @@ CDefaultVideoRenderer::CDefaultVideoRenderer() : CBaseVideoRenderer(CLSID_VideoR
 // A filter released while paused or running never saw its Stop.
 CDefaultVideoRenderer::~CDefaultVideoRenderer() { CloseWindow(); }
 
+// Without a display there is nowhere to show video: refusing the type lets the graph
+// report the video as not rendered and play the rest, instead of failing every run.
 HRESULT CDefaultVideoRenderer::CheckMediaType(const graph::MediaType& mt) {
+    if (!window::Connection()) return VFW_E_TYPE_NOT_ACCEPTED;
     VideoPicture picture;
     return DescribeVideoType(mt, picture) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
 }

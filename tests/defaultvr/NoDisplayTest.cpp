@@ -1,18 +1,16 @@
-// Without a display the default video renderer still connects, but cannot leave Stopped:
-// pausing or running the graph fails at once with the surface service's "no display" code.
+// Without a display the default video renderer takes no video, so the rest of a graph plays.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 #include "platform/com/Runtime.h"
 #include "platform/graph/ClassIds.h"
-#include "platform/surface/DirectDraw.h"
 #include "tests/support/FrameSource.h"
 
 namespace orvo::test {
 namespace {
 
-TEST(DefaultVideoRendererWithoutDisplay, PauseAndRunFailClearlyAndStopStillWorks) {
+TEST(DefaultVideoRendererWithoutDisplay, RefusesVideoSoTheGraphStillRuns) {
     unsetenv("DISPLAY");
     ASSERT_GE(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), 0);
     {
@@ -26,13 +24,11 @@ TEST(DefaultVideoRendererWithoutDisplay, PauseAndRunFailClearlyAndStopStillWorks
         ASSERT_GE(graph->AddFilter(source.Get(), u"Source"), 0);
         ComPtr<IPin> out;
         ASSERT_EQ(source->FindPin(u"Video", out.Put()), S_OK);
-        ASSERT_EQ(graph->Render(out.Get()), S_OK);
+        EXPECT_LT(graph->Render(out.Get()), 0);
+        ComPtr<IBaseFilter> renderer;
+        EXPECT_NE(graph->FindFilterByName(u"Video Renderer", renderer.Put()), S_OK) << "nothing was left behind";
 
-        EXPECT_EQ(control->Pause(), DDERR_NODIRECTDRAWSUPPORT);
-        EXPECT_EQ(control->Run(), DDERR_NODIRECTDRAWSUPPORT);
-        OAFilterState state = -1;
-        EXPECT_EQ(control->GetState(0, &state), S_OK);
-        EXPECT_EQ(state, State_Stopped);
+        EXPECT_GE(control->Run(), 0);
         EXPECT_EQ(control->Stop(), S_OK);
     }
     CoUninitialize();
