@@ -1,5 +1,8 @@
 #include "engine/renderers/GraphHelpers.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "platform/com/Runtime.h"
 
 namespace orvo::engine {
@@ -88,6 +91,32 @@ float Hundredths(LONG value, LONG size) { return size ? float(int64_t(value) * 1
 NormalizedRect NormalizeRect(const RECT& rect, LONG width, LONG height) {
     return {Hundredths(rect.left, width), Hundredths(rect.top, height), Hundredths(rect.right, width),
             Hundredths(rect.bottom, height)};
+}
+
+HBITMAP BitmapFromDib(const BITMAPINFOHEADER* header, const void* pixels, LONG width, LONG height) {
+    if (!header || !pixels || width <= 0 || height == 0) return nullptr;
+    BITMAPINFO info{};
+    BITMAPINFOHEADER& h = info.bmiHeader;
+    h.biSize = sizeof(BITMAPINFOHEADER);
+    h.biWidth = header->biWidth;
+    h.biHeight = header->biHeight;
+    h.biPlanes = header->biPlanes;
+    h.biBitCount = header->biBitCount;
+    h.biCompression = header->biCompression;
+    h.biSizeImage = header->biSizeImage;
+    h.biXPelsPerMeter = header->biXPelsPerMeter;
+    h.biYPelsPerMeter = header->biYPelsPerMeter;
+    h.biClrUsed = header->biClrUsed;
+    h.biClrImportant = header->biClrImportant;
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc) return nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, nullptr, nullptr, 0);
+    DeleteDC(dc);
+    if (!bitmap) return nullptr;
+    const uint64_t rows = uint64_t(height < 0 ? -int64_t(height) : height);
+    const uint64_t bytes = uint64_t(width) * (h.biBitCount / 8) * rows;
+    SetBitmapBits(bitmap, DWORD(std::min<uint64_t>(bytes, UINT32_MAX)), pixels);
+    return bitmap;
 }
 
 }  // namespace orvo::engine

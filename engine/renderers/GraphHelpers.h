@@ -3,6 +3,7 @@
 // queries. Called on the caller's thread.
 #include "platform/com/ComPtr.h"
 #include "platform/graph/Interfaces.h"
+#include "platform/window/Bitmap.h"
 #include "platform/window/Rect.h"
 
 namespace orvo::engine {
@@ -40,6 +41,10 @@ int RemoveIfUnconnected(IBaseFilter* filter, IGraphBuilder* graph);
 
 // Each coordinate in whole hundredths of the video size, truncated; a zero size gives zeros.
 NormalizedRect NormalizeRect(const RECT& rect, LONG width, LONG height);
+
+// A new bitmap (the caller owns it) with the header's size and format, holding
+// width x (bit count / 8) x height bytes copied from pixels; null when it cannot be made.
+HBITMAP BitmapFromDib(const BITMAPINFOHEADER* header, const void* pixels, LONG width, LONG height);
 
 template <class T>
 void SafeRelease(T** p) {
