@@ -14,6 +14,7 @@
 #include "platform/com/Runtime.h"
 #include "platform/graph/ClassIds.h"
 #include "tests/stereo/FrameSource.h"
+#include "tests/support/StubRenderer.h"
 #include "tests/support/TestWindow.h"
 #include "tests/support/XvfbServer.h"
 
@@ -176,8 +177,202 @@ TEST_P(PlatformRenderer, CaptureImageOfARgb32FrameHoldsTheFramePixels) {
     DeleteObject(bitmap);
 }
 
+// A 32-bit bitmap selected into a memory device context, filled by colourAt(x, y) (0xRRGGBB,
+// top row first); what a caller hands SetOverlayBitmap.
+class MemoryBitmap {
+public:
+    template <class ColourAt>
+    MemoryBitmap(int width, int height, ColourAt colourAt) : m_dc(CreateCompatibleDC(nullptr)) {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        auto* pixels = static_cast<uint32_t*>(bits);
+        for (int y = 0; y < height; ++y)  // bottom-up rows
+            for (int x = 0; x < width; ++x) pixels[size_t(height - 1 - y) * width + x] = colourAt(x, y);
+        m_old = SelectObject(m_dc, m_bitmap);
+    }
+    ~MemoryBitmap() {
+        SelectObject(m_dc, m_old);
+        DeleteObject(m_bitmap);
+        DeleteDC(m_dc);
+    }
+    HDC Dc() const { return m_dc; }
+
+private:
+    HDC m_dc;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+};
+
+// The mean of the red, green and blue levels over the window.
+double MeanLevel(const test::TestWindow& w) {
+    double sum = 0;
+    for (uint32_t p : w.Pixels()) sum += ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF);
+    return sum / (3.0 * w.Width() * w.Height());
+}
+
+TEST_P(PlatformRenderer, SecondStreamWithHalfAlphaBlendsInItsRectangle) {
+    ORVO_REQUIRE_DISPLAY();
+    Library().mixerStreamCount = 2;
+    test::TestWindow window(0, 0, 640, 360, kGrey);
+    Build(GetParam(), {FrameSource::Rgb32(Flat(640, 360, kRed)), FrameSource::Rgb32(Flat(640, 360, kBlue))}, window);
+    EXPECT_EQ(renderer->SetStreamAlpha(1, 0.5f), S_OK);
+    EXPECT_FLOAT_EQ(renderer->GetStreamAlpha(1), 0.5f);
+    EXPECT_EQ(renderer->SetStreamRect(1, RECT{320, 0, 640, 180}), 1);
+    Play();
+    EXPECT_TRUE(test::NearColour(window.Pixel(480, 90), 0x6E1E78)) << "half red, half blue";
+    EXPECT_TRUE(test::NearColour(window.Pixel(160, 90), kRed));
+    EXPECT_TRUE(test::NearColour(window.Pixel(480, 270), kRed));
+    EXPECT_EQ(renderer->SetStreamAlpha(7, 0.5f) < 0, true) << "a stream past the count";
+}
+
+TEST_P(PlatformRenderer, OverlayBitmapShowsItsPixelsExceptTheColourKey) {
+    ORVO_REQUIRE_DISPLAY();
+    test::TestWindow window(0, 0, 640, 360, kGrey);
+    Build(GetParam(), {FrameSource::Rgb32(Flat(640, 360, kRed))}, window);
+    MemoryBitmap logo(64, 64, [](int x, int) { return x < 32 ? 0xFF00FFu : kGreen; });
+    OverlayBitmap record{1, {0, 0, 64, 64}, 0.0f, 0.0f, 0.5f, 0.5f, 1.0f, 0x00FF00FF, logo.Dc()};
+    EXPECT_EQ(renderer->SetOverlayBitmap(&record), 1);
+    Play();
+    EXPECT_TRUE(test::NearColour(window.Pixel(80, 90), kRed)) << "the key colour lets the video through";
+    EXPECT_TRUE(test::NearColour(window.Pixel(240, 90), kGreen));
+    EXPECT_TRUE(test::NearColour(window.Pixel(480, 270), kRed)) << "outside the bitmap";
+
+    record.enable = 0;
+    EXPECT_EQ(renderer->SetOverlayBitmap(&record), 1);
+    SettleFrames();
+    EXPECT_TRUE(test::NearColour(window.Pixel(240, 90), kRed)) << "hidden again";
+
+    OverlayBitmap outside{1, {0, 0, 65, 64}, 0.0f, 0.0f, 0.5f, 0.5f, 1.0f, 0, logo.Dc()};
+    EXPECT_EQ(renderer->SetOverlayBitmap(&outside), 0) << "a source rectangle past the bitmap";
+    EXPECT_EQ(renderer->SetOverlayBitmap(nullptr), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Kinds, PlatformRenderer, ::testing::Values(RENDERER_VMR7_WINDOWLESS, RENDERER_VMR9_WINDOWLESS),
                          [](const auto& info) { return std::string(info.param == 3 ? "VMR7" : "VMR9"); });
+
+}  // namespace
+}  // namespace orvo::engine
+
+namespace orvo::engine {
+namespace {
+
+class ColourControls : public PlatformRenderer {};
+
+TEST_F(ColourControls, BrightnessMovesTheMeanLevelItsWay) {
+    ORVO_REQUIRE_DISPLAY();
+    test::TestWindow window(0, 0, 320, 180, kRed);
+    Build(RENDERER_VMR9_WINDOWLESS, {FrameSource::Rgb32(Flat(320, 180, kGrey))}, window);
+    Play();
+    const double plain = MeanLevel(window);
+    ColorValues brighter{1.0f, 50.0f, 0.0f, 1.0f}, darker{1.0f, -50.0f, 0.0f, 1.0f};
+    ASSERT_EQ(renderer->SetColorValues(0, &brighter), 1);
+    SettleFrames();
+    EXPECT_GT(MeanLevel(window), plain + 40);
+    ASSERT_EQ(renderer->SetColorValues(0, &darker), 1);
+    SettleFrames();
+    EXPECT_LT(MeanLevel(window), plain - 40);
+    ColorValues tooBright{1.0f, 500.0f, 0.0f, 1.0f};
+    EXPECT_EQ(renderer->SetColorValues(0, &tooBright), 0);
+    EXPECT_EQ(renderer->SetColorValues(0, nullptr), 0);
+}
+
+TEST_F(ColourControls, RangesOfTheFourControls) {
+    renderer = std::make_unique<VMR9Windowless>();
+    ASSERT_EQ(renderer->AddToGraph(graph.Get(), 0, nullptr, u"VMR9 Windowless"), S_OK);
+    struct Case {
+        int32_t property;
+        int result;
+        float min, max, defaultValue;
+    } cases[] = {
+        {COLOR_BRIGHTNESS, 1, -100, 100, 0}, {COLOR_CONTRAST, 1, 0, 10, 1}, {COLOR_HUE, 1, -180, 180, 0},
+        {COLOR_SATURATION, 1, 0, 10, 1},     {3, 0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        ColorRange range{0, 0, 0, 0, c.property};
+        ASSERT_EQ(renderer->GetColorRange(0, &range), c.result) << c.property;
+        if (!c.result) continue;
+        EXPECT_EQ(range.min, c.min);
+        EXPECT_EQ(range.max, c.max);
+        EXPECT_EQ(range.defaultValue, c.defaultValue);
+    }
+}
+
+TEST_F(ColourControls, MixingRenderer7HasNone) {
+    renderer = std::make_unique<VMR7Windowless>();
+    ASSERT_EQ(renderer->AddToGraph(graph.Get(), 0, nullptr, u"VMR7 Windowless"), S_OK);
+    ColorRange range{0, 0, 0, 0, COLOR_BRIGHTNESS};
+    ColorValues values{1, 0, 0, 1};
+    EXPECT_EQ(renderer->GetColorRange(0, &range), 0);
+    EXPECT_EQ(renderer->SetColorValues(0, &values), 0);
+}
+
+// Each operation of an object whose set-up found no graph, per kind.
+TEST(EmptyRenderer, EveryOperationReturnsAtOnce) {
+    struct Case {
+        int kind;
+        HRESULT setWindow, graphBuilt;
+    } cases[] = {{RENDERER_VMR7_WINDOWLESS, 0, 0}, {RENDERER_VMR9_WINDOWLESS, 1, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        auto r = MakeKind(c.kind);
+        EXPECT_EQ(r->AddToGraph(nullptr, 0, nullptr, RendererNameOfKind(c.kind)), 1);
+        const RECT rect{0, 0, 10, 10};
+        OverlayBitmap bitmap{1, {0, 0, 1, 1}, 0, 0, 1, 1, 1, 0, nullptr};
+        ColorRange range{0, 0, 0, 0, COLOR_BRIGHTNESS};
+        EXPECT_EQ(r->IsActive(), 0);
+        EXPECT_EQ(r->CanFullScreen(), 0);
+        EXPECT_EQ(r->SetFullScreen(1), 1);
+        EXPECT_EQ(r->OnGraphBuilt(nullptr), c.graphBuilt);
+        EXPECT_EQ(r->SetWindow(0, &rect), c.setWindow);
+        EXPECT_EQ(r->Repaint(0, 0), 1);
+        EXPECT_EQ(r->OnDisplayChange(), 1);
+        EXPECT_EQ(r->SetStreamAlpha(0, 0.5f), 1);
+        EXPECT_EQ(r->GetStreamAlpha(0), 1.0f);
+        EXPECT_EQ(r->SetOverlayBitmap(&bitmap), 0);
+        EXPECT_EQ(r->SetStreamRect(0, rect), 0);
+        EXPECT_EQ(r->CaptureImage(), nullptr);
+        EXPECT_EQ(r->GetColorRange(0, &range), 0);
+    }
+}
+
+// The enhanced renderer's set-up cannot be made to fail here, so kind 5 is a stand-in
+// that fails; kind 3 is the real mixing renderer 7.
+class FailingEnhanced final : public test::StubRenderer {
+public:
+    HRESULT AddToGraph(IGraphBuilder*, HWND, IPin*, LPCWSTR) override { return E_FAIL; }
+};
+
+TEST_F(ColourControls, FactoryFallsBackFromAFailingKindToTheRealKindThree) {
+    ORVO_REQUIRE_DISPLAY();
+    test::TestWindow window(0, 0, 64, 48, kGrey);
+    RendererMaker saved = RegisterRendererKind(RENDERER_EVR, [] {
+        return std::unique_ptr<CVideoRenderer>(new FailingEnhanced);
+    });
+    const int32_t savedKind = Library().rendererKind;
+    Library().rendererKind = RENDERER_EVR;
+    CChannel channel;
+    channel.graph = graph;
+    channel.window = window.Handle();
+    EXPECT_EQ(CreateRenderer(channel), 1);
+    EXPECT_EQ(Library().rendererKind, RENDERER_VMR7_WINDOWLESS);
+    EXPECT_EQ(std::u16string(RendererName()), u"VMR7 Windowless");
+    ASSERT_NE(dynamic_cast<VMR7Windowless*>(channel.renderer.get()), nullptr);
+    EXPECT_EQ(channel.renderer->IsActive(), 1);
+    ComPtr<IBaseFilter> filter;
+    EXPECT_GE(graph->FindFilterByName(u"VMR7 Windowless", filter.Put()), 0);
+
+    CChannel empty;  // no graph: the set-up answers 1 and the empty object stays
+    EXPECT_EQ(CreateRenderer(empty), 1);
+    ASSERT_NE(dynamic_cast<VMR7Windowless*>(empty.renderer.get()), nullptr);
+    EXPECT_EQ(empty.renderer->IsActive(), 0);
+    EXPECT_EQ(empty.renderer->GetStreamAlpha(0), 1.0f);
+    EXPECT_EQ(empty.renderer->CaptureImage(), nullptr);
+
+    RegisterRendererKind(RENDERER_EVR, saved);
+    Library().rendererKind = savedKind;
+}
 
 }  // namespace
 }  // namespace orvo::engine
