@@ -3,6 +3,10 @@
 // (filter configuration, windowless control, mixer control, mixer bitmap) and the
 // enhanced renderer (filter configuration, service access, display control, mixer bitmap,
 // video processor). Only the operations callers use are offered.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
 #include "platform/graph/Interfaces.h"
 #include "platform/window/Bitmap.h"
 #include "platform/window/DialogPresenter.h"
@@ -186,6 +190,19 @@ struct DXVA2_Fixed32 {
     int16_t Value;
 };
 static_assert(sizeof(DXVA2_Fixed32) == 4);
+
+// Float to fixed multiplies by 65536 and truncates toward zero, keeping the low 32 bits;
+// a value that is not finite gives 0.
+inline DXVA2_Fixed32 DXVA2FloatToFixed(float value) {
+    const double scaled = double(value) * 65536.0;
+    const double limit = 140737488355328.0;  // 2^47: inside int64 with room
+    const int64_t whole = std::isfinite(scaled) ? int64_t(std::clamp(scaled, -limit, limit)) : 0;
+    const uint32_t bits = uint32_t(uint64_t(whole));
+    return {uint16_t(bits & 0xFFFF), int16_t(uint16_t(bits >> 16))};
+}
+
+// The signed integer part plus the fraction over 65536.
+inline float DXVA2FixedToFloat(DXVA2_Fixed32 fixed) { return float(fixed.Value + fixed.Fraction / 65536.0); }
 
 struct DXVA2_ValueRange {
     DXVA2_Fixed32 MinValue;

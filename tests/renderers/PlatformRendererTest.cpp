@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "engine/api/LibraryState.h"
+#include "engine/renderers/EVR.h"
 #include "engine/renderers/GraphHelpers.h"
 #include "engine/renderers/RendererFactory.h"
 #include "engine/renderers/VMR7Windowless.h"
@@ -34,7 +35,8 @@ void SettleFrames() { std::this_thread::sleep_for(250ms); }
 
 std::unique_ptr<CVideoRenderer> MakeKind(int kind) {
     if (kind == RENDERER_VMR7_WINDOWLESS) return std::make_unique<VMR7Windowless>();
-    return std::make_unique<VMR9Windowless>();
+    if (kind == RENDERER_VMR9_WINDOWLESS) return std::make_unique<VMR9Windowless>();
+    return std::make_unique<CEVR>();
 }
 
 class PlatformRenderer : public ::testing::TestWithParam<int> {
@@ -214,6 +216,7 @@ double MeanLevel(const test::TestWindow& w) {
 
 TEST_P(PlatformRenderer, SecondStreamWithHalfAlphaBlendsInItsRectangle) {
     ORVO_REQUIRE_DISPLAY();
+    if (GetParam() == RENDERER_EVR) GTEST_SKIP() << "the enhanced renderer has no per-stream alpha";
     Library().mixerStreamCount = 2;
     test::TestWindow window(0, 0, 640, 360, kGrey);
     Build(GetParam(), {FrameSource::Rgb32(Flat(640, 360, kRed)), FrameSource::Rgb32(Flat(640, 360, kBlue))}, window);
@@ -244,26 +247,28 @@ TEST_P(PlatformRenderer, OverlayBitmapShowsItsPixelsExceptTheColourKey) {
     SettleFrames();
     EXPECT_TRUE(test::NearColour(window.Pixel(240, 90), kRed)) << "hidden again";
 
-    OverlayBitmap outside{1, {0, 0, 65, 64}, 0.0f, 0.0f, 0.5f, 0.5f, 1.0f, 0, logo.Dc()};
-    EXPECT_EQ(renderer->SetOverlayBitmap(&outside), 0) << "a source rectangle past the bitmap";
     EXPECT_EQ(renderer->SetOverlayBitmap(nullptr), 0);
+    OverlayBitmap outside{1, {0, 0, 65, 64}, 0.0f, 0.0f, 0.5f, 0.5f, 1.0f, 0, logo.Dc()};
+    // The enhanced renderer is not told the source rectangle and shows the whole bitmap.
+    EXPECT_EQ(renderer->SetOverlayBitmap(&outside), GetParam() == RENDERER_EVR ? 1 : 0)
+        << "a source rectangle past the bitmap";
+    OverlayBitmap noBitmap{1, {0, 0, 1, 1}, 0.0f, 0.0f, 0.5f, 0.5f, 1.0f, 0, nullptr};
+    EXPECT_EQ(renderer->SetOverlayBitmap(&noBitmap), 0) << "no device context";
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, PlatformRenderer, ::testing::Values(RENDERER_VMR7_WINDOWLESS, RENDERER_VMR9_WINDOWLESS),
-                         [](const auto& info) { return std::string(info.param == 3 ? "VMR7" : "VMR9"); });
+std::string KindName(const ::testing::TestParamInfo<int>& info) {
+    return info.param == RENDERER_VMR7_WINDOWLESS ? "VMR7" : info.param == RENDERER_VMR9_WINDOWLESS ? "VMR9" : "EVR";
+}
 
-}  // namespace
-}  // namespace orvo::engine
-
-namespace orvo::engine {
-namespace {
+INSTANTIATE_TEST_SUITE_P(Kinds, PlatformRenderer,
+                         ::testing::Values(RENDERER_VMR7_WINDOWLESS, RENDERER_VMR9_WINDOWLESS, RENDERER_EVR), KindName);
 
 class ColourControls : public PlatformRenderer {};
 
-TEST_F(ColourControls, BrightnessMovesTheMeanLevelItsWay) {
+TEST_P(ColourControls, BrightnessMovesTheMeanLevelItsWay) {
     ORVO_REQUIRE_DISPLAY();
     test::TestWindow window(0, 0, 320, 180, kRed);
-    Build(RENDERER_VMR9_WINDOWLESS, {FrameSource::Rgb32(Flat(320, 180, kGrey))}, window);
+    Build(GetParam(), {FrameSource::Rgb32(Flat(320, 180, kGrey))}, window);
     Play();
     const double plain = MeanLevel(window);
     ColorValues brighter{1.0f, 50.0f, 0.0f, 1.0f}, darker{1.0f, -50.0f, 0.0f, 1.0f};
@@ -278,9 +283,9 @@ TEST_F(ColourControls, BrightnessMovesTheMeanLevelItsWay) {
     EXPECT_EQ(renderer->SetColorValues(0, nullptr), 0);
 }
 
-TEST_F(ColourControls, RangesOfTheFourControls) {
-    renderer = std::make_unique<VMR9Windowless>();
-    ASSERT_EQ(renderer->AddToGraph(graph.Get(), 0, nullptr, u"VMR9 Windowless"), S_OK);
+TEST_P(ColourControls, RangesOfTheFourControls) {
+    renderer = MakeKind(GetParam());
+    ASSERT_EQ(renderer->AddToGraph(graph.Get(), 0, nullptr, RendererNameOfKind(GetParam())), S_OK);
     struct Case {
         int32_t property;
         int result;
@@ -299,7 +304,9 @@ TEST_F(ColourControls, RangesOfTheFourControls) {
     }
 }
 
-TEST_F(ColourControls, MixingRenderer7HasNone) {
+INSTANTIATE_TEST_SUITE_P(Kinds, ColourControls, ::testing::Values(RENDERER_VMR9_WINDOWLESS, RENDERER_EVR), KindName);
+
+TEST_F(PlatformRenderer, MixingRenderer7HasNoColourControls) {
     renderer = std::make_unique<VMR7Windowless>();
     ASSERT_EQ(renderer->AddToGraph(graph.Get(), 0, nullptr, u"VMR7 Windowless"), S_OK);
     ColorRange range{0, 0, 0, 0, COLOR_BRIGHTNESS};
@@ -312,8 +319,13 @@ TEST_F(ColourControls, MixingRenderer7HasNone) {
 TEST(EmptyRenderer, EveryOperationReturnsAtOnce) {
     struct Case {
         int kind;
-        HRESULT setWindow, graphBuilt;
-    } cases[] = {{RENDERER_VMR7_WINDOWLESS, 0, 0}, {RENDERER_VMR9_WINDOWLESS, 1, 1}};
+        int canFullScreen;
+        HRESULT setWindow, graphBuilt, repaint, displayChange;
+    } cases[] = {
+        {RENDERER_VMR7_WINDOWLESS, 0, 0, 0, 1, 1},
+        {RENDERER_VMR9_WINDOWLESS, 0, 1, 1, 1, 1},
+        {RENDERER_EVR, 1, 0, 1, 0, 0},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);
         auto r = MakeKind(c.kind);
@@ -322,12 +334,12 @@ TEST(EmptyRenderer, EveryOperationReturnsAtOnce) {
         OverlayBitmap bitmap{1, {0, 0, 1, 1}, 0, 0, 1, 1, 1, 0, nullptr};
         ColorRange range{0, 0, 0, 0, COLOR_BRIGHTNESS};
         EXPECT_EQ(r->IsActive(), 0);
-        EXPECT_EQ(r->CanFullScreen(), 0);
+        EXPECT_EQ(r->CanFullScreen(), c.canFullScreen);
         EXPECT_EQ(r->SetFullScreen(1), 1);
         EXPECT_EQ(r->OnGraphBuilt(nullptr), c.graphBuilt);
         EXPECT_EQ(r->SetWindow(0, &rect), c.setWindow);
-        EXPECT_EQ(r->Repaint(0, 0), 1);
-        EXPECT_EQ(r->OnDisplayChange(), 1);
+        EXPECT_EQ(r->Repaint(0, 0), c.repaint);
+        EXPECT_EQ(r->OnDisplayChange(), c.displayChange);
         EXPECT_EQ(r->SetStreamAlpha(0, 0.5f), 1);
         EXPECT_EQ(r->GetStreamAlpha(0), 1.0f);
         EXPECT_EQ(r->SetOverlayBitmap(&bitmap), 0);
@@ -344,7 +356,7 @@ public:
     HRESULT AddToGraph(IGraphBuilder*, HWND, IPin*, LPCWSTR) override { return E_FAIL; }
 };
 
-TEST_F(ColourControls, FactoryFallsBackFromAFailingKindToTheRealKindThree) {
+TEST_F(PlatformRenderer, FactoryFallsBackFromAFailingKindToTheRealKindThree) {
     ORVO_REQUIRE_DISPLAY();
     test::TestWindow window(0, 0, 64, 48, kGrey);
     RendererMaker saved = RegisterRendererKind(RENDERER_EVR, [] {
