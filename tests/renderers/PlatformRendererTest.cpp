@@ -6,7 +6,9 @@
 #include <functional>
 #include <thread>
 
+#include "engine/api/ChannelRegistry.h"
 #include "engine/api/LibraryState.h"
+#include "engine/api/Lumex.h"
 #include "engine/renderers/EVR.h"
 #include "engine/renderers/GraphHelpers.h"
 #include "engine/renderers/RendererFactory.h"
@@ -384,6 +386,44 @@ TEST_F(PlatformRenderer, FactoryFallsBackFromAFailingKindToTheRealKindThree) {
 
     RegisterRendererKind(RENDERER_EVR, saved);
     Library().rendererKind = savedKind;
+}
+
+// The channel query reads what the renderer found once the graph was built: zeros when
+// no video reached it, else the native size and 25 frames per second. The file graph is
+// stood in for by a frame source; without one the renderer stays unconnected.
+TEST_F(PlatformRenderer, ChannelInfoReportsWhatTheRendererFound) {
+    ASSERT_EQ(Lumex_Init(1, 0), 1);
+    const int32_t savedKind = Library().rendererKind;
+    Library().rendererKind = RENDERER_VMR7_WINDOWLESS;
+    struct Case {
+        bool video;
+        int32_t width, height;
+        float rate;
+    } cases[] = {{false, 0, 0, 0.0f}, {true, 720, 576, 25.0f}};
+    for (const Case& c : cases) {
+        auto record = CreateChannelRecord(0);
+        ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                   record->graph.PutVoid()),
+                  S_OK);
+        ASSERT_EQ(CreateRenderer(*record), 1);
+        if (c.video) {
+            ComPtr<FrameSource> frames(FrameSource::Rgb32(Flat(720, 576, kGreen)));
+            ASSERT_GE(record->graph->AddFilter(frames.Get(), nullptr), 0);
+            ComPtr<IPin> out;
+            ASSERT_GE(FindPin(frames.Get(), PINDIR_OUTPUT, out.Put(), 0), 0);
+            ASSERT_GE(record->graph->Render(out.Get()), 0);
+        }
+        record->renderer->OnGraphBuilt(record->graph.Get());
+        const uint32_t handle = Channels().Register(std::move(record));
+        CHANNELINFO info{};
+        Lumex_ChannelGetInfo(handle, &info);
+        EXPECT_EQ(info.width, c.width);
+        EXPECT_EQ(info.height, c.height);
+        EXPECT_EQ(info.frameRate, c.rate);
+        EXPECT_EQ(Lumex_StreamFree(handle), 1);
+    }
+    Library().rendererKind = savedKind;
+    Lumex_Free();
 }
 
 }  // namespace
