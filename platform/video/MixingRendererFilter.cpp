@@ -79,22 +79,23 @@ HRESULT CMixingRendererFilter::ReceiveStream(DWORD stream, const InputFormat& fo
     return ConvertToFrame(format, data, length, *frame) ? S_OK : E_INVALIDARG;
 }
 
-int CMixingRendererFilter::GetPinCount() { return 1 + int(m_extraPins.size()); }
+int CMixingRendererFilter::GetPinCount() { return int(m_streamCount.load()); }
 
 CBasePin* CMixingRendererFilter::GetPin(int index) {
     if (index == 0) return CBaseVideoRenderer::GetPin(0);
-    return index > 0 && size_t(index) <= m_extraPins.size() ? m_extraPins[size_t(index) - 1].get() : nullptr;
+    return index > 0 && DWORD(index) < m_streamCount.load() ? m_extraPins[size_t(index) - 1].get() : nullptr;
 }
 
 HRESULT CMixingRendererFilter::SetStreamCount(DWORD count) {
     if (count < 1 || count > MAX_MIXER_STREAMS) return E_INVALIDARG;
     std::lock_guard filterLock(FilterLock());
     if (!IsStopped()) return VFW_E_WRONG_STATE;
-    for (const auto& pin : m_extraPins)
-        if (pin->IsConnected()) return VFW_E_WRONG_STATE;
-    m_extraPins.clear();
+    for (DWORD stream = count; stream < m_streamCount.load(); ++stream)
+        if (m_extraPins[stream - 1]->IsConnected()) return VFW_E_WRONG_STATE;
     for (DWORD stream = 1; stream < count; ++stream)
-        m_extraPins.push_back(std::make_unique<CMixerInputPin>(this, stream, kPinNames[stream]));
+        if (!m_extraPins[stream - 1])
+            m_extraPins[stream - 1] = std::make_unique<CMixerInputPin>(this, stream, kPinNames[stream]);
+    m_streamCount = count;
     IncrementPinVersion();
     std::lock_guard lock(m_frameLock);
     return m_mixer.SetStreamCount(count);

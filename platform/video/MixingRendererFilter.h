@@ -8,6 +8,8 @@
 // locks) and the extra pins' Receive; the application's thread calls the control
 // interfaces of the derived classes. m_frameLock guards the mixer and the output and is
 // always the innermost lock.
+#include <array>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -61,7 +63,10 @@ private:
     VideoMixer m_mixer;
     WindowOutput m_output;
     InputFormat m_primaryFormat;  // under m_frameLock
-    std::vector<std::unique_ptr<CMixerInputPin>> m_extraPins;  // changed only while unconnected
+    // Pins once made stay until the filter goes, so that a pin reference handed out never
+    // dangles; m_streamCount says how many of them the filter shows.
+    std::array<std::unique_ptr<CMixerInputPin>, MAX_MIXER_STREAMS - 1> m_extraPins;
+    std::atomic<DWORD> m_streamCount{1};
 };
 
 // A secondary stream's input: its samples are converted at once and shown with the next

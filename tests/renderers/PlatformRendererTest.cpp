@@ -229,7 +229,14 @@ TEST_P(PlatformRenderer, SecondStreamWithHalfAlphaBlendsInItsRectangle) {
     EXPECT_TRUE(test::NearColour(window.Pixel(480, 90), 0x6E1E78)) << "half red, half blue";
     EXPECT_TRUE(test::NearColour(window.Pixel(160, 90), kRed));
     EXPECT_TRUE(test::NearColour(window.Pixel(480, 270), kRed));
-    EXPECT_EQ(renderer->SetStreamAlpha(7, 0.5f) < 0, true) << "a stream past the count";
+    EXPECT_LT(renderer->SetStreamAlpha(7, 0.5f), 0) << "a stream past the count";
+    ComPtr<IBaseFilter> filter;
+    ASSERT_GE(graph->FindFilterByName(RendererNameOfKind(GetParam()), filter.Put()), 0);
+    ComPtr<IVMRFilterConfig> config7;
+    ComPtr<IVMRFilterConfig9> config9;
+    const HRESULT fewer = SUCCEEDED(filter.As(config7)) ? config7->SetNumberOfStreams(1)
+                                                        : (filter.As(config9), config9->SetNumberOfStreams(1));
+    EXPECT_EQ(fewer, VFW_E_WRONG_STATE) << "stream 1 is connected and playing";
 }
 
 TEST_P(PlatformRenderer, OverlayBitmapShowsItsPixelsExceptTheColourKey) {
