@@ -1,6 +1,8 @@
 // Colour conversion of one frame to 32-bit B,G,R,X pixels: the converter's table path and each
 // vector path this CPU runs, beside libyuv and libswscale converting the same frames.
-// Run: build/bin/bench_converter --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+// Run (interleaved repetitions keep a shared machine's load from favouring one side):
+//   build/bin/bench_converter --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
+//       --benchmark_report_aggregates_only=true --benchmark_min_time=0.2
 #include <benchmark/benchmark.h>
 #include <libyuv.h>
 

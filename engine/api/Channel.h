@@ -2,6 +2,8 @@
 // CChannel: one open medium. Owned by the registry; built on the caller's thread.
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <string>
 
 #include "engine/api/Lumex.h"
 #include "engine/renderers/VideoRenderer.h"
@@ -19,6 +21,10 @@ struct CChannel {
     ComPtr<IMediaSeeking> mediaSeeking;
     std::unique_ptr<CVideoRenderer> renderer;  // null for kinds that create none
     int32_t state = CHANNEL_NONE;
+
+    // The last stream name handed out: readable until the next stream query on the channel.
+    std::mutex streamNameLock;
+    std::string streamName;
 };
 
 // Called before each record is made; the decoder plug-in loading installs itself here

@@ -110,7 +110,7 @@ HBITMAP CEVR::CaptureImage() {
     DWORD bytes = 0;
     LONGLONG time = 0;
     if (FAILED(m_display->GetCurrentImage(&header, &pixels, &bytes, &time)) || !pixels) return nullptr;
-    HBITMAP bitmap = BitmapFromDib(&header, pixels, header.biWidth, header.biHeight);
+    HBITMAP bitmap = BitmapFromDib(header, pixels, header.biWidth, header.biHeight);
     CoTaskMemFree(pixels);
     return bitmap;
 }

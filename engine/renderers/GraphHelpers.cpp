@@ -1,9 +1,10 @@
 #include "engine/renderers/GraphHelpers.h"
 
 #include <algorithm>
-#include <cstdint>
 
 #include "platform/com/Runtime.h"
+#include "platform/graph/ErrorText.h"
+#include "platform/window/DialogPresenter.h"
 
 namespace orvo::engine {
 
@@ -93,30 +94,26 @@ NormalizedRect NormalizeRect(const RECT& rect, LONG width, LONG height) {
             Hundredths(rect.bottom, height)};
 }
 
-HBITMAP BitmapFromDib(const BITMAPINFOHEADER* header, const void* pixels, LONG width, LONG height) {
-    if (!header || !pixels || width <= 0 || height == 0) return nullptr;
+HBITMAP BitmapFromDib(const BITMAPINFOHEADER& header, const void* pixels, LONG width, LONG height) {
     BITMAPINFO info{};
-    BITMAPINFOHEADER& h = info.bmiHeader;
-    h.biSize = sizeof(BITMAPINFOHEADER);
-    h.biWidth = header->biWidth;
-    h.biHeight = header->biHeight;
-    h.biPlanes = header->biPlanes;
-    h.biBitCount = header->biBitCount;
-    h.biCompression = header->biCompression;
-    h.biSizeImage = header->biSizeImage;
-    h.biXPelsPerMeter = header->biXPelsPerMeter;
-    h.biYPelsPerMeter = header->biYPelsPerMeter;
-    h.biClrUsed = header->biClrUsed;
-    h.biClrImportant = header->biClrImportant;
+    info.bmiHeader = header;
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     HDC dc = CreateCompatibleDC(nullptr);
-    if (!dc) return nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, nullptr, nullptr, 0);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     DeleteDC(dc);
-    if (!bitmap) return nullptr;
-    const uint64_t rows = uint64_t(height < 0 ? -int64_t(height) : height);
-    const uint64_t bytes = uint64_t(width) * (h.biBitCount / 8) * rows;
+    if (!bitmap || !pixels || width <= 0 || height <= 0) return bitmap;
+    // SetBitmapBits copies no more than the bitmap holds.
+    const uint64_t bytes = uint64_t(width) * (header.biBitCount / 8) * uint64_t(height);
     SetBitmapBits(bitmap, DWORD(std::min<uint64_t>(bytes, UINT32_MAX)), pixels);
     return bitmap;
+}
+
+void ShowErrorMessage(HRESULT hr) {
+    if (SUCCEEDED(hr)) return;
+    WCHAR text[MAX_ERROR_TEXT_LEN] = {};
+    AMGetErrorTextW(hr, text, MAX_ERROR_TEXT_LEN);
+    MessageBoxW(0, text, u"Error!", MB_OK | MB_ICONERROR);
 }
 
 }  // namespace orvo::engine

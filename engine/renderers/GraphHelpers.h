@@ -42,9 +42,12 @@ int RemoveIfUnconnected(IBaseFilter* filter, IGraphBuilder* graph);
 // Each coordinate in whole hundredths of the video size, truncated; a zero size gives zeros.
 NormalizedRect NormalizeRect(const RECT& rect, LONG width, LONG height);
 
-// A new bitmap (the caller owns it) with the header's size and format, holding
-// width x (bit count / 8) x height bytes copied from pixels; null when it cannot be made.
-HBITMAP BitmapFromDib(const BITMAPINFOHEADER* header, const void* pixels, LONG width, LONG height);
+// A new bitmap the caller owns, of the header's size and bit count (no colour table), with
+// width x (bit count / 8) x height bytes of pixels copied in; null when it cannot be made.
+HBITMAP BitmapFromDib(const BITMAPINFOHEADER& header, const void* pixels, LONG width, LONG height);
+
+// For a failure only: the platform's text for it in a modal message box captioned "Error!".
+void ShowErrorMessage(HRESULT hr);
 
 template <class T>
 void SafeRelease(T** p) {

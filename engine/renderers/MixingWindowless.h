@@ -98,7 +98,7 @@ public:
         BYTE* dib = nullptr;
         if (FAILED(m_windowless->GetCurrentImage(&dib)) || !dib) return nullptr;
         const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib);
-        HBITMAP bitmap = BitmapFromDib(header, dib + sizeof(BITMAPINFOHEADER), header->biWidth, header->biHeight);
+        HBITMAP bitmap = BitmapFromDib(*header, dib + sizeof(BITMAPINFOHEADER), header->biWidth, header->biHeight);
         CoTaskMemFree(dib);
         return bitmap;
     }

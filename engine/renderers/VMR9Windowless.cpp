@@ -25,7 +25,10 @@ int VMR9Windowless::SetOverlayBitmap(const OverlayBitmap* record) {
     if (!m_mixer || !record) return 0;
     ComPtr<IVMRMixerBitmap9> bitmap;
     if (FAILED(m_mixer.As(bitmap))) return 0;
-    return SUCCEEDED(ApplyOverlay(bitmap.Get(), *record)) ? 1 : 0;
+    const HRESULT hr = ApplyOverlay(bitmap.Get(), *record);
+    if (SUCCEEDED(hr)) return 1;
+    if (record->enable > 0) ShowErrorMessage(hr);
+    return 0;
 }
 
 int VMR9Windowless::GetColorRange(int stream, ColorRange* record) {

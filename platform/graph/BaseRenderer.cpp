@@ -195,6 +195,9 @@ HRESULT CBaseRenderer::Receive(IMediaSample* sample) {
         hr = DoRenderSample(sample);
         OnRenderEnd(sample);
         m_holdingSample = false;
+        lock.unlock();
+        filterLock.unlock();
+        if (SUCCEEDED(hr)) hr = DoRenderSampleUnlocked(sample);
         return SUCCEEDED(hr) ? S_OK : hr;
     }
 }

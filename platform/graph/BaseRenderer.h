@@ -57,6 +57,9 @@ public:
     virtual HRESULT CheckMediaType(const orvo::graph::MediaType& mediaType) = 0;
     virtual HRESULT SetMediaType(const orvo::graph::MediaType& mediaType) { return S_OK; }
     virtual HRESULT DoRenderSample(IMediaSample* sample) = 0;
+    // Called after DoRenderSample with the locks released, for output that blocks to keep
+    // pace (the audio device); it returns early when WaitAborted() turns true.
+    virtual HRESULT DoRenderSampleUnlocked(IMediaSample* sample) { return S_OK; }
     // The presentation start of a sample: S_OK waits for it, S_FALSE renders at once (a sample
     // without a time, or a renderer that paces itself).
     virtual HRESULT GetSampleTimes(IMediaSample* sample, REFERENCE_TIME* start, REFERENCE_TIME* end);

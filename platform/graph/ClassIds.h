@@ -5,5 +5,4 @@
 inline constexpr GUID CLSID_FilterGraph = MakeGuid("{E436EBB3-524F-11CE-9F53-0020AF0BA770}");
 inline constexpr GUID CLSID_SystemClock = MakeGuid("{E436EB76-524F-11CE-9F53-0020AF0BA770}");
 inline constexpr GUID CLSID_InfTee = MakeGuid("{F8388A40-D5BB-11D0-BE5A-0080C706568E}");
-inline constexpr GUID CLSID_DSoundRender = MakeGuid("{79376820-07D0-11CF-A24D-0020AFD79767}");
-inline constexpr GUID CLSID_AudioRender = CLSID_DSoundRender;  // the one audio renderer, on ALSA
+inline constexpr GUID CLSID_AudioRender = MakeGuid("{E30629D1-27E5-11CE-875D-00608CB78066}");

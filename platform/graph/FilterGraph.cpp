@@ -7,6 +7,7 @@
 #include "platform/com/Runtime.h"
 #include "platform/graph/ClassIds.h"
 #include "platform/graph/FilterRegistry.h"
+#include "platform/graph/MediaTimeFormat.h"
 #include "platform/graph/ReferenceClock.h"
 
 using orvo::graph::kUnitsPerMillisecond;
@@ -476,10 +477,10 @@ HRESULT CFilterGraph::RunFilters(REFERENCE_TIME start) {
 // Lets renderers take their first samples before the clock starts, so the run does not begin
 // late; a filter that cannot preroll (a live source) answers VFW_S_CANT_CUE at once.
 void CFilterGraph::WaitForPreroll() {
-    for (auto& f : m_filters) {
-        FILTER_STATE state;
-        f.filter->GetState(kPrerollWaitMs, &state);
-    }
+    FILTER_STATE state;
+    for (auto& f : m_filters)
+        if (f.filter->GetState(0, &state) == VFW_S_CANT_CUE) return;  // its renderers wait for nothing
+    for (auto& f : m_filters) f.filter->GetState(kPrerollWaitMs, &state);
 }
 
 HRESULT CFilterGraph::Pause() {
@@ -546,8 +547,9 @@ HRESULT CFilterGraph::GetState(DWORD milliSecsTimeout, FILTER_STATE* state) {
     for (auto& e : m_filters) {
         FILTER_STATE filterState;
         HRESULT hr = e.filter->GetState(milliSecsTimeout, &filterState);
-        if (hr == VFW_S_STATE_INTERMEDIATE || hr == VFW_S_CANT_CUE) result = hr;
         if (FAILED(hr)) return hr;
+        // A filter that cannot cue decides: the graph will not complete a pause.
+        if (hr == VFW_S_CANT_CUE || (hr == VFW_S_STATE_INTERMEDIATE && result == S_OK)) result = hr;
     }
     return result;
 }
@@ -648,31 +650,18 @@ HRESULT CFilterGraph::CheckCapabilities(DWORD* capabilities) {
     DWORD have = 0;
     HRESULT hr = GetCapabilities(&have);
     if (FAILED(hr)) return hr;
-    DWORD asked = *capabilities;
-    *capabilities &= have;
-    if (*capabilities == asked) return S_OK;
-    return *capabilities ? S_FALSE : E_FAIL;
+    return orvo::graph::CheckCapabilitiesAgainst(have, capabilities);
 }
 
-HRESULT CFilterGraph::IsFormatSupported(const GUID* format) {
-    if (!format) return E_POINTER;
-    return *format == TIME_FORMAT_MEDIA_TIME ? S_OK : S_FALSE;
-}
+HRESULT CFilterGraph::IsFormatSupported(const GUID* format) { return orvo::graph::IsMediaTimeFormat(format); }
 
 HRESULT CFilterGraph::QueryPreferredFormat(GUID* format) { return GetTimeFormat(format); }
 
-HRESULT CFilterGraph::GetTimeFormat(GUID* format) {
-    if (!format) return E_POINTER;
-    *format = TIME_FORMAT_MEDIA_TIME;
-    return S_OK;
-}
+HRESULT CFilterGraph::GetTimeFormat(GUID* format) { return orvo::graph::GetMediaTimeFormat(format); }
 
 HRESULT CFilterGraph::IsUsingTimeFormat(const GUID* format) { return IsFormatSupported(format); }
 
-HRESULT CFilterGraph::SetTimeFormat(const GUID* format) {
-    if (!format) return E_POINTER;
-    return *format == TIME_FORMAT_MEDIA_TIME ? S_OK : E_INVALIDARG;
-}
+HRESULT CFilterGraph::SetTimeFormat(const GUID* format) { return orvo::graph::SetMediaTimeFormat(format); }
 
 HRESULT CFilterGraph::GetDuration(LONGLONG* duration) {
     if (!duration) return E_POINTER;
@@ -701,11 +690,7 @@ HRESULT CFilterGraph::GetCurrentPosition(LONGLONG* current) {
 
 HRESULT CFilterGraph::ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
                                         const GUID* sourceFormat) {
-    if (!target) return E_POINTER;
-    auto ok = [](const GUID* f) { return !f || *f == TIME_FORMAT_MEDIA_TIME; };
-    if (!ok(targetFormat) || !ok(sourceFormat)) return E_INVALIDARG;
-    *target = source;
-    return S_OK;
+    return orvo::graph::ConvertMediaTime(target, targetFormat, source, sourceFormat);
 }
 
 // A running graph pauses, the sources seek (flushing what is on its way), and the graph runs

@@ -1,5 +1,7 @@
 #include "platform/graph/SourceStream.h"
 
+#include "platform/graph/MediaTimeFormat.h"
+
 CSourceStream::CSourceStream(CBaseFilter* filter, const char16_t* name) : CBaseOutputPin(filter, name) {}
 
 CSourceStream::~CSourceStream() { StopThread(); }
@@ -86,8 +88,6 @@ constexpr DWORD kSeekingCapabilities = AM_SEEKING_CanSeekAbsolute | AM_SEEKING_C
                                        AM_SEEKING_CanSeekBackwards | AM_SEEKING_CanGetCurrentPos |
                                        AM_SEEKING_CanGetStopPos | AM_SEEKING_CanGetDuration;
 
-bool IsMediaTime(const GUID* format) { return format && *format == TIME_FORMAT_MEDIA_TIME; }
-
 // The new value of a position under AM_SEEKING positioning flags; false when they are invalid.
 bool ApplyPosition(LONGLONG& position, const LONGLONG* value, DWORD flags) {
     switch (flags & AM_SEEKING_PositioningBitsMask) {
@@ -115,35 +115,18 @@ HRESULT CSourceStream::GetCapabilities(DWORD* capabilities) {
 }
 
 HRESULT CSourceStream::CheckCapabilities(DWORD* capabilities) {
-    if (!capabilities) return E_POINTER;
-    DWORD asked = *capabilities;
-    *capabilities &= kSeekingCapabilities;
-    if (*capabilities == asked) return S_OK;
-    return *capabilities ? S_FALSE : E_FAIL;
+    return orvo::graph::CheckCapabilitiesAgainst(kSeekingCapabilities, capabilities);
 }
 
-HRESULT CSourceStream::IsFormatSupported(const GUID* format) {
-    if (!format) return E_POINTER;
-    return IsMediaTime(format) ? S_OK : S_FALSE;
-}
+HRESULT CSourceStream::IsFormatSupported(const GUID* format) { return orvo::graph::IsMediaTimeFormat(format); }
 
 HRESULT CSourceStream::QueryPreferredFormat(GUID* format) { return GetTimeFormat(format); }
 
-HRESULT CSourceStream::GetTimeFormat(GUID* format) {
-    if (!format) return E_POINTER;
-    *format = TIME_FORMAT_MEDIA_TIME;
-    return S_OK;
-}
+HRESULT CSourceStream::GetTimeFormat(GUID* format) { return orvo::graph::GetMediaTimeFormat(format); }
 
-HRESULT CSourceStream::IsUsingTimeFormat(const GUID* format) {
-    if (!format) return E_POINTER;
-    return IsMediaTime(format) ? S_OK : S_FALSE;
-}
+HRESULT CSourceStream::IsUsingTimeFormat(const GUID* format) { return orvo::graph::IsMediaTimeFormat(format); }
 
-HRESULT CSourceStream::SetTimeFormat(const GUID* format) {
-    if (!format) return E_POINTER;
-    return IsMediaTime(format) ? S_OK : E_INVALIDARG;
-}
+HRESULT CSourceStream::SetTimeFormat(const GUID* format) { return orvo::graph::SetMediaTimeFormat(format); }
 
 HRESULT CSourceStream::GetDuration(LONGLONG* duration) {
     if (!duration) return E_POINTER;
@@ -168,12 +151,7 @@ HRESULT CSourceStream::GetCurrentPosition(LONGLONG* current) {
 
 HRESULT CSourceStream::ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
                                          const GUID* sourceFormat) {
-    if (!target) return E_POINTER;
-    bool targetOk = !targetFormat || IsMediaTime(targetFormat);
-    bool sourceOk = !sourceFormat || IsMediaTime(sourceFormat);
-    if (!targetOk || !sourceOk) return E_INVALIDARG;
-    *target = source;
-    return S_OK;
+    return orvo::graph::ConvertMediaTime(target, targetFormat, source, sourceFormat);
 }
 
 HRESULT CSourceStream::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags) {

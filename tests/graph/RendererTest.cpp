@@ -108,6 +108,7 @@ TEST_F(Playback, PauseDuringAWaitReturnsAtOnceAndFlushReleasesIt) {
     Build(StreamSpec{.interval = 5000 * kMs, .duration = 20000 * kMs});
     ASSERT_EQ(m_control->Run(), S_OK);
     ASSERT_TRUE(m_sink->WaitForRendered(2, 2000));
+    std::this_thread::sleep_for(50ms);  // the sample at 5 s now waits
     auto before = std::chrono::steady_clock::now();
     EXPECT_EQ(m_control->Pause(), S_OK);
     LONGLONG target = 10000 * kMs;
@@ -139,6 +140,18 @@ TEST_F(Playback, SetPositionsFlushesAndResumesFromTheNewPosition) {
     EXPECT_EQ(after[atSeek].mediaTime, target);
     EXPECT_EQ(after[atSeek].start, 0);
     EXPECT_NEAR(double(Position()), 1000.0 * kMs + double(after.back().renderedAt), 40.0 * kMs);
+    m_control->Stop();
+}
+
+TEST_F(Playback, ALiveSourceStartsWithoutWaitingForPreroll) {
+    Build(StreamSpec{.live = true});
+    EXPECT_EQ(m_control->Pause(), S_FALSE);
+    OAFilterState state = -1;
+    EXPECT_EQ(m_control->GetState(0, &state), VFW_S_CANT_CUE);
+    auto before = std::chrono::steady_clock::now();
+    ASSERT_EQ(m_control->Run(), S_OK);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 200ms);
+    EXPECT_TRUE(m_sink->WaitForRendered(3, 2000));
     m_control->Stop();
 }
 

@@ -1,6 +1,8 @@
 #include "tests/graph/TestFilters.h"
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "platform/com/Runtime.h"
 #include "platform/graph/FilterRegistry.h"
@@ -35,6 +37,8 @@ void TestStream::OnThreadStartPlay() {
 }
 
 HRESULT TestStream::FillBuffer(IMediaSample* sample) {
+    while (m_spec.live && m_filter->State() != State_Running && !StopRequested())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     REFERENCE_TIME start = m_frame * m_spec.interval;
     REFERENCE_TIME media = m_segmentStart + start;
     if (media >= m_segmentStop) return S_FALSE;
@@ -52,7 +56,15 @@ HRESULT TestStream::FillBuffer(IMediaSample* sample) {
 }
 
 TestSource::TestSource(const std::vector<StreamSpec>& streams, REFCLSID clsid) : CSource(clsid) {
-    for (const auto& spec : streams) AddStream(std::make_unique<TestStream>(this, spec));
+    for (const auto& spec : streams) {
+        AddStream(std::make_unique<TestStream>(this, spec));
+        m_live = m_live || spec.live;
+    }
+}
+
+HRESULT TestSource::GetState(DWORD milliSecsTimeout, FILTER_STATE* state) {
+    HRESULT hr = CSource::GetState(milliSecsTimeout, state);
+    return SUCCEEDED(hr) && m_live && *state == State_Paused ? VFW_S_CANT_CUE : hr;
 }
 
 HRESULT TestFileSource::NonDelegatingQueryInterface(REFIID riid, void** object) {

@@ -31,6 +31,7 @@ struct StreamSpec {
     REFERENCE_TIME interval = 40 * kMs;  // between sample starts
     REFERENCE_TIME duration = 2000 * kMs;
     std::u16string name = u"Out";
+    bool live = false;  // delivers only while running, like a capture device
 };
 
 // Samples are stamped in stream time from 0 at each segment; the media time is the position.
@@ -52,7 +53,11 @@ private:
 class TestSource : public CSource {
 public:
     explicit TestSource(const std::vector<StreamSpec>& streams = {StreamSpec{}}, REFCLSID clsid = CLSID_TestSource);
-    CSourceStream* Stream(int index) { return static_cast<CSourceStream*>(GetPin(index)); }
+    // A live source cannot preroll: VFW_S_CANT_CUE while paused.
+    HRESULT STDMETHODCALLTYPE GetState(DWORD milliSecsTimeout, FILTER_STATE* state) override;
+
+private:
+    bool m_live = false;
 };
 
 // Loads "files" whose names list the source's streams: V video of the test sink's type,

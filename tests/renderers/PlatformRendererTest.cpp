@@ -16,6 +16,7 @@
 #include "engine/renderers/VMR9Windowless.h"
 #include "platform/com/Runtime.h"
 #include "platform/graph/ClassIds.h"
+#include "platform/window/DialogPresenter.h"
 #include "tests/stereo/FrameSource.h"
 #include "tests/support/StubRenderer.h"
 #include "tests/support/TestWindow.h"
@@ -209,6 +210,17 @@ private:
     HGDIOBJ m_old = nullptr;
 };
 
+// Records the message boxes instead of showing them.
+class RecordingPresenter final : public window::DialogPresenter {
+public:
+    int ShowMessage(HWND, const std::u16string&, const std::u16string& caption, UINT) override {
+        captions.push_back(caption);
+        return IDOK;
+    }
+    HRESULT ShowPropertyFrame(const window::PropertyFrameRequest&) override { return S_OK; }
+    std::vector<std::u16string> captions;
+};
+
 // The mean of the red, green and blue levels over the window.
 double MeanLevel(const test::TestWindow& w) {
     double sum = 0;
@@ -257,12 +269,19 @@ TEST_P(PlatformRenderer, OverlayBitmapShowsItsPixelsExceptTheColourKey) {
     EXPECT_TRUE(test::NearColour(window.Pixel(240, 90), kRed)) << "hidden again";
 
     EXPECT_EQ(renderer->SetOverlayBitmap(nullptr), 0);
+    RecordingPresenter presenter;
+    window::InstallDialogPresenter(&presenter);
     OverlayBitmap outside{1, {0, 0, 65, 64}, 0.0f, 0.0f, 0.5f, 0.5f, 1.0f, 0, logo.Dc()};
     // The enhanced renderer is not told the source rectangle and shows the whole bitmap.
     EXPECT_EQ(renderer->SetOverlayBitmap(&outside), GetParam() == RENDERER_EVR ? 1 : 0)
         << "a source rectangle past the bitmap";
     OverlayBitmap noBitmap{1, {0, 0, 1, 1}, 0.0f, 0.0f, 0.5f, 0.5f, 1.0f, 0, nullptr};
     EXPECT_EQ(renderer->SetOverlayBitmap(&noBitmap), 0) << "no device context";
+    window::InstallDialogPresenter(nullptr);
+    // Only the mixing renderer 9 tells the user why the bitmap was refused.
+    const size_t messages = GetParam() == RENDERER_VMR9_WINDOWLESS ? 2 : 0;
+    ASSERT_EQ(presenter.captions.size(), messages);
+    for (const auto& caption : presenter.captions) EXPECT_EQ(caption, u"Error!");
 }
 
 std::string KindName(const ::testing::TestParamInfo<int>& info) {

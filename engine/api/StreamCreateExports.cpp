@@ -1,0 +1,35 @@
+// Lumex_StreamCreateFile: a file opens into a stopped channel. Called on the caller's thread.
+#include <cstring>
+#include <vector>
+
+#include "engine/api/ChannelRegistry.h"
+#include "engine/api/LibraryState.h"
+#include "engine/api/Lumex.h"
+#include "engine/graph/FileGraph.h"
+#include "platform/com/TextConversion.h"
+
+extern "C" {
+
+LUMEX_API uint32_t LUMEX_CALL Lumex_StreamCreateFile(const void* path, int32_t, LUMEX_HWND window, uint32_t flags) {
+    using namespace orvo::engine;
+    if (!Library().initialized || !path) return 0;
+    std::unique_ptr<CChannel> channel = CreateChannelRecord(window ? HWND(window) : Library().defaultWindow);
+    if (!channel) return 0;
+    // Only the top bit means anything: a UTF-16 path; otherwise UTF-8, which must convert
+    // whole into a path buffer.
+    std::vector<char16_t> converted;
+    LPCWSTR wide = static_cast<LPCWSTR>(path);
+    if (!(flags & STREAM_UNICODE)) {
+        converted.resize(kMaxPath);
+        if (MultiByteToWideChar(CP_ACP, 0, static_cast<const char*>(path), -1, converted.data(), kMaxPath) <= 0)
+            return 0;
+        wide = converted.data();
+    }
+    if (!BuildFileGraph(*channel, wide)) {
+        TeardownChannel(*channel);
+        return 0;
+    }
+    return Channels().Register(std::move(channel));
+}
+
+}  // extern "C"

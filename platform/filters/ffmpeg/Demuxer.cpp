@@ -1,0 +1,117 @@
+#include "platform/filters/ffmpeg/Demuxer.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/com/TextConversion.h"
+#include "platform/filters/ffmpeg/CodecMediaType.h"
+#include "platform/filters/ffmpeg/FfmpegLibrary.h"
+#include "platform/filters/ffmpeg/StreamName.h"
+
+namespace orvo::ffmpeg {
+namespace {
+
+constexpr REFERENCE_TIME kUnitsPerSecond = 10'000'000;
+constexpr AVRational kReferenceTimeBase{1, int(kUnitsPerSecond)};
+
+// Refuses what FFmpeg only guesses at (a format matched by its file extension alone, or by a
+// probe that found next to nothing), so that a file of noise is not taken for a medium.
+constexpr int kMinimumProbeScore = AVPROBE_SCORE_RETRY;
+
+HRESULT CheckReadable(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? kFileNotFound : E_ACCESSDENIED;
+    close(fd);
+    return S_OK;
+}
+
+bool StreamGroupOf(AVMediaType type, StreamGroup& group) {
+    switch (type) {
+        case AVMEDIA_TYPE_VIDEO: group = StreamGroup::Video; return true;
+        case AVMEDIA_TYPE_AUDIO: group = StreamGroup::Audio; return true;
+        case AVMEDIA_TYPE_SUBTITLE: group = StreamGroup::Subtitle; return true;
+        default: return false;
+    }
+}
+
+}  // namespace
+
+HRESULT Demuxer::Open(std::u16string_view path, std::unique_ptr<Demuxer>& demuxer) {
+    demuxer.reset();
+    if (path.empty()) return E_INVALIDARG;
+    InitializeFfmpeg();
+    const std::string file = com::Utf16ToUtf8(path);
+    if (HRESULT hr = CheckReadable(file); FAILED(hr)) return hr;
+    AVFormatContext* context = nullptr;
+    // The file protocol, named, so that a colon in the name is not taken for another protocol.
+    if (avformat_open_input(&context, ("file:" + file).c_str(), nullptr, nullptr) < 0) return VFW_E_UNKNOWN_FILE_TYPE;
+    std::unique_ptr<Demuxer> opened(new (std::nothrow) Demuxer(context));
+    if (!opened) {
+        avformat_close_input(&context);
+        return E_OUTOFMEMORY;
+    }
+    if (context->probe_score < kMinimumProbeScore) return VFW_E_UNKNOWN_FILE_TYPE;
+    if (avformat_find_stream_info(context, nullptr) < 0) return VFW_E_INVALID_FILE_FORMAT;
+    opened->DescribeStreams();
+    if (opened->m_streams.empty()) return VFW_E_UNSUPPORTED_STREAM;
+    demuxer = std::move(opened);
+    return S_OK;
+}
+
+Demuxer::Demuxer(AVFormatContext* context) : m_context(context) {}
+
+Demuxer::~Demuxer() { avformat_close_input(&m_context); }
+
+void Demuxer::DescribeStreams() {
+    m_startTime = m_context->start_time != AV_NOPTS_VALUE ? m_context->start_time : 0;
+    for (unsigned i = 0; i < m_context->nb_streams; ++i) {
+        AVStream& stream = *m_context->streams[i];
+        StreamGroup group;
+        if (!StreamGroupOf(stream.codecpar->codec_type, group)) continue;
+        AVRational rate = stream.avg_frame_rate.num > 0 ? stream.avg_frame_rate : stream.r_frame_rate;
+        graph::MediaType type = MediaTypeFromCodec(*stream.codecpar, rate);
+        if (!type.IsValid()) continue;
+        const AVDictionaryEntry* language = av_dict_get(stream.metadata, "language", nullptr, 0);
+        const std::string code = language && language->value ? language->value : "";
+        m_streams.push_back({int(i), group, std::move(type), ReadableStreamName(stream), code, LanguageLocale(code)});
+    }
+}
+
+const DemuxedStream* Demuxer::FindStream(int index) const {
+    for (const DemuxedStream& stream : m_streams)
+        if (stream.index == index) return &stream;
+    return nullptr;
+}
+
+std::string Demuxer::FormatName() const { return m_context->iformat->long_name ? m_context->iformat->long_name : ""; }
+
+HRESULT Demuxer::ReadPacket(AVPacket* packet) {
+    const int error = av_read_frame(m_context, packet);
+    if (error == 0) return S_OK;
+    // A file cut short reads as its end: what it held has been delivered.
+    if (error == AVERROR_EOF || error == AVERROR_INVALIDDATA || avio_feof(m_context->pb)) return S_FALSE;
+    return E_FAIL;
+}
+
+HRESULT Demuxer::Seek(REFERENCE_TIME time) {
+    const int64_t target = av_rescale_q(time, kReferenceTimeBase, AVRational{1, AV_TIME_BASE}) + m_startTime;
+    if (av_seek_frame(m_context, -1, target, AVSEEK_FLAG_BACKWARD) >= 0) return S_OK;
+    // Some formats seek only by bytes or only forward; the start is always reachable.
+    return avformat_seek_file(m_context, -1, INT64_MIN, target, target, 0) >= 0 ? S_OK : E_FAIL;
+}
+
+REFERENCE_TIME Demuxer::Duration() const {
+    if (m_context->duration == AV_NOPTS_VALUE || m_context->duration < 0) return 0;
+    return av_rescale_q(m_context->duration, AVRational{1, AV_TIME_BASE}, kReferenceTimeBase);
+}
+
+REFERENCE_TIME Demuxer::ToReferenceTime(int streamIndex, int64_t timestamp) const {
+    if (timestamp == AV_NOPTS_VALUE) return AV_NOPTS_VALUE;
+    const AVRational base = m_context->streams[streamIndex]->time_base;
+    return av_rescale_q(timestamp, base, kReferenceTimeBase) -
+           av_rescale_q(m_startTime, AVRational{1, AV_TIME_BASE}, kReferenceTimeBase);
+}
+
+}  // namespace orvo::ffmpeg

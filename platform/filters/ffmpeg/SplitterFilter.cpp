@@ -1,0 +1,504 @@
+#include "platform/filters/ffmpeg/SplitterFilter.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "platform/com/Runtime.h"
+#include "platform/filters/ffmpeg/SplitterFormatPage.h"
+
+namespace orvo::ffmpeg {
+namespace {
+
+constexpr size_t kQueuedPackets = 96;
+constexpr LONG kCompressedBuffer = 4 << 20;
+constexpr LONG kDeliveryBuffers = 8;
+constexpr AVRational kReferenceTimeBase{1, 10'000'000};
+
+const char16_t* PinName(StreamGroup group) {
+    switch (group) {
+        case StreamGroup::Video: return u"Video";
+        case StreamGroup::Audio: return u"Audio";
+        default: return u"Subtitle";
+    }
+}
+
+}  // namespace
+
+// ---- output pin ----
+
+CSplitterOutputPin::CSplitterOutputPin(CSplitterFilter* filter, const char16_t* name, StreamGroup group, int stream)
+    : CBaseOutputPin(filter, name), m_splitter(filter), m_group(group), m_stream(stream), m_queue(kQueuedPackets) {
+    m_mediaType = filter->Media()->FindStream(stream)->mediaType;
+}
+
+CSplitterOutputPin::~CSplitterOutputPin() {
+    m_queue.Abort();
+    if (m_thread.joinable()) m_thread.join();
+}
+
+HRESULT CSplitterOutputPin::QueryInterface(REFIID riid, void** object) {
+    if (object && riid == IID_IMediaSeeking) return GetInterface(static_cast<IMediaSeeking*>(this), object);
+    return CBaseOutputPin::QueryInterface(riid, object);
+}
+
+HRESULT CSplitterOutputPin::CheckMediaType(const graph::MediaType& mediaType) {
+    const DemuxedStream* stream = m_splitter->Media()->FindStream(Stream());
+    return stream && MediaTypeMatchesPartial(stream->mediaType, mediaType) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+}
+
+HRESULT CSplitterOutputPin::GetMediaType(int position, graph::MediaType& mediaType) {
+    if (position < 0) return E_INVALIDARG;
+    if (position > 0) return VFW_S_NO_MORE_ITEMS;
+    mediaType = m_splitter->Media()->FindStream(Stream())->mediaType;
+    return S_OK;
+}
+
+HRESULT CSplitterOutputPin::DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) {
+    // Uncompressed video comes a picture per packet; anything else fits a few megabytes.
+    LONG size = kCompressedBuffer;
+    const AVCodecParameters& codec = *m_splitter->Media()->FileStream(Stream()).codecpar;
+    if (codec.codec_type == AVMEDIA_TYPE_VIDEO && codec.width > 0 && codec.height > 0)
+        size = std::max<LONG>(size, LONG(int64_t(codec.width) * codec.height * 8));
+    ALLOCATOR_PROPERTIES wanted{std::max(request->cBuffers, kDeliveryBuffers), std::max(request->cbBuffer, size),
+                                std::max<LONG>(request->cbAlign, 1), request->cbPrefix};
+    ALLOCATOR_PROPERTIES actual{};
+    HRESULT hr = allocator->SetProperties(&wanted, &actual);
+    if (FAILED(hr)) return hr;
+    return actual.cbBuffer < size ? E_FAIL : S_OK;
+}
+
+HRESULT CSplitterOutputPin::Inactive() {
+    // The queue and the allocator both release a waiting delivery thread.
+    m_queue.Abort();
+    HRESULT hr = CBaseOutputPin::Inactive();
+    StopDelivery();
+    return hr;
+}
+
+void CSplitterOutputPin::SwitchStream(int stream, const graph::MediaType& type) {
+    m_stream = stream;
+    m_mediaType = type;
+    m_typeChanged = true;
+}
+
+void CSplitterOutputPin::StartDelivery() {
+    if (!IsConnected() || m_thread.joinable()) return;
+    m_queue.Reset();
+    m_thread = std::thread(&CSplitterOutputPin::DeliveryThread, this);
+}
+
+void CSplitterOutputPin::StopDelivery() {
+    m_queue.Abort();
+    if (m_thread.joinable()) m_thread.join();
+}
+
+// Delivery thread.
+void CSplitterOutputPin::DeliveryThread() {
+    REFERENCE_TIME segmentStart = 0;
+    double rate = 1.0;
+    m_splitter->Segment(segmentStart, rate);
+    DeliverNewSegment(segmentStart, std::max(m_splitter->Duration(), segmentStart), rate);
+    bool first = true;
+    for (QueuedPacket item; m_queue.Pop(item);) {
+        if (!item.packet) {
+            DeliverEndOfStream();
+            return;
+        }
+        const HRESULT hr = DeliverPacket(item, first);
+        av_packet_free(&item.packet);
+        if (FAILED(hr)) return;
+    }
+}
+
+// Delivery thread.
+HRESULT CSplitterOutputPin::DeliverPacket(const QueuedPacket& item, bool& first) {
+    ComPtr<IMediaSample> sample;
+    HRESULT hr = GetDeliveryBuffer(sample.Put(), nullptr, nullptr, 0);
+    if (FAILED(hr)) return hr;
+    BYTE* buffer = nullptr;
+    if (FAILED(sample->GetPointer(&buffer)) || sample->GetSize() < item.packet->size) return S_OK;  // dropped
+    std::copy_n(item.packet->data, item.packet->size, buffer);
+    sample->SetActualDataLength(item.packet->size);
+    REFERENCE_TIME segmentStart = 0;
+    double rate = 1.0;
+    m_splitter->Segment(segmentStart, rate);
+    REFERENCE_TIME start = 0, stop = 0;
+    if (item.timed) {
+        start = REFERENCE_TIME(double(item.start - segmentStart) / rate);
+        stop = REFERENCE_TIME(double(item.stop - segmentStart) / rate);
+        sample->SetTime(&start, &stop);
+    }
+    sample->SetSyncPoint(item.packet->flags & AV_PKT_FLAG_KEY ? TRUE : FALSE);
+    sample->SetPreroll(item.preroll ? TRUE : FALSE);
+    sample->SetDiscontinuity(first ? TRUE : FALSE);
+    // A type change stays pending until a sample carrying it is taken: one dropped by a flush
+    // downstream would otherwise lose it.
+    const bool carriesType = m_typeChanged.load();
+    if (carriesType) sample->SetMediaType(&m_mediaType);
+    first = false;
+    hr = Deliver(sample.Get());
+    if (hr == S_OK && carriesType) m_typeChanged = false;
+    if (hr == S_OK && item.timed && !item.preroll) m_splitter->NoteDelivered(start);
+    return hr;
+}
+
+HRESULT CSplitterOutputPin::GetCapabilities(DWORD* capabilities) {
+    if (!capabilities) return E_POINTER;
+    *capabilities = AM_SEEKING_CanSeekAbsolute | AM_SEEKING_CanSeekForwards | AM_SEEKING_CanSeekBackwards |
+                    AM_SEEKING_CanGetCurrentPos | AM_SEEKING_CanGetStopPos | AM_SEEKING_CanGetDuration;
+    return S_OK;
+}
+
+HRESULT CSplitterOutputPin::CheckCapabilities(DWORD* capabilities) {
+    if (!capabilities) return E_POINTER;
+    DWORD ours = 0;
+    GetCapabilities(&ours);
+    const DWORD asked = *capabilities;
+    *capabilities &= ours;
+    return *capabilities == asked ? S_OK : *capabilities ? S_FALSE : E_FAIL;
+}
+
+HRESULT CSplitterOutputPin::IsFormatSupported(const GUID* format) {
+    if (!format) return E_POINTER;
+    return *format == TIME_FORMAT_MEDIA_TIME ? S_OK : S_FALSE;
+}
+
+HRESULT CSplitterOutputPin::QueryPreferredFormat(GUID* format) { return GetTimeFormat(format); }
+
+HRESULT CSplitterOutputPin::GetTimeFormat(GUID* format) {
+    if (!format) return E_POINTER;
+    *format = TIME_FORMAT_MEDIA_TIME;
+    return S_OK;
+}
+
+HRESULT CSplitterOutputPin::IsUsingTimeFormat(const GUID* format) { return IsFormatSupported(format); }
+
+HRESULT CSplitterOutputPin::SetTimeFormat(const GUID* format) {
+    if (!format) return E_POINTER;
+    return *format == TIME_FORMAT_MEDIA_TIME || *format == TIME_FORMAT_NONE ? S_OK : E_INVALIDARG;
+}
+
+HRESULT CSplitterOutputPin::GetDuration(LONGLONG* duration) {
+    if (!duration) return E_POINTER;
+    *duration = m_splitter->Duration();
+    return S_OK;
+}
+
+HRESULT CSplitterOutputPin::GetStopPosition(LONGLONG* stop) { return GetDuration(stop); }
+
+HRESULT CSplitterOutputPin::GetCurrentPosition(LONGLONG* current) {
+    if (!current) return E_POINTER;
+    *current = m_splitter->CurrentPosition();
+    return S_OK;
+}
+
+HRESULT CSplitterOutputPin::ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
+                                              const GUID* sourceFormat) {
+    if (!target) return E_POINTER;
+    auto isMediaTime = [](const GUID* f) { return !f || *f == TIME_FORMAT_MEDIA_TIME || *f == TIME_FORMAT_NONE; };
+    if (!isMediaTime(targetFormat) || !isMediaTime(sourceFormat)) return E_INVALIDARG;
+    *target = source;
+    return S_OK;
+}
+
+HRESULT CSplitterOutputPin::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags) {
+    const DWORD positioning = currentFlags & AM_SEEKING_PositioningBitsMask;
+    if (positioning == AM_SEEKING_NoPositioning) return S_OK;
+    if (!current) return E_POINTER;
+    REFERENCE_TIME target = *current;
+    if (positioning == AM_SEEKING_RelativePositioning || positioning == AM_SEEKING_IncrementalPositioning)
+        target += m_splitter->CurrentPosition();
+    const HRESULT hr = m_splitter->Seek(target);
+    if (SUCCEEDED(hr) && (currentFlags & AM_SEEKING_ReturnTime)) *current = m_splitter->CurrentPosition();
+    return hr;
+}
+
+HRESULT CSplitterOutputPin::GetPositions(LONGLONG* current, LONGLONG* stop) {
+    if (current) *current = m_splitter->CurrentPosition();
+    if (stop) *stop = m_splitter->Duration();
+    return S_OK;
+}
+
+HRESULT CSplitterOutputPin::GetAvailable(LONGLONG* earliest, LONGLONG* latest) {
+    if (earliest) *earliest = 0;
+    if (latest) *latest = m_splitter->Duration();
+    return S_OK;
+}
+
+HRESULT CSplitterOutputPin::SetRate(double rate) { return m_splitter->SetPlayRate(rate); }
+
+HRESULT CSplitterOutputPin::GetRate(double* rate) {
+    if (!rate) return E_POINTER;
+    REFERENCE_TIME start = 0;
+    m_splitter->Segment(start, *rate);
+    return S_OK;
+}
+
+HRESULT CSplitterOutputPin::GetPreroll(LONGLONG* preroll) {
+    if (!preroll) return E_POINTER;
+    *preroll = 0;
+    return S_OK;
+}
+
+// ---- filter ----
+
+CSplitterFilter::CSplitterFilter(REFCLSID clsid) : CBaseFilter(clsid) {}
+
+CSplitterFilter::~CSplitterFilter() {
+    Stop();
+    m_pins.clear();
+}
+
+HRESULT CSplitterFilter::NonDelegatingQueryInterface(REFIID riid, void** object) {
+    if (object && riid == IID_IFileSourceFilter) return GetInterface(static_cast<IFileSourceFilter*>(this), object);
+    if (object && riid == IID_IAMStreamSelect) return GetInterface(static_cast<IAMStreamSelect*>(this), object);
+    if (object && riid == IID_ISpecifyPropertyPages)
+        return GetInterface(static_cast<ISpecifyPropertyPages*>(this), object);
+    return CBaseFilter::NonDelegatingQueryInterface(riid, object);
+}
+
+int CSplitterFilter::GetPinCount() {
+    std::lock_guard lock(m_filterLock);
+    return int(m_pins.size());
+}
+
+CBasePin* CSplitterFilter::GetPin(int index) {
+    std::lock_guard lock(m_filterLock);
+    return index >= 0 && index < int(m_pins.size()) ? m_pins[size_t(index)].get() : nullptr;
+}
+
+HRESULT CSplitterFilter::Load(LPCOLESTR fileName, const AM_MEDIA_TYPE*) {
+    if (!fileName) return E_POINTER;
+    std::lock_guard lock(m_filterLock);
+    if (m_demuxer) return E_UNEXPECTED;
+    const std::u16string name(fileName);
+    HRESULT hr = Demuxer::Open(name, m_demuxer);
+    if (FAILED(hr)) return hr;
+    m_fileName = name;
+    for (int g = 0; g < kStreamGroupCount; ++g) {
+        const auto group = StreamGroup(g);
+        const DemuxedStream* chosen = nullptr;
+        for (const DemuxedStream& stream : m_demuxer->Streams()) {
+            if (stream.group != group) continue;
+            const bool preferred = m_demuxer->FileStream(stream.index).disposition & AV_DISPOSITION_DEFAULT;
+            if (!chosen || (preferred && !(m_demuxer->FileStream(chosen->index).disposition & AV_DISPOSITION_DEFAULT)))
+                chosen = &stream;
+        }
+        if (chosen) m_pins.push_back(std::make_unique<CSplitterOutputPin>(this, PinName(group), group, chosen->index));
+    }
+    IncrementPinVersion();
+    return S_OK;
+}
+
+HRESULT CSplitterFilter::GetCurFile(LPOLESTR* fileName, AM_MEDIA_TYPE* mediaType) {
+    if (!fileName) return E_POINTER;
+    std::lock_guard lock(m_filterLock);
+    *fileName = nullptr;
+    if (!m_demuxer) return E_FAIL;
+    *fileName = graph::CoTaskStrDup(m_fileName);
+    if (mediaType) {
+        *mediaType = AM_MEDIA_TYPE{};
+        mediaType->majortype = MEDIATYPE_Stream;
+    }
+    return *fileName ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT CSplitterFilter::Stop() {
+    std::lock_guard lock(m_filterLock);
+    StopStreaming();
+    return CBaseFilter::Stop();
+}
+
+HRESULT CSplitterFilter::Pause() {
+    std::lock_guard lock(m_filterLock);
+    const bool wasStopped = IsStopped();
+    HRESULT hr = CBaseFilter::Pause();
+    if (SUCCEEDED(hr) && wasStopped) StartStreaming();
+    return hr;
+}
+
+// With the filter lock held and no streaming thread running.
+void CSplitterFilter::StartStreaming() {
+    if (!m_demuxer) return;
+    REFERENCE_TIME start;
+    {
+        std::lock_guard data(m_dataLock);
+        start = m_segmentStart;
+        m_lastDelivered = 0;
+        m_deliveredSinceSeek = false;
+    }
+    m_demuxer->Seek(start);
+    for (auto& pin : m_pins) pin->StartDelivery();
+    m_stopReading = false;
+    m_reader = std::thread(&CSplitterFilter::ReadingThread, this);
+}
+
+// With the filter lock held.
+void CSplitterFilter::StopStreaming() {
+    m_stopReading = true;
+    for (auto& pin : m_pins) pin->Queue().Abort();
+    if (m_reader.joinable()) m_reader.join();
+}
+
+CSplitterOutputPin* CSplitterFilter::PinForStream(int index) {
+    for (auto& pin : m_pins)
+        if (pin->Stream() == index) return pin->IsConnected() ? pin.get() : nullptr;
+    return nullptr;
+}
+
+// Reading thread.
+void CSplitterFilter::ReadingThread() {
+    REFERENCE_TIME segmentStart = 0;
+    double rate = 1.0;
+    Segment(segmentStart, rate);
+    AVPacket* packet = av_packet_alloc();
+    bool stopped = !packet;
+    while (!stopped && !m_stopReading) {
+        if (m_demuxer->ReadPacket(packet) != S_OK) break;
+        CSplitterOutputPin* pin = PinForStream(packet->stream_index);
+        if (!pin) {
+            av_packet_unref(packet);
+            continue;
+        }
+        QueuedPacket item;
+        const int64_t timestamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        item.start = m_demuxer->ToReferenceTime(packet->stream_index, timestamp);
+        item.timed = item.start != AV_NOPTS_VALUE;
+        const AVRational base = m_demuxer->FileStream(packet->stream_index).time_base;
+        item.stop = item.start + std::max<int64_t>(av_rescale_q(packet->duration, base, kReferenceTimeBase), 1);
+        item.preroll = item.timed && item.start < segmentStart;
+        if (pin->Group() == StreamGroup::Subtitle && item.timed && item.stop < segmentStart) {
+            av_packet_unref(packet);
+            continue;
+        }
+        item.packet = av_packet_alloc();
+        if (!item.packet) break;
+        av_packet_move_ref(item.packet, packet);
+        stopped = !pin->Queue().Push(item);
+    }
+    av_packet_free(&packet);
+    if (stopped || m_stopReading) return;
+    for (auto& pin : m_pins)
+        if (pin->IsConnected()) pin->Queue().Push(QueuedPacket{});
+}
+
+void CSplitterFilter::Segment(REFERENCE_TIME& start, double& rate) {
+    std::lock_guard data(m_dataLock);
+    start = m_segmentStart;
+    rate = m_rate;
+}
+
+void CSplitterFilter::NoteDelivered(REFERENCE_TIME streamTime) {
+    std::lock_guard data(m_dataLock);
+    m_lastDelivered = std::max(m_lastDelivered, streamTime);
+    m_deliveredSinceSeek = true;
+}
+
+REFERENCE_TIME CSplitterFilter::Duration() const { return m_demuxer ? m_demuxer->Duration() : 0; }
+
+REFERENCE_TIME CSplitterFilter::CurrentPosition() {
+    std::lock_guard data(m_dataLock);
+    return m_segmentStart + REFERENCE_TIME(double(m_lastDelivered) * m_rate);
+}
+
+HRESULT CSplitterFilter::Seek(REFERENCE_TIME position) {
+    std::lock_guard lock(m_filterLock);
+    if (!m_demuxer) return E_UNEXPECTED;
+    position = std::clamp<REFERENCE_TIME>(position, 0, std::max<REFERENCE_TIME>(Duration(), 0));
+    {
+        // Every renderer passes the same seek up its own pin: the first one moves the file.
+        std::lock_guard data(m_dataLock);
+        if (IsActive() && position == m_segmentStart && !m_deliveredSinceSeek) return S_OK;
+    }
+    Reposition(position, [] {});
+    return S_OK;
+}
+
+// With the filter lock held: flush downstream, stop streaming, apply the change, and resume
+// from position with a new segment.
+void CSplitterFilter::Reposition(REFERENCE_TIME position, const std::function<void()>& whileStopped) {
+    const bool active = IsActive();
+    if (active) {
+        for (auto& pin : m_pins)
+            if (pin->IsConnected()) pin->DeliverBeginFlush();
+        StopStreaming();
+        for (auto& pin : m_pins) pin->StopDelivery();
+        for (auto& pin : m_pins)
+            if (pin->IsConnected()) pin->DeliverEndFlush();
+    }
+    whileStopped();
+    {
+        std::lock_guard data(m_dataLock);
+        m_segmentStart = position;
+        m_lastDelivered = 0;
+        m_deliveredSinceSeek = false;
+    }
+    if (active) StartStreaming();
+}
+
+HRESULT CSplitterFilter::SetPlayRate(double rate) {
+    if (!(rate > 0)) return E_INVALIDARG;
+    const REFERENCE_TIME position = CurrentPosition();
+    {
+        std::lock_guard data(m_dataLock);
+        if (rate == m_rate) return S_OK;
+        m_rate = rate;
+        m_deliveredSinceSeek = true;  // so that the new segment goes out
+    }
+    // The new rate goes downstream with a new segment from where playback is.
+    return Seek(position);
+}
+
+HRESULT CSplitterFilter::Count(DWORD* streams) {
+    if (!streams) return E_POINTER;
+    std::lock_guard lock(m_filterLock);
+    *streams = m_demuxer ? DWORD(m_demuxer->Streams().size()) : 0;
+    return S_OK;
+}
+
+HRESULT CSplitterFilter::Info(LONG index, AM_MEDIA_TYPE** mediaType, DWORD* flags, LCID* lcid, DWORD* group,
+                              WCHAR** name, IUnknown** object, IUnknown** unknown) {
+    std::lock_guard lock(m_filterLock);
+    if (!m_demuxer || index < 0 || size_t(index) >= m_demuxer->Streams().size()) return E_INVALIDARG;
+    const DemuxedStream& stream = m_demuxer->Streams()[size_t(index)];
+    bool enabled = false;
+    for (auto& pin : m_pins) enabled |= pin->Stream() == stream.index;
+    if (mediaType && !(*mediaType = CreateMediaType(&stream.mediaType))) return E_OUTOFMEMORY;
+    if (flags) *flags = enabled ? AMSTREAMSELECTINFO_ENABLED : 0;
+    if (lcid) *lcid = stream.locale;
+    if (group) *group = DWORD(stream.group);
+    if (name) *name = graph::CoTaskStrDup(stream.name);
+    if (object) *object = nullptr;
+    if (unknown) *unknown = nullptr;
+    return S_OK;
+}
+
+HRESULT CSplitterFilter::Enable(LONG index, DWORD flags) {
+    std::lock_guard lock(m_filterLock);
+    if (!m_demuxer || index < 0 || size_t(index) >= m_demuxer->Streams().size()) return E_INVALIDARG;
+    // One stream per group plays: enabling picks it, and there is no "none" or "all".
+    if (flags != AMSTREAMSELECTENABLE_ENABLE) return E_NOTIMPL;
+    const DemuxedStream& stream = m_demuxer->Streams()[size_t(index)];
+    CSplitterOutputPin* pin = nullptr;
+    for (auto& candidate : m_pins)
+        if (candidate->Group() == stream.group) pin = candidate.get();
+    if (!pin) return E_UNEXPECTED;
+    if (pin->Stream() == stream.index) return S_OK;
+    if (IPin* peer = pin->GetConnected(); peer && peer->QueryAccept(&stream.mediaType) != S_OK)
+        return VFW_E_TYPE_NOT_ACCEPTED;
+    // The new stream, with its type on the first sample, and the others resume from where
+    // playback is.
+    Reposition(CurrentPosition(), [&] { pin->SwitchStream(stream.index, stream.mediaType); });
+    return S_OK;
+}
+
+HRESULT CSplitterFilter::GetPages(CAUUID* pages) {
+    if (!pages) return E_POINTER;
+    pages->pElems = static_cast<GUID*>(CoTaskMemAlloc(sizeof(GUID)));
+    pages->cElems = pages->pElems ? 1 : 0;
+    if (!pages->pElems) return E_OUTOFMEMORY;
+    pages->pElems[0] = CLSID_SplitterFormatPage;
+    return S_OK;
+}
+
+}  // namespace orvo::ffmpeg

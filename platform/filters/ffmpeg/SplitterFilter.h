@@ -1,0 +1,139 @@
+#pragma once
+// The splitter: a source filter that opens a file with the demuxer and offers one output pin
+// per stream group (video, audio, subtitles), each carrying the enabled stream of its group.
+// IAMStreamSelect switches the stream behind a pin; seeking and rate go through any output
+// pin's IMediaSeeking.
+//
+// Threads: one reading thread takes packets from the demuxer and queues them on the pins; each
+// pin has a delivery thread that hands them downstream. The application's thread loads, changes
+// state, seeks and selects streams; those stop and restart the streaming threads under the
+// filter lock. Neither streaming thread takes the filter lock; m_dataLock (innermost) guards the
+// positions.
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/filters/ffmpeg/Demuxer.h"
+#include "platform/filters/ffmpeg/PacketQueue.h"
+#include "platform/graph/BaseFilter.h"
+#include "platform/graph/BasePin.h"
+
+namespace orvo::ffmpeg {
+
+class CSplitterFilter;
+
+class CSplitterOutputPin final : public CBaseOutputPin, public IMediaSeeking {
+public:
+    CSplitterOutputPin(CSplitterFilter* filter, const char16_t* name, StreamGroup group, int stream);
+    ~CSplitterOutputPin() override;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return CBasePin::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return CBasePin::Release(); }
+
+    HRESULT CheckMediaType(const graph::MediaType& mediaType) override;
+    HRESULT GetMediaType(int position, graph::MediaType& mediaType) override;
+    HRESULT DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;
+    HRESULT Inactive() override;
+
+    HRESULT STDMETHODCALLTYPE GetCapabilities(DWORD* capabilities) override;
+    HRESULT STDMETHODCALLTYPE CheckCapabilities(DWORD* capabilities) override;
+    HRESULT STDMETHODCALLTYPE IsFormatSupported(const GUID* format) override;
+    HRESULT STDMETHODCALLTYPE QueryPreferredFormat(GUID* format) override;
+    HRESULT STDMETHODCALLTYPE GetTimeFormat(GUID* format) override;
+    HRESULT STDMETHODCALLTYPE IsUsingTimeFormat(const GUID* format) override;
+    HRESULT STDMETHODCALLTYPE SetTimeFormat(const GUID* format) override;
+    HRESULT STDMETHODCALLTYPE GetDuration(LONGLONG* duration) override;
+    HRESULT STDMETHODCALLTYPE GetStopPosition(LONGLONG* stop) override;
+    HRESULT STDMETHODCALLTYPE GetCurrentPosition(LONGLONG* current) override;
+    HRESULT STDMETHODCALLTYPE ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
+                                                const GUID* sourceFormat) override;
+    HRESULT STDMETHODCALLTYPE SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop,
+                                           DWORD stopFlags) override;
+    HRESULT STDMETHODCALLTYPE GetPositions(LONGLONG* current, LONGLONG* stop) override;
+    HRESULT STDMETHODCALLTYPE GetAvailable(LONGLONG* earliest, LONGLONG* latest) override;
+    HRESULT STDMETHODCALLTYPE SetRate(double rate) override;
+    HRESULT STDMETHODCALLTYPE GetRate(double* rate) override;
+    HRESULT STDMETHODCALLTYPE GetPreroll(LONGLONG* preroll) override;
+
+    StreamGroup Group() const { return m_group; }
+    int Stream() const { return m_stream.load(); }
+    // Puts another stream of the group behind the pin; its type goes with the next sample.
+    void SwitchStream(int stream, const graph::MediaType& type);
+    PacketQueue& Queue() { return m_queue; }
+    // Delivery thread control, with the filter lock held.
+    void StartDelivery();
+    void StopDelivery();
+
+private:
+    void DeliveryThread();
+    HRESULT DeliverPacket(const QueuedPacket& item, bool& first);
+
+    CSplitterFilter* m_splitter;
+    StreamGroup m_group;
+    std::atomic<int> m_stream;
+    std::atomic<bool> m_typeChanged{false};
+    PacketQueue m_queue;
+    std::thread m_thread;
+};
+
+class CSplitterFilter final : public CBaseFilter,
+                              public IFileSourceFilter,
+                              public IAMStreamSelect,
+                              public ISpecifyPropertyPages {
+public:
+    explicit CSplitterFilter(REFCLSID clsid);
+    ~CSplitterFilter() override;
+    DECLARE_IUNKNOWN
+    HRESULT NonDelegatingQueryInterface(REFIID riid, void** object) override;
+
+    HRESULT STDMETHODCALLTYPE Stop() override;
+    HRESULT STDMETHODCALLTYPE Pause() override;
+
+    int GetPinCount() override;
+    CBasePin* GetPin(int index) override;
+
+    HRESULT STDMETHODCALLTYPE Load(LPCOLESTR fileName, const AM_MEDIA_TYPE* mediaType) override;
+    HRESULT STDMETHODCALLTYPE GetCurFile(LPOLESTR* fileName, AM_MEDIA_TYPE* mediaType) override;
+
+    HRESULT STDMETHODCALLTYPE Count(DWORD* streams) override;
+    HRESULT STDMETHODCALLTYPE Info(LONG index, AM_MEDIA_TYPE** mediaType, DWORD* flags, LCID* lcid, DWORD* group,
+                                   WCHAR** name, IUnknown** object, IUnknown** unknown) override;
+    HRESULT STDMETHODCALLTYPE Enable(LONG index, DWORD flags) override;
+
+    HRESULT STDMETHODCALLTYPE GetPages(CAUUID* pages) override;
+
+    // Called from the pins' IMediaSeeking on the application's thread.
+    HRESULT Seek(REFERENCE_TIME position);
+    HRESULT SetPlayRate(double rate);
+    REFERENCE_TIME Duration() const;
+    REFERENCE_TIME CurrentPosition();
+    // Segment values the delivery threads stamp samples with.
+    void Segment(REFERENCE_TIME& start, double& rate);
+    void NoteDelivered(REFERENCE_TIME streamTime);
+    const Demuxer* Media() const { return m_demuxer.get(); }
+
+private:
+    void StartStreaming();
+    void StopStreaming();
+    void Reposition(REFERENCE_TIME position, const std::function<void()>& whileStopped);
+    void ReadingThread();
+    CSplitterOutputPin* PinForStream(int index);
+
+    std::unique_ptr<Demuxer> m_demuxer;
+    std::u16string m_fileName;
+    std::vector<std::unique_ptr<CSplitterOutputPin>> m_pins;
+    std::thread m_reader;
+    std::atomic<bool> m_stopReading{false};
+
+    std::mutex m_dataLock;
+    REFERENCE_TIME m_segmentStart = 0;
+    REFERENCE_TIME m_lastDelivered = 0;  // stream time of the latest sample delivered
+    bool m_deliveredSinceSeek = false;
+    double m_rate = 1.0;
+};
+
+}  // namespace orvo::ffmpeg

@@ -1,0 +1,162 @@
+// Files opened into channels through the C interface, played into an Xvfb window whose
+// pixels are read back.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "Lumex.h"
+#include "tests/media/MediaClip.h"
+#include "tests/support/TestWindow.h"
+#include "tests/support/XvfbServer.h"
+
+namespace orvo::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class FileChannel : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(Lumex_Init(1, 0), 1); }
+    void TearDown() override {
+        if (channel) Lumex_StreamFree(channel);
+        Lumex_Free();
+    }
+    uint32_t Open(const char* clip, LUMEX_HWND window, int32_t kind = RENDERER_OWN) {
+        Lumex_SetConfig(CONFIG_RENDERER, kind);
+        const std::string path = MediaClip(clip);
+        EXPECT_FALSE(path.empty()) << clip;
+        return Lumex_StreamCreateFile(path.c_str(), 0, window, 0);
+    }
+    uint32_t channel = 0;
+};
+
+// The clip's views are (ramp, rows, 0x20) on the left and (0x20, rows, ramp) on the right,
+// where the ramp climbs 2 per column and moves from frame to frame, and rows climb 3 per row.
+// Each view mode leaves its own mark on which channel carries the ramp, whatever the frame.
+struct Channels {
+    int r, g, b;
+};
+Channels At(const std::vector<uint32_t>& pixels, int width, int x, int y) {
+    uint32_t p = pixels[size_t(y) * width + x];
+    return {int(p >> 16 & 0xFF), int(p >> 8 & 0xFF), int(p & 0xFF)};
+}
+// Equal within 2, modulo 256 since the ramp wraps.
+bool Near(int a, int b) {
+    const int d = ((a - b) % 256 + 256) % 256;
+    return d <= 2 || d >= 254;
+}
+
+TEST_F(FileChannel, SideBySideViewModesShowThePicturesOfBothViews) {
+    ORVO_REQUIRE_DISPLAY();
+    TestWindow window(0, 0, 320, 240, 0x000000);  // the 640x240 pair's output size
+    channel = Open("sbs.mkv", window.Handle());
+    ASSERT_NE(channel, 0u);
+    EXPECT_EQ(Lumex_ChannelGetState(channel), CHANNEL_STOPPED);
+    Lumex_ChannelSetAttribute(channel, ATTRIB_STEREO_MODE, STEREO_SIDE_BY_SIDE);
+    ASSERT_EQ(Lumex_ChannelPlay(channel), 1);
+    for (int view = VIEW_BLUE_YELLOW; view <= VIEW_SECOND; ++view) {
+        Lumex_ChannelSetAttribute(channel, ATTRIB_VIEW_MODE, float(view));
+        std::this_thread::sleep_for(300ms);
+        const std::vector<uint32_t> shown = window.Pixels();
+        for (auto [x, y] : {std::pair{20, 30}, std::pair{150, 120}, std::pair{290, 200}}) {
+            const Channels c = At(shown, 320, x, y), right = At(shown, 320, x + 10, y);
+            const bool redRamp = view != VIEW_GREEN_MAGENTA && view != VIEW_SECOND;
+            const bool blueRamp = view != VIEW_FIRST;
+            EXPECT_TRUE(Near(c.g, 3 * y)) << "view " << view << " rows at " << x << "," << y;
+            EXPECT_TRUE(redRamp ? Near(right.r - c.r, 20) : Near(c.r, 0x20)) << "view " << view << " red at " << x;
+            EXPECT_TRUE(blueRamp ? Near(right.b - c.b, 20) : Near(c.b, 0x20)) << "view " << view << " blue at " << x;
+            if (redRamp && blueRamp) {
+                EXPECT_TRUE(Near(c.r, c.b)) << "both views at the same column";
+            }
+        }
+    }
+}
+
+TEST_F(FileChannel, QueriesOfAnOpenFile) {
+    channel = Open("sbs.mkv", 0);
+    ASSERT_NE(channel, 0u);
+    EXPECT_NEAR(Lumex_ChannelGetLength(channel, POS_SECONDS), 2.0, 0.05);
+    EXPECT_NEAR(Lumex_ChannelGetLength(channel, POS_MILLISECONDS), 2000.0, 50);
+    CHANNELINFO info{};
+    Lumex_ChannelGetInfo(channel, &info);
+    EXPECT_EQ(info.frameRate, 25.0f);
+    EXPECT_EQ(info.width, 640);
+    EXPECT_EQ(info.height, 240);
+    ASSERT_EQ(Lumex_ChannelSetPosition(channel, 1.9, POS_SECONDS), 1);
+    EXPECT_EQ(Lumex_ChannelGetPosition(channel, POS_SECONDS), 1.0) << "seeking 1.9 s lands on 1 s";
+    EXPECT_EQ(Lumex_ChannelGetPosition(channel, POS_REFTIME), 10000000.0);
+}
+
+TEST_F(FileChannel, StreamsOfAMultiStreamFile) {
+    channel = Open("multi.mkv", 0);
+    ASSERT_NE(channel, 0u);
+    const int32_t count = Lumex_ChannelStreamsCount(channel);
+    ASSERT_GE(count, 3);
+    int audio = 0, enabledAudio = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        StreamInfo s{};
+        ASSERT_EQ(Lumex_ChannelGetStream(channel, i, &s), 1);
+        if (s.type == 2) {
+            ++audio;
+            enabledAudio += s.enabled;
+        }
+    }
+    EXPECT_EQ(audio, 2);
+    EXPECT_EQ(enabledAudio, 1);
+    EXPECT_EQ(Lumex_ChannelEnableStream(channel, -1), 0);
+}
+
+std::vector<std::string> g_filters;
+void RecordFilter(int32_t, const char* name, int32_t, int32_t) { g_filters.push_back(name); }
+
+TEST_F(FileChannel, TheGraphHoldsThePlugInsAndTheRenderer) {
+    channel = Open("flat.mkv", 0);
+    ASSERT_NE(channel, 0u);
+    g_filters.clear();
+    EXPECT_GE(Lumex_ChannelGetConnectedFilters(channel, RecordFilter, 0), 4);
+    for (const char* name : {"SourceFilter", "DECODER 1", "DECODER 2", "User Video Renderer"})
+        EXPECT_NE(std::find(g_filters.begin(), g_filters.end(), name), g_filters.end()) << name;
+}
+
+TEST_F(FileChannel, AMissingFileTakesNoHandle) {
+    const uint32_t first = Open("flat.mkv", 0);
+    ASSERT_NE(first, 0u);
+    ASSERT_EQ(Lumex_StreamFree(first), 1);
+    EXPECT_EQ(Lumex_StreamCreateFile("/nonexistent/clip.mkv", 0, 0, 0), 0u);
+    EXPECT_EQ(Lumex_StreamCreateFile(MediaClip("random.mkv").c_str(), 0, 0, 0), 0u);
+    EXPECT_EQ(Lumex_StreamCreateFile(nullptr, 0, 0, 0), 0u);
+    channel = Open("flat.mkv", 0);
+    EXPECT_EQ(channel, first + 1) << "a failed open takes no number";
+    const std::string narrow = MediaClip("flat.mkv");
+    const std::u16string wide(narrow.begin(), narrow.end());
+    const uint32_t again = Lumex_StreamCreateFile(wide.c_str(), 0, 0, STREAM_UNICODE);
+    EXPECT_EQ(again, channel + 1) << "the same file as UTF-16";
+    Lumex_StreamFree(again);
+}
+
+TEST_F(FileChannel, AnAudioOnlyFileStillOpens) {
+    channel = Open("audio_only.mp3", 0);
+    ASSERT_NE(channel, 0u);
+    CHANNELINFO info{};
+    Lumex_ChannelGetInfo(channel, &info);
+    EXPECT_EQ(info.width, 0) << "the unconnected video renderer left the graph";
+    EXPECT_EQ(Lumex_ChannelPlay(channel), 1);
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(Lumex_ChannelStop(channel), 1);
+}
+
+TEST_F(FileChannel, OpenPlayFreeCyclesLeaveNothingBehind) {
+    for (int i = 0; i < 20; ++i) {
+        uint32_t h = Open("flat.mkv", 0);
+        ASSERT_NE(h, 0u);
+        ASSERT_EQ(Lumex_ChannelPlay(h), 1);
+        std::this_thread::sleep_for(20ms);
+        ASSERT_EQ(Lumex_StreamFree(h), 1);
+    }
+}
+
+}  // namespace
+}  // namespace orvo::test

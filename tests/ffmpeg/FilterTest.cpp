@@ -1,0 +1,324 @@
+// The splitter and the decoder filters wired pin to pin with a recording sink: loading and its
+// failures, stream selection, playback of lossless pictures and tones, seeking, cut files.
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/com/Runtime.h"
+#include "platform/com/TextConversion.h"
+#include "platform/filters/ffmpeg/Demuxer.h"
+#include "platform/filters/ffmpeg/FFmpegFilters.h"
+#include "platform/graph/MediaFormats.h"
+#include "platform/window/DialogPresenter.h"
+#include "tests/ffmpeg/SinkFilter.h"
+#include "tests/media/MediaClip.h"
+#include "tests/media/TestPattern.h"
+
+namespace orvo::ffmpeg {
+namespace {
+
+using test::CSinkFilter;
+
+const CLSID kSplitter = MakeGuid("{5A0B8C11-2D3E-4F60-8A71-9B2C3D4E5F01}");
+const CLSID kVideo = MakeGuid("{5A0B8C11-2D3E-4F60-8A71-9B2C3D4E5F02}");
+const CLSID kAudio = MakeGuid("{5A0B8C11-2D3E-4F60-8A71-9B2C3D4E5F03}");
+
+int ThreadCount() {
+    int count = 0;
+    if (DIR* tasks = opendir("/proc/self/task")) {
+        while (dirent* entry = readdir(tasks)) count += entry->d_name[0] != '.';
+        closedir(tasks);
+    }
+    return count;
+}
+
+int PinCount(IBaseFilter* filter) {
+    int count = 0;
+    while (test::PinAt(filter, count)) ++count;
+    return count;
+}
+
+ComPtr<IBaseFilter> Splitter(const char* clip, HRESULT expected = S_OK) {
+    ComPtr<IBaseFilter> filter;
+    EXPECT_EQ(CreateSplitterFilter(kSplitter, IID_IBaseFilter, filter.PutVoid()), S_OK);
+    ComPtr<IFileSourceFilter> source;
+    filter->QueryInterface(IID_IFileSourceFilter, source.PutVoid());
+    const std::u16string path = com::Utf8ToUtf16(clip[0] == '/' ? std::string(clip) : test::MediaClip(clip));
+    EXPECT_EQ(source->Load(path.c_str(), nullptr), expected) << clip;
+    return filter;
+}
+
+ComPtr<IBaseFilter> Sink(CSinkFilter::Accept accept, CSinkFilter** sink) {
+    ComPtr<IBaseFilter> filter;
+    EXPECT_EQ(CreateComObject<CSinkFilter>(IID_IBaseFilter, filter.PutVoid(), std::move(accept)), S_OK);
+    *sink = static_cast<CSinkFilter*>(filter.Get());
+    return filter;
+}
+
+bool IsSubtype(const graph::MediaType& type, const GUID& subtype) { return type.subtype == subtype; }
+
+// A splitter pin through a decoder into a sink; the chain is stopped and taken apart at the end.
+struct Chain {
+    ComPtr<IBaseFilter> splitter, decoder, sink;
+    CSinkFilter* recorder = nullptr;
+
+    Chain(const char* clip, int pin, bool video, CSinkFilter::Accept accept) {
+        splitter = Splitter(clip);
+        if (video)
+            CreateVideoDecoderFilter(kVideo, CodecSet::All, IID_IBaseFilter, decoder.PutVoid());
+        else
+            CreateAudioDecoderFilter(kAudio, CodecSet::All, IID_IBaseFilter, decoder.PutVoid());
+        sink = Sink(std::move(accept), &recorder);
+        test::ConnectPins(test::PinAt(splitter.Get(), pin).Get(), test::PinAt(decoder.Get(), 0).Get());
+        test::ConnectPins(test::PinAt(decoder.Get(), 1).Get(), recorder->Pin());
+    }
+    void Run() { test::RunFilters({sink.Get(), decoder.Get(), splitter.Get()}); }
+    ~Chain() {
+        test::StopFilters({sink.Get(), decoder.Get(), splitter.Get()});
+        test::DisconnectFilters({sink.Get(), decoder.Get(), splitter.Get()});
+    }
+    ComPtr<IMediaSeeking> Seeking() {
+        ComPtr<IMediaSeeking> seeking;
+        test::PinAt(decoder.Get(), 1)->QueryInterface(IID_IMediaSeeking, seeking.PutVoid());
+        return seeking;
+    }
+};
+
+TEST(Splitter, FailedLoadLeavesNoPinAndNoThread) {
+    const int threads = ThreadCount();
+    const std::string missing = testing::TempDir() + "no_such_clip.mkv";
+    const struct {
+        const char* clip;
+        HRESULT expected;
+    } cases[] = {{missing.c_str(), kFileNotFound}, {"random.mkv", VFW_E_UNKNOWN_FILE_TYPE}};
+    for (const auto& c : cases) {
+        ComPtr<IBaseFilter> splitter = Splitter(c.clip, c.expected);
+        EXPECT_EQ(PinCount(splitter.Get()), 0);
+        EXPECT_EQ(splitter->Pause(), S_OK);
+        EXPECT_EQ(splitter->Stop(), S_OK);
+    }
+    EXPECT_EQ(ThreadCount(), threads);
+}
+
+TEST(Splitter, OnePinPerStreamGroupAndOneLoad) {
+    ComPtr<IBaseFilter> splitter = Splitter("multi.mkv");
+    ASSERT_EQ(PinCount(splitter.Get()), 3);
+    PIN_INFO info{};
+    test::PinAt(splitter.Get(), 1)->QueryPinInfo(&info);
+    info.pFilter->Release();
+    EXPECT_EQ(std::u16string(info.achName), u"Audio");
+    EXPECT_EQ(info.dir, PINDIR_OUTPUT);
+    ComPtr<IFileSourceFilter> source;
+    splitter->QueryInterface(IID_IFileSourceFilter, source.PutVoid());
+    EXPECT_EQ(source->Load(u"/again.mkv", nullptr), E_UNEXPECTED);
+    WCHAR* name = nullptr;
+    EXPECT_EQ(source->GetCurFile(&name, nullptr), S_OK);
+    EXPECT_EQ(com::Utf16ToUtf8(name), test::MediaClip("multi.mkv"));
+    CoTaskMemFree(name);
+}
+
+TEST(Splitter, ItsPropertyPageDescribesTheStreams) {
+    ComPtr<IBaseFilter> splitter = Splitter("multi.mkv");
+    ComPtr<ISpecifyPropertyPages> pages;
+    ASSERT_EQ(splitter->QueryInterface(IID_ISpecifyPropertyPages, pages.PutVoid()), S_OK);
+    CAUUID list{};
+    ASSERT_EQ(pages->GetPages(&list), S_OK);
+    ASSERT_EQ(list.cElems, 1u);
+    ComPtr<IPropertyPage> page;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ASSERT_EQ(CoCreateInstance(list.pElems[0], nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage, page.PutVoid()), S_OK);
+    CoTaskMemFree(list.pElems);
+    IUnknown* objects[] = {splitter.Get()};
+    ASSERT_EQ(page->SetObjects(1, objects), S_OK);
+    PROPPAGEINFO pageInfo{};
+    ASSERT_EQ(page->GetPageInfo(&pageInfo), S_OK);
+    EXPECT_EQ(std::u16string(pageInfo.pszTitle), u"Format");
+    EXPECT_NE(std::u16string(pageInfo.pszDocString).find(u"\n* English, AC-3 stereo\n  German, MP2 stereo"),
+              std::u16string::npos);
+    CoTaskMemFree(pageInfo.pszTitle);
+    CoTaskMemFree(pageInfo.pszDocString);
+    page.Reset();
+    CoUninitialize();
+}
+
+struct StreamRow {
+    GUID major;
+    DWORD flags, group;
+    std::u16string name;
+};
+
+std::vector<StreamRow> Streams(IAMStreamSelect* select) {
+    DWORD count = 0;
+    select->Count(&count);
+    std::vector<StreamRow> rows;
+    for (LONG i = 0; i < LONG(count); ++i) {
+        AM_MEDIA_TYPE* type = nullptr;
+        StreamRow row{};
+        WCHAR* name = nullptr;
+        EXPECT_EQ(select->Info(i, &type, &row.flags, nullptr, &row.group, &name, nullptr, nullptr), S_OK);
+        row.major = type->majortype;
+        row.name = name;
+        DeleteMediaType(type);
+        CoTaskMemFree(name);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TEST(Splitter, StreamSelectionListsAndSwitchesStreams) {
+    ComPtr<IBaseFilter> splitter = Splitter("multi.mkv");
+    ComPtr<IAMStreamSelect> select;
+    ASSERT_EQ(splitter->QueryInterface(IID_IAMStreamSelect, select.PutVoid()), S_OK);
+    auto rows = Streams(select.Get());
+    ASSERT_EQ(rows.size(), 4u);
+    const GUID majors[] = {MEDIATYPE_Video, MEDIATYPE_Audio, MEDIATYPE_Audio, MEDIATYPE_Subtitle};
+    const DWORD groups[] = {0, 1, 1, 2};
+    const DWORD enabled[] = {AMSTREAMSELECTINFO_ENABLED, AMSTREAMSELECTINFO_ENABLED, 0, AMSTREAMSELECTINFO_ENABLED};
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].major, majors[i]);
+        EXPECT_EQ(rows[i].group, groups[i]);
+        EXPECT_EQ(rows[i].flags, enabled[i]) << i;
+    }
+    EXPECT_EQ(rows[1].name, u"English, AC-3 stereo");
+    EXPECT_EQ(select->Enable(2, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+    rows = Streams(select.Get());
+    EXPECT_EQ(rows[1].flags, 0u);
+    EXPECT_EQ(rows[2].flags, DWORD(AMSTREAMSELECTINFO_ENABLED));
+    graph::MediaType audio;
+    test::PinAt(splitter.Get(), 1)->ConnectionMediaType(&audio);  // not connected: fails, type stays empty
+    EXPECT_EQ(select->Enable(4, AMSTREAMSELECTENABLE_ENABLE), E_INVALIDARG);
+    EXPECT_EQ(select->Enable(-1, AMSTREAMSELECTENABLE_ENABLE), E_INVALIDARG);
+    EXPECT_EQ(select->Info(4, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), E_INVALIDARG);
+}
+
+TEST(VideoDecoderFilter, LosslessFramesArriveAsGeneratedPackedAndBottomUp) {
+    Chain chain("flat.mkv", 0, true, [](const graph::MediaType& t) { return IsSubtype(t, MEDIASUBTYPE_RGB32); });
+    chain.Run();
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    const auto samples = chain.recorder->Samples();
+    ASSERT_EQ(samples.size(), 75u);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const auto& sample = samples[i];
+        EXPECT_EQ(sample.start, REFERENCE_TIME(i) * 400'000);
+        ASSERT_EQ(sample.data.size(), 320u * 240 * 4);
+        const auto* info = sample.type.FormatAs<VIDEOINFOHEADER2>();
+        ASSERT_NE(info, nullptr);
+        EXPECT_EQ(info->bmiHeader.biHeight, 240);
+        for (int y = 0; y < 240; y += 11)
+            for (int x = 0; x < 320; x += 7) {
+                const uint8_t* p = &sample.data[(size_t(239 - y) * 320 + x) * 4];
+                ASSERT_EQ((test::Rgb{p[2], p[1], p[0]}), test::ViewPixel(0, int(i), x, y)) << i << ":" << x << "," << y;
+            }
+    }
+}
+
+TEST(VideoDecoderFilter, OffersTheDecodedFormatFirstThenTheRest) {
+    ComPtr<IBaseFilter> splitter = Splitter("odd.mkv"), decoder;
+    CreateVideoDecoderFilter(kVideo, CodecSet::All, IID_IBaseFilter, decoder.PutVoid());
+    test::ConnectPins(test::PinAt(splitter.Get(), 0).Get(), test::PinAt(decoder.Get(), 0).Get());
+    ComPtr<IEnumMediaTypes> types;
+    ASSERT_EQ(test::PinAt(decoder.Get(), 1)->EnumMediaTypes(types.Put()), S_OK);
+    std::vector<GUID> subtypes;
+    for (AM_MEDIA_TYPE* type = nullptr; types->Next(1, &type, nullptr) == S_OK; type = nullptr) {
+        int width = 0, height = 0;
+        const auto* bmi = &reinterpret_cast<const VIDEOINFOHEADER*>(type->pbFormat)->bmiHeader;
+        if (type->formattype == FORMAT_VideoInfo2) bmi = &reinterpret_cast<const VIDEOINFOHEADER2*>(type->pbFormat)->bmiHeader;
+        width = bmi->biWidth, height = bmi->biHeight;
+        EXPECT_EQ(width, 321);
+        EXPECT_EQ(height, 179);
+        EXPECT_EQ(LONG(bmi->biSizeImage), LONG(type->lSampleSize));
+        if (subtypes.empty() || subtypes.back() != type->subtype) subtypes.push_back(type->subtype);
+        DeleteMediaType(type);
+    }
+    test::DisconnectFilters({splitter.Get(), decoder.Get()});
+    ASSERT_EQ(subtypes.size(), 6u);
+    EXPECT_EQ(subtypes[0], MEDIASUBTYPE_IYUV);
+}
+
+TEST(VideoDecoderFilter, SeekDeliversTheFirstFrameAtTheTargetWithinOneFrame) {
+    Chain chain("h264.mkv", 0, true, [](const graph::MediaType& t) { return IsSubtype(t, MEDIASUBTYPE_NV12); });
+    chain.Run();
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    chain.recorder->Clear();
+    const int flushes = chain.recorder->Flushes();
+    LONGLONG target = 15'000'000;
+    ASSERT_EQ(chain.Seeking()->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, 0), S_OK);
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    EXPECT_GT(chain.recorder->Flushes(), flushes);
+    EXPECT_EQ(chain.recorder->LastSegmentStart(), target);
+    const auto samples = chain.recorder->Samples();
+    ASSERT_FALSE(samples.empty());
+    // Sample times count from the segment start, the seek target.
+    EXPECT_GE(samples[0].start, 0);
+    EXPECT_LT(samples[0].start, 400'000);
+    EXPECT_EQ(samples.size(), 12u);  // frames 38 to 49 of 50 at 25 a second
+    LONGLONG current = 0;
+    chain.Seeking()->GetCurrentPosition(&current);
+    EXPECT_GE(current, target);
+}
+
+TEST(VideoDecoderFilter, RateGoesDownstreamInTheSegmentAndTheSampleTimes) {
+    Chain chain("flat.mkv", 0, true, [](const graph::MediaType& t) { return IsSubtype(t, MEDIASUBTYPE_RGB32); });
+    chain.Run();
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    ASSERT_EQ(chain.Seeking()->SetRate(2.0), S_OK);
+    double rate = 0;
+    chain.Seeking()->GetRate(&rate);
+    EXPECT_EQ(rate, 2.0);
+    LONGLONG start = 0;
+    ASSERT_EQ(chain.Seeking()->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, 0), S_OK);
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    const auto samples = chain.recorder->Samples();
+    ASSERT_EQ(samples.size(), 75u);
+    EXPECT_EQ(samples[10].start, 10 * 200'000LL);
+    EXPECT_EQ(chain.Seeking()->SetRate(0), E_INVALIDARG);
+}
+
+TEST(VideoDecoderFilter, CutFilePlaysWhatItHoldsAndEnds) {
+    Chain chain("truncated.mkv", 0, true, [](const graph::MediaType& t) { return IsSubtype(t, MEDIASUBTYPE_RGB32); });
+    chain.Run();
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    const auto samples = chain.recorder->Samples();
+    EXPECT_GT(samples.size(), 5u);
+    EXPECT_LT(samples.size(), 75u);
+}
+
+TEST(AudioDecoderFilter, EnablingTheOtherAudioStreamSwitchesTheTone) {
+    Chain chain("multi.mkv", 1, false, [](const graph::MediaType& t) { return IsSubtype(t, MEDIASUBTYPE_IEEE_FLOAT); });
+    chain.Run();
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    EXPECT_NEAR(test::MeasuredTone(test::LeftChannel(chain.recorder->Samples(), 2), 48000), 440, 10);
+    chain.recorder->Clear();
+    ComPtr<IAMStreamSelect> select;
+    chain.splitter->QueryInterface(IID_IAMStreamSelect, select.PutVoid());
+    LONGLONG start = 0;
+    ASSERT_EQ(chain.Seeking()->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, 0), S_OK);
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    chain.recorder->Clear();
+    ASSERT_EQ(select->Enable(2, AMSTREAMSELECTENABLE_ENABLE), S_OK);
+    ASSERT_EQ(chain.Seeking()->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, 0), S_OK);
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    const auto samples = chain.recorder->Samples();
+    ASSERT_FALSE(samples.empty());
+    EXPECT_NEAR(test::MeasuredTone(test::LeftChannel(samples, 2), 48000), 1000, 20);
+    const auto* wave = samples[0].type.FormatAs<WAVEFORMATEX>();
+    ASSERT_NE(wave, nullptr);
+    EXPECT_EQ(wave->nChannels, 2);
+    EXPECT_EQ(wave->wFormatTag, WAVE_FORMAT_IEEE_FLOAT);
+}
+
+TEST(DecoderFilters, SystemCodecSetRefusesWhatOnlyThePlugInsDecode) {
+    ComPtr<IBaseFilter> splitter = Splitter("h264.mkv"), video, audio;
+    CreateVideoDecoderFilter(kVideo, CodecSet::System, IID_IBaseFilter, video.PutVoid());
+    EXPECT_LT(test::PinAt(splitter.Get(), 0)->Connect(test::PinAt(video.Get(), 0).Get(), nullptr), 0);
+    ComPtr<IBaseFilter> mpeg2 = Splitter("mpeg2.mkv");
+    CreateVideoDecoderFilter(kVideo, CodecSet::System, IID_IBaseFilter, video.PutVoid());
+    CreateAudioDecoderFilter(kAudio, CodecSet::System, IID_IBaseFilter, audio.PutVoid());
+    EXPECT_EQ(test::PinAt(mpeg2.Get(), 0)->Connect(test::PinAt(video.Get(), 0).Get(), nullptr), S_OK);
+    EXPECT_EQ(test::PinAt(mpeg2.Get(), 1)->Connect(test::PinAt(audio.Get(), 0).Get(), nullptr), S_OK);
+    test::DisconnectFilters({splitter.Get(), mpeg2.Get(), video.Get(), audio.Get()});
+}
+
+}  // namespace
+}  // namespace orvo::ffmpeg

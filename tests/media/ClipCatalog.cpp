@@ -1,0 +1,55 @@
+#include "tests/media/ClipCatalog.h"
+
+namespace orvo::test {
+namespace {
+
+constexpr AudioTrack kPcmTone{"pcm_s16le", 48000, 2, 440, ""};
+
+VideoTrack Lossless(int width, int height, int frames, ViewLayout layout = ViewLayout::Flat,
+                    const char* pixelFormat = "bgr0") {
+    return {"ffv1", pixelFormat, width, height, 25, 1, frames, layout};
+}
+
+std::vector<ClipSpec> MakeCatalog() {
+    return {
+        {"sbs.mkv", "matroska", {Lossless(640, 240, 50, ViewLayout::SideBySide)}, {kPcmTone}},
+        {"tb.mkv", "matroska", {Lossless(320, 360, 50, ViewLayout::TopBottom)}, {kPcmTone}},
+        {"flat.mkv", "matroska", {Lossless(320, 240, 75)}, {kPcmTone}},
+        {"multi.mkv",
+         "matroska",
+         {Lossless(320, 240, 75)},
+         {{"ac3", 48000, 2, 440, "eng"}, {"mp2", 48000, 2, 1000, "ger"}},
+         "eng"},
+        {"audio_only.mp3", "mp3", {}, {{"libmp3lame", 44100, 2, 440, ""}}},
+        {"video_only.mkv", "matroska", {Lossless(320, 240, 50)}, {}},
+        {"fps23976.mkv", "matroska", {{"ffv1", "yuv420p", 320, 240, 24000, 1001, 48, ViewLayout::Flat}}, {}},
+        {"10bit.mkv", "matroska", {Lossless(320, 240, 25, ViewLayout::Flat, "yuv420p10le")}, {}},
+        {"odd.mkv", "matroska", {Lossless(321, 179, 25, ViewLayout::Flat, "yuv420p")}, {}},
+        {"yuv422.mkv", "matroska", {Lossless(320, 240, 25, ViewLayout::Flat, "yuv422p")}, {}},
+        {"yuv444.mkv", "matroska", {Lossless(320, 240, 25, ViewLayout::Flat, "yuv444p")}, {}},
+        {"rgb24_odd.avi", "avi", {{"rawvideo", "bgr24", 321, 179, 25, 1, 25, ViewLayout::Flat}}, {}},
+        {"h264.mkv", "matroska", {{"libx264", "yuv420p", 320, 240, 25, 1, 50, ViewLayout::Flat}}, {kPcmTone}},
+        {"mpeg2.mkv", "matroska", {{"mpeg2video", "yuv420p", 320, 240, 25, 1, 50, ViewLayout::Flat}},
+         {{"mp2", 48000, 2, 440, ""}}},
+        {"mjpeg.avi", "avi", {{"mjpeg", "yuvj420p", 320, 240, 25, 1, 50, ViewLayout::Flat}}, {kPcmTone}},
+        {"h264_1080p.mkv", "matroska",
+         {{"libx264", "yuv420p", 1920, 1080, 25, 1, 150, ViewLayout::Flat, "preset=veryfast"}}, {}},
+        {"truncated.mkv", "matroska", {Lossless(320, 240, 75)}, {kPcmTone}, nullptr, Damage::Truncated},
+        {"random.mkv", "", {}, {}, nullptr, Damage::RandomBytes},
+    };
+}
+
+}  // namespace
+
+const std::vector<ClipSpec>& ClipCatalog() {
+    static const std::vector<ClipSpec> catalog = MakeCatalog();
+    return catalog;
+}
+
+const ClipSpec* FindClip(std::string_view name) {
+    for (const ClipSpec& clip : ClipCatalog())
+        if (name == clip.name) return &clip;
+    return nullptr;
+}
+
+}  // namespace orvo::test

@@ -1,0 +1,40 @@
+#pragma once
+// The pictures and tones the generated clips carry, so that a test can compute what a decoder
+// must deliver without reading the clip back through another decoder.
+#include <cstdint>
+#include <vector>
+
+namespace orvo::test {
+
+struct Rgb {
+    uint8_t r, g, b;
+    bool operator==(const Rgb&) const = default;
+};
+
+// One eye's view of a stereo clip (view 0 left or top, 1 right or bottom; a 2D clip is
+// view 0 over the whole frame). The views differ per channel: red carries the horizontal
+// ramp in the left view and blue in the right one, so a swapped or mixed view shows at once.
+// x and y are taken inside the view; frame moves the ramp so that frames differ too.
+constexpr Rgb ViewPixel(int view, int frame, int x, int y) {
+    const uint8_t ramp = uint8_t(x * 2 + frame * 3);
+    const uint8_t rows = uint8_t(y * 3);
+    return view == 0 ? Rgb{ramp, rows, 0x20} : Rgb{0x20, rows, ramp};
+}
+
+// Planes of the clips stored as 8-bit YUV; a 10-bit clip stores these values shifted left by 2.
+constexpr uint8_t LumaPixel(int frame, int x, int y) { return uint8_t(16 + (x + y + frame * 5) % 220); }
+constexpr uint8_t ChromaUPixel(int frame, int cx, int cy) { return uint8_t(16 + (cx * 3 + frame) % 224); }
+constexpr uint8_t ChromaVPixel(int frame, int cx, int cy) { return uint8_t(16 + (cy * 5 + frame) % 224); }
+
+// The frequency of a tone from its rising crossings, with hysteresis against coding noise.
+inline double MeasuredTone(const std::vector<float>& samples, int rate) {
+    int crossings = 0;
+    bool low = false;
+    for (float sample : samples) {
+        if (sample < -0.1f) low = true;
+        if (low && sample > 0.1f) ++crossings, low = false;
+    }
+    return samples.empty() ? 0 : double(crossings) * rate / double(samples.size());
+}
+
+}  // namespace orvo::test
