@@ -176,9 +176,14 @@ TEST_P(PlatformRenderer, CaptureImageOfARgb32FrameHoldsTheFramePixels) {
     EXPECT_EQ(info.bmBitsPixel, 32);
     std::vector<uint8_t> bytes(64 * 48 * 4);
     ASSERT_EQ(GetBitmapBits(bitmap, LONG(bytes.size()), bytes.data()), LONG(bytes.size()));
-    const BYTE* frame = sources[0]->Stream()->lastBuffer.load();
-    ASSERT_NE(frame, nullptr);
-    EXPECT_EQ(std::memcmp(bytes.data(), frame, bytes.size()), 0);
+    // The frame as the source sends it: bottom row first, bytes blue, green, red, 0xFF.
+    std::vector<uint8_t> frame;
+    for (int y = picture.height - 1; y >= 0; --y)
+        for (int x = 0; x < picture.width; ++x) {
+            const uint32_t c = picture.At(x, y);
+            frame.insert(frame.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0xFF});
+        }
+    EXPECT_EQ(bytes, frame);
     DeleteObject(bitmap);
 }
 
