@@ -83,6 +83,18 @@ bool IsIdentity(const ProcAmpValues& v) {
 // A COLORREF (0x00BBGGRR) as a pixel's colour bits (0x00RRGGBB).
 uint32_t KeyAsPixel(COLORREF key) { return ((key & 0xFF) << 16) | (key & 0xFF00) | ((key >> 16) & 0xFF); }
 
+// Whether the placement fits an image of that size; an empty source becomes the whole image.
+HRESULT CheckPlacement(const Frame& image, RECT& source, const NORMALIZEDRECT& dest, float alpha) {
+    if (image.Empty()) return E_INVALIDARG;
+    if (source.left == 0 && source.top == 0 && source.right == 0 && source.bottom == 0)
+        source = {0, 0, image.width, image.height};
+    if (source.left < 0 || source.top < 0 || source.right > image.width || source.bottom > image.height ||
+        source.left >= source.right || source.top >= source.bottom)
+        return E_INVALIDARG;
+    if (!ValidNormalized(dest) || !(alpha >= 0.0f && alpha <= 1.0f)) return E_INVALIDARG;
+    return S_OK;
+}
+
 }  // namespace
 
 void Frame::Resize(int w, int h) {
@@ -155,15 +167,8 @@ HRESULT VideoMixer::SetProcAmp(DWORD flags, const ProcAmpValues& values) {
 }
 
 HRESULT VideoMixer::SetAlphaBitmap(AlphaBitmap bitmap) {
-    const RECT& s = bitmap.source;
-    const bool wholeImage = s.left == 0 && s.top == 0 && s.right == 0 && s.bottom == 0;
-    if (bitmap.image.Empty()) return E_INVALIDARG;
-    if (wholeImage) bitmap.source = {0, 0, bitmap.image.width, bitmap.image.height};
-    const RECT& r = bitmap.source;
-    if (r.left < 0 || r.top < 0 || r.right > bitmap.image.width || r.bottom > bitmap.image.height ||
-        r.left >= r.right || r.top >= r.bottom)
-        return E_INVALIDARG;
-    if (!ValidNormalized(bitmap.dest) || !(bitmap.alpha >= 0.0f && bitmap.alpha <= 1.0f)) return E_INVALIDARG;
+    HRESULT hr = CheckPlacement(bitmap.image, bitmap.source, bitmap.dest, bitmap.alpha);
+    if (FAILED(hr)) return hr;
     m_bitmap = std::move(bitmap);
     m_bitmapShown = true;
     return S_OK;
@@ -172,10 +177,15 @@ HRESULT VideoMixer::SetAlphaBitmap(AlphaBitmap bitmap) {
 HRESULT VideoMixer::UpdateAlphaBitmap(const RECT& source, const NORMALIZEDRECT& dest, float alpha, bool useColorKey,
                                       COLORREF colorKey) {
     if (!m_bitmapShown) return VFW_E_WRONG_STATE;
-    AlphaBitmap next{std::move(m_bitmap.image), source, dest, alpha, useColorKey, colorKey};
-    HRESULT hr = SetAlphaBitmap(std::move(next));
-    if (FAILED(hr)) m_bitmap.image = std::move(next.image);
-    return hr;
+    RECT placed = source;
+    HRESULT hr = CheckPlacement(m_bitmap.image, placed, dest, alpha);
+    if (FAILED(hr)) return hr;
+    m_bitmap.source = placed;
+    m_bitmap.dest = dest;
+    m_bitmap.alpha = alpha;
+    m_bitmap.useColorKey = useColorKey;
+    m_bitmap.colorKey = colorKey;
+    return S_OK;
 }
 
 void VideoMixer::Compose(uint8_t* dest, int32_t pitch, int width, int height) {

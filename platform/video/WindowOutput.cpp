@@ -7,6 +7,9 @@
 namespace orvo::video {
 namespace {
 
+// Destinations beyond this side are refused rather than given a surface.
+constexpr int64_t kMaxSide = 16384;
+
 LONG Width(const RECT& r) { return r.right - r.left; }
 LONG Height(const RECT& r) { return r.bottom - r.top; }
 
@@ -41,6 +44,8 @@ HRESULT WindowOutput::SetPosition(const RECT* source, const RECT* dest, SIZE nat
     }
     if (dest) {
         if (dest->right < dest->left || dest->bottom < dest->top) return E_INVALIDARG;
+        if (int64_t(dest->right) - dest->left > kMaxSide || int64_t(dest->bottom) - dest->top > kMaxSide)
+            return E_INVALIDARG;
         m_dest = *dest;
     }
     return S_OK;

@@ -57,6 +57,19 @@ TEST(Letterbox, PictureCentredAtItsAspectRatio) {
     }
 }
 
+TEST(WindowOutput, RefusesPositionsItCannotDraw) {
+    WindowOutput output;
+    const SIZE native{640, 360};
+    const RECT inverted{10, 10, 0, 0}, huge{0, 0, 100000, 100000}, part{0, 0, 320, 360}, whole{0, 0, 640, 360};
+    EXPECT_EQ(output.SetPosition(nullptr, &inverted, native), E_INVALIDARG);
+    EXPECT_EQ(output.SetPosition(nullptr, &huge, native), E_INVALIDARG);
+    EXPECT_EQ(output.SetPosition(&part, nullptr, native), E_NOTIMPL) << "only the whole picture is shown";
+    EXPECT_EQ(output.SetPosition(nullptr, nullptr, native), E_POINTER);
+    EXPECT_EQ(output.SetPosition(&whole, &whole, native), S_OK);
+    EXPECT_EQ(output.SetAspectRatioMode(7), E_INVALIDARG);
+    EXPECT_EQ(output.SetWindow(HWND(0x7FFFFFFF)), E_INVALIDARG) << "no such window";
+}
+
 TEST(VideoMixer, StreamsBlendWithTheirAlphaInTheirRectangles) {
     VideoMixer mixer;
     ASSERT_EQ(mixer.SetStreamCount(3), S_OK);
@@ -106,6 +119,8 @@ TEST(VideoMixer, AlphaBitmapSkipsTheColourKeyAndStaysInsideItsImage) {
     outside.source = {0, 0, 3, 1};
     EXPECT_EQ(mixer.SetAlphaBitmap(outside), E_INVALIDARG) << "a source rectangle past the image";
     EXPECT_EQ(mixer.SetAlphaBitmap(AlphaBitmap{}), E_INVALIDARG) << "no image";
+    EXPECT_EQ(mixer.UpdateAlphaBitmap({0, 0, 3, 1}, {0, 0, 1, 1}, 1.0f, false, 0), E_INVALIDARG);
+    EXPECT_EQ(Compose(mixer, 4, 4)[3], 0x00FF00u) << "a refused update keeps the bitmap as it was";
     EXPECT_EQ(mixer.UpdateAlphaBitmap({0, 0, 1, 1}, {0, 0, 1, 1}, 0.0f, false, 0), S_OK);
     EXPECT_EQ(Compose(mixer, 4, 4)[3], 0x102030u) << "alpha 0 hides it";
     mixer.ClearAlphaBitmap();
