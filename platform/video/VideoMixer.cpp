@@ -39,10 +39,13 @@ uint32_t Blend(uint32_t dst, uint32_t src, uint32_t weight) {
 
 uint32_t Weight(float alpha) { return uint32_t(std::lround(std::clamp(alpha, 0.0f, 1.0f) * 256.0f)); }
 
-// The procamp as an affine map of (R, G, B) in 16.16 fixed point: luma (BT.601) gets
+// The procamp as an affine map of (R, G, B) with 12 fraction bits (every sum stays far
+// inside 32 bits for the controls' ranges): luma (BT.601) gets
 // contrast about mid-grey plus brightness, the colour differences are turned by the hue
 // and scaled by the saturation.
 struct AffineColour {
+    static constexpr int kShift = 12;
+    static constexpr int32_t kOne = 1 << kShift;
     int32_t m[3][4];  // rows R, G, B; columns R, G, B, offset
 
     explicit AffineColour(const ProcAmpValues& v) {
@@ -61,16 +64,16 @@ struct AffineColour {
         apply(0, 0, 0, true, offset);
         for (int j = 0; j < 3; ++j) {
             apply(j == 0, j == 1, j == 2, false, column);
-            for (int i = 0; i < 3; ++i) m[i][j] = int32_t(std::lround(column[i] * 65536.0));
+            for (int i = 0; i < 3; ++i) m[i][j] = int32_t(std::lround(column[i] * kOne));
         }
-        for (int i = 0; i < 3; ++i) m[i][3] = int32_t(std::lround(offset[i] * 65536.0)) + 32768;
+        for (int i = 0; i < 3; ++i) m[i][3] = int32_t(std::lround(offset[i] * kOne)) + kOne / 2;
     }
 
     uint32_t operator()(uint32_t px) const {
         const int32_t r = (px >> 16) & 0xFF, g = (px >> 8) & 0xFF, b = px & 0xFF;
         auto channel = [&](int i) {
-            int64_t value = (int64_t(m[i][0]) * r + int64_t(m[i][1]) * g + int64_t(m[i][2]) * b + m[i][3]) >> 16;
-            return uint32_t(std::clamp<int64_t>(value, 0, 255));
+            const int32_t value = (m[i][0] * r + m[i][1] * g + m[i][2] * b + m[i][3]) >> kShift;
+            return uint32_t(std::clamp(value, 0, 255));
         };
         return (channel(0) << 16) | (channel(1) << 8) | channel(2);
     }
