@@ -121,7 +121,7 @@ public:
         AlphaBitmap bitmap;
         HRESULT hr = ReadBitmapFromDc(params->hdc, bitmap.image);
         if (FAILED(hr)) return hr;
-        bitmap.source = params->dwFlags & VMRBITMAP_SRCRECT || !IsEmpty(params->rSrc) ? params->rSrc : RECT{};
+        bitmap.source = params->rSrc;  // empty: the whole bitmap
         bitmap.dest = params->rDest;
         bitmap.alpha = params->fAlpha;
         bitmap.useColorKey = params->dwFlags & VMRBITMAP_SRCCOLORKEY;
@@ -152,7 +152,6 @@ public:
     }
 
 protected:
-    static bool IsEmpty(const RECT& r) { return r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0; }
     SIZE Native() {
         LONG w = 0, h = 0;
         NativeSize(&w, &h);
