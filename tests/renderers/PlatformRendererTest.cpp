@@ -17,7 +17,7 @@
 #include "platform/com/Runtime.h"
 #include "platform/graph/ClassIds.h"
 #include "platform/window/DialogPresenter.h"
-#include "tests/stereo/FrameSource.h"
+#include "tests/support/FrameSource.h"
 #include "tests/support/StubRenderer.h"
 #include "tests/support/TestWindow.h"
 #include "tests/support/XvfbServer.h"
