@@ -57,9 +57,9 @@ Graph BuildGraph(size_t samples, REFERENCE_TIME interval, bool withClock) {
     Graph g;
     CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, g.builder.PutVoid());
     g.builder.As(g.control);
-    test::StreamSpec spec{.sub = test::kCompressedVideo, .interval = interval,
+    test::StreamSpec plan{.sub = test::kCompressedVideo, .interval = interval,
                           .duration = REFERENCE_TIME(samples) * interval};
-    ComPtr<IBaseFilter> source(new test::TestSource({spec}));
+    ComPtr<IBaseFilter> source(new test::TestSource({plan}));
     ComPtr<IBaseFilter> decoder(new test::TestDecoder);
     g.sink = ComPtr<CountingSink>(new CountingSink(samples));
     g.builder->AddFilter(source.Get(), u"Source");

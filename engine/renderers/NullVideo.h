@@ -25,20 +25,9 @@ public:
 class CNullVideo final : public CVideoRenderer {
 public:
     int IsActive() override { return m_filter ? 1 : 0; }
-    int CanFullScreen() override { return 0; }
-    HRESULT SetFullScreen(int) override { return 0; }
     HRESULT AddToGraph(IGraphBuilder* graph, HWND window, IPin* pin, LPCWSTR name) override;
     HRESULT OnGraphBuilt(IGraphBuilder* graph) override;
     HRESULT SetWindow(HWND, const RECT*) override { return 0; }
-    HRESULT Repaint(HWND, HDC) override { return 0; }
-    HRESULT OnDisplayChange() override { return 0; }
-    HRESULT SetStreamAlpha(int, float) override { return 0; }
-    float GetStreamAlpha(int) override { return 1.0f; }
-    int SetOverlayBitmap(const OverlayBitmap*) override { return 0; }
-    int SetStreamRect(int, RECT) override { return 0; }
-    HBITMAP CaptureImage() override { return nullptr; }
-    int GetColorRange(int, ColorRange*) override { return 0; }
-    int SetColorValues(int, const ColorValues*) override { return 0; }
 
 private:
     ComPtr<CNullUVideoRenderer> m_filter;

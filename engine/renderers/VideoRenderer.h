@@ -41,21 +41,23 @@ public:
     virtual ~CVideoRenderer() = default;
 
     virtual int IsActive() = 0;
-    virtual int CanFullScreen() = 0;
-    virtual HRESULT SetFullScreen(int on) = 0;
     // 0 success, 1 not set up (an empty object), negative failure.
     virtual HRESULT AddToGraph(IGraphBuilder* graph, HWND window, IPin* pin, LPCWSTR name) = 0;
     virtual HRESULT OnGraphBuilt(IGraphBuilder* graph) = 0;
     virtual HRESULT SetWindow(HWND window, const RECT* rect) = 0;
-    virtual HRESULT Repaint(HWND window, HDC dc) = 0;
-    virtual HRESULT OnDisplayChange() = 0;
-    virtual HRESULT SetStreamAlpha(int stream, float alpha) = 0;
-    virtual float GetStreamAlpha(int stream) = 0;
-    virtual int SetOverlayBitmap(const OverlayBitmap* bitmap) = 0;
-    virtual int SetStreamRect(int stream, RECT rect) = 0;
-    virtual HBITMAP CaptureImage() = 0;  // a new bitmap the caller owns, or null
-    virtual int GetColorRange(int stream, ColorRange* range) = 0;
-    virtual int SetColorValues(int stream, const ColorValues* values) = 0;
+
+    // What a kind without the feature answers: nothing done.
+    virtual int CanFullScreen() { return 0; }
+    virtual HRESULT SetFullScreen(int) { return 0; }
+    virtual HRESULT Repaint(HWND, HDC) { return 0; }
+    virtual HRESULT OnDisplayChange() { return 0; }
+    virtual HRESULT SetStreamAlpha(int, float) { return 0; }
+    virtual float GetStreamAlpha(int) { return 1.0f; }
+    virtual int SetOverlayBitmap(const OverlayBitmap*) { return 0; }
+    virtual int SetStreamRect(int, RECT) { return 0; }
+    virtual HBITMAP CaptureImage() { return nullptr; }  // a new bitmap the caller owns, or null
+    virtual int GetColorRange(int, ColorRange*) { return 0; }
+    virtual int SetColorValues(int, const ColorValues*) { return 0; }
 
     // Read by the channel queries once the graph is built.
     HWND m_window = 0;

@@ -12,21 +12,9 @@ namespace orvo::stereo {
 class COwnVideo final : public engine::CVideoRenderer {
 public:
     int IsActive() override { return m_filter ? 1 : 0; }
-    int CanFullScreen() override { return 0; }
-    HRESULT SetFullScreen(int) override { return 0; }
     HRESULT AddToGraph(IGraphBuilder* graph, HWND window, IPin* pin, LPCWSTR name) override;
     HRESULT OnGraphBuilt(IGraphBuilder* graph) override;
     HRESULT SetWindow(HWND window, const RECT* rect) override;
-    // Every frame is drawn afresh; there is nothing to repaint.
-    HRESULT Repaint(HWND, HDC) override { return 0; }
-    HRESULT OnDisplayChange() override { return 0; }
-    HRESULT SetStreamAlpha(int, float) override { return 0; }
-    float GetStreamAlpha(int) override { return 1.0f; }
-    int SetOverlayBitmap(const engine::OverlayBitmap*) override { return 0; }
-    int SetStreamRect(int, RECT) override { return 0; }
-    HBITMAP CaptureImage() override { return nullptr; }
-    int GetColorRange(int, engine::ColorRange*) override { return 0; }
-    int SetColorValues(int, const engine::ColorValues*) override { return 0; }
 
     // Rebuilds the descriptor for stereo mode m (a negative m keeps the current one) and
     // view mode v. 1 when rebuilt; 0 without a filter or descriptor (nothing is stored).

@@ -3,36 +3,8 @@
 // with the rectangle and bitmap header they carry. Layouts are the platform's (packed as
 // declared, natural alignment), so format blocks from any filter read the same.
 #include "platform/graph/MediaType.h"
-
-#ifndef ORVO_RECT_DEFINED
-#define ORVO_RECT_DEFINED
-struct RECT {
-    LONG left;
-    LONG top;
-    LONG right;
-    LONG bottom;
-};
-#endif
-
-#ifndef ORVO_BITMAPINFOHEADER_DEFINED
-#define ORVO_BITMAPINFOHEADER_DEFINED
-struct BITMAPINFOHEADER {
-    DWORD biSize;
-    LONG biWidth;
-    LONG biHeight;  // positive: bottom-up rows
-    WORD biPlanes;
-    WORD biBitCount;
-    DWORD biCompression;
-    DWORD biSizeImage;
-    LONG biXPelsPerMeter;
-    LONG biYPelsPerMeter;
-    DWORD biClrUsed;
-    DWORD biClrImportant;
-};
-static_assert(sizeof(BITMAPINFOHEADER) == 40);
-constexpr DWORD BI_RGB = 0;
-constexpr DWORD BI_BITFIELDS = 3;
-#endif
+#include "platform/window/BitmapHeader.h"
+#include "platform/window/Rect.h"
 
 struct VIDEOINFOHEADER {
     RECT rcSource;

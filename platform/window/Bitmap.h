@@ -4,25 +4,7 @@
 // stale or foreign handle fails instead of being used. Safe from any thread.
 #include "platform/com/Types.h"
 
-#ifndef ORVO_BITMAPINFOHEADER_DEFINED
-#define ORVO_BITMAPINFOHEADER_DEFINED
-struct BITMAPINFOHEADER {
-    DWORD biSize;
-    LONG biWidth;
-    LONG biHeight;  // positive: bottom-up rows
-    WORD biPlanes;
-    WORD biBitCount;
-    DWORD biCompression;
-    DWORD biSizeImage;
-    LONG biXPelsPerMeter;
-    LONG biYPelsPerMeter;
-    DWORD biClrUsed;
-    DWORD biClrImportant;
-};
-static_assert(sizeof(BITMAPINFOHEADER) == 40);
-constexpr DWORD BI_RGB = 0;
-constexpr DWORD BI_BITFIELDS = 3;
-#endif
+#include "platform/window/BitmapHeader.h"
 
 struct RGBQUAD {
     BYTE rgbBlue;

@@ -8,15 +8,12 @@ struct POINT {
 };
 
 // Right and bottom are exclusive. Media format blocks carry the same record.
-#ifndef ORVO_RECT_DEFINED
-#define ORVO_RECT_DEFINED
 struct RECT {
     LONG left;
     LONG top;
     LONG right;
     LONG bottom;
 };
-#endif
 static_assert(sizeof(RECT) == 16);
 
 inline LONG RectWidth(const RECT& r) { return r.right - r.left; }

@@ -59,14 +59,14 @@ TEST(Demuxer, VideoTypeCarriesSizeFrameTimeAndFourCC) {
         auto demuxer = OpenClip(c.clip);
         ASSERT_TRUE(demuxer);
         const auto& type = demuxer->Streams()[0].mediaType;
-        const test::VideoTrack& spec = test::FindClip(c.clip)->video[0];
+        const test::VideoTrack& plan = test::FindClip(c.clip)->video[0];
         EXPECT_EQ(type.majortype, MEDIATYPE_Video);
         EXPECT_EQ(type.subtype, GuidFromFourCC(c.fourcc)) << c.clip;
         ASSERT_EQ(type.formattype, FORMAT_VideoInfo2);
         const auto* info = type.FormatAs<VIDEOINFOHEADER2>();
         ASSERT_NE(info, nullptr);
-        EXPECT_EQ(info->bmiHeader.biWidth, spec.width);
-        EXPECT_EQ(info->bmiHeader.biHeight, spec.height);
+        EXPECT_EQ(info->bmiHeader.biWidth, plan.width);
+        EXPECT_EQ(info->bmiHeader.biHeight, plan.height);
         EXPECT_EQ(info->bmiHeader.biCompression, c.fourcc);
         EXPECT_EQ(info->AvgTimePerFrame, c.frameTime) << c.clip;
     }

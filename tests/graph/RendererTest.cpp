@@ -15,9 +15,9 @@ using namespace std::chrono_literals;
 
 class Playback : public GraphFixture {
 protected:
-    void Build(StreamSpec spec = {}) {
-        spec.sub = kCompressedVideo;
-        m_source = Add(new TestSource({spec}), u"Source");
+    void Build(StreamSpec plan = {}) {
+        plan.sub = kCompressedVideo;
+        m_source = Add(new TestSource({plan}), u"Source");
         Add(new TestDecoder, u"Decoder");
         m_sink = Add(new TestVideoSink, u"Sink");
         ASSERT_EQ(m_graph->Render(PinOf(m_source.Get(), 0).Get()), S_OK);

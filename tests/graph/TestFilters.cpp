@@ -10,9 +10,9 @@
 
 namespace orvo::test {
 
-TestStream::TestStream(CBaseFilter* filter, const StreamSpec& spec)
-    : CSourceStream(filter, spec.name.c_str()), m_spec(spec) {
-    SetDuration(spec.duration);
+TestStream::TestStream(CBaseFilter* filter, const StreamSpec& plan)
+    : CSourceStream(filter, plan.name.c_str()), m_spec(plan) {
+    SetDuration(plan.duration);
 }
 
 HRESULT TestStream::CheckMediaType(const graph::MediaType& mt) {
@@ -56,9 +56,9 @@ HRESULT TestStream::FillBuffer(IMediaSample* sample) {
 }
 
 TestSource::TestSource(const std::vector<StreamSpec>& streams, REFCLSID clsid) : CSource(clsid) {
-    for (const auto& spec : streams) {
-        AddStream(std::make_unique<TestStream>(this, spec));
-        m_live = m_live || spec.live;
+    for (const auto& plan : streams) {
+        AddStream(std::make_unique<TestStream>(this, plan));
+        m_live = m_live || plan.live;
     }
 }
 
@@ -77,18 +77,18 @@ HRESULT TestFileSource::Load(LPCOLESTR fileName, const AM_MEDIA_TYPE*) {
     std::u16string name(fileName);
     if (name.empty()) return VFW_E_NOT_FOUND;
     for (char16_t c : name) {
-        StreamSpec spec;
-        spec.name = std::u16string(u"Out ") + c;
+        StreamSpec plan;
+        plan.name = std::u16string(u"Out ") + c;
         switch (c) {
             case u'V': break;
-            case u'C': spec.sub = kCompressedVideo; break;
-            case u'v': spec.sub = kUnknownSubtype; break;
-            case u'A': spec.major = MEDIATYPE_Audio; spec.sub = MEDIASUBTYPE_PCM; break;
-            case u'a': spec.major = MEDIATYPE_Audio; spec.sub = kUnknownSubtype; break;
-            case u's': spec.major = MEDIATYPE_Subtitle; spec.sub = kUnknownSubtype; break;
+            case u'C': plan.sub = kCompressedVideo; break;
+            case u'v': plan.sub = kUnknownSubtype; break;
+            case u'A': plan.major = MEDIATYPE_Audio; plan.sub = MEDIASUBTYPE_PCM; break;
+            case u'a': plan.major = MEDIATYPE_Audio; plan.sub = kUnknownSubtype; break;
+            case u's': plan.major = MEDIATYPE_Subtitle; plan.sub = kUnknownSubtype; break;
             default: return VFW_E_UNKNOWN_FILE_TYPE;
         }
-        AddStream(std::make_unique<TestStream>(this, spec));
+        AddStream(std::make_unique<TestStream>(this, plan));
     }
     m_file = name;
     return S_OK;

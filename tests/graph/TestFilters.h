@@ -37,7 +37,7 @@ struct StreamSpec {
 // Samples are stamped in stream time from 0 at each segment; the media time is the position.
 class TestStream final : public CSourceStream {
 public:
-    TestStream(CBaseFilter* filter, const StreamSpec& spec);
+    TestStream(CBaseFilter* filter, const StreamSpec& plan);
     HRESULT CheckMediaType(const graph::MediaType& mt) override;
     HRESULT GetMediaType(int position, graph::MediaType& mt) override;
     HRESULT DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;

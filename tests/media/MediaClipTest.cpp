@@ -46,25 +46,25 @@ AVFrame* DecodeFirstPicture(AVFormatContext* input) {
 class EveryClip : public testing::TestWithParam<ClipSpec> {};
 
 TEST_P(EveryClip, HoldsWhatTheCatalogSays) {
-    const ClipSpec& spec = GetParam();
-    const std::string path = MediaClip(spec.name);
+    const ClipSpec& plan = GetParam();
+    const std::string path = MediaClip(plan.name);
     ASSERT_FALSE(path.empty());
     Input input(path);
-    if (spec.damage == Damage::RandomBytes) {
+    if (plan.damage == Damage::RandomBytes) {
         EXPECT_EQ(std::filesystem::file_size(path), 48u * 1024);
         return;
     }
     ASSERT_NE(input.context, nullptr);
-    const size_t streams = spec.video.size() + spec.audio.size() + (spec.subtitleLanguage ? 1 : 0);
+    const size_t streams = plan.video.size() + plan.audio.size() + (plan.subtitleLanguage ? 1 : 0);
     ASSERT_EQ(input.context->nb_streams, streams);
     unsigned index = 0;
-    for (const VideoTrack& video : spec.video) {
+    for (const VideoTrack& video : plan.video) {
         const AVStream* stream = input.context->streams[index++];
         EXPECT_EQ(stream->codecpar->width, video.width);
         EXPECT_EQ(stream->codecpar->height, video.height);
-        EXPECT_EQ(av_cmp_q(stream->avg_frame_rate, AVRational{video.fpsNum, video.fpsDen}), 0) << spec.name;
+        EXPECT_EQ(av_cmp_q(stream->avg_frame_rate, AVRational{video.fpsNum, video.fpsDen}), 0) << plan.name;
     }
-    for (const AudioTrack& audio : spec.audio) {
+    for (const AudioTrack& audio : plan.audio) {
         const AVStream* stream = input.context->streams[index++];
         EXPECT_EQ(stream->codecpar->sample_rate, audio.sampleRate);
         EXPECT_EQ(stream->codecpar->ch_layout.nb_channels, audio.channels);
@@ -73,7 +73,7 @@ TEST_P(EveryClip, HoldsWhatTheCatalogSays) {
             EXPECT_STREQ(language ? language->value : "", audio.language);
         }
     }
-    if (spec.subtitleLanguage) {
+    if (plan.subtitleLanguage) {
         EXPECT_EQ(input.context->streams[index]->codecpar->codec_type, AVMEDIA_TYPE_SUBTITLE);
     }
 }
@@ -94,12 +94,12 @@ INSTANTIATE_TEST_SUITE_P(Catalog, EveryClip, testing::ValuesIn(SmallClips()), []
 
 TEST(MediaClip, StereoViewsCarryThePatternPerChannel) {
     for (const char* name : {"sbs.mkv", "tb.mkv"}) {
-        const ClipSpec& spec = *FindClip(name);
+        const ClipSpec& plan = *FindClip(name);
         Input input(MediaClip(name));
         ASSERT_NE(input.context, nullptr);
         AVFrame* frame = DecodeFirstPicture(input.context);
         ASSERT_EQ(frame->format, AV_PIX_FMT_BGR0) << name;
-        const bool sideBySide = spec.video[0].layout == ViewLayout::SideBySide;
+        const bool sideBySide = plan.video[0].layout == ViewLayout::SideBySide;
         const int viewWidth = sideBySide ? frame->width / 2 : frame->width;
         const int viewHeight = sideBySide ? frame->height : frame->height / 2;
         for (int view = 0; view < 2; ++view)

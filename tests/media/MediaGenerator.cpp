@@ -57,13 +57,13 @@ struct Track {
     double NextSeconds() const { return next * av_q2d(encoder ? encoder->time_base : stream->time_base); }
 };
 
-void FillRgb(AVFrame* frame, const VideoTrack& spec, int index, int bytesPerPixel) {
-    for (int y = 0; y < spec.height; ++y) {
+void FillRgb(AVFrame* frame, const VideoTrack& plan, int index, int bytesPerPixel) {
+    for (int y = 0; y < plan.height; ++y) {
         uint8_t* row = frame->data[0] + y * frame->linesize[0];
-        for (int x = 0; x < spec.width; ++x) {
+        for (int x = 0; x < plan.width; ++x) {
             int view = 0, vx = x, vy = y;
-            if (spec.layout == ViewLayout::SideBySide && x >= spec.width / 2) view = 1, vx = x - spec.width / 2;
-            if (spec.layout == ViewLayout::TopBottom && y >= spec.height / 2) view = 1, vy = y - spec.height / 2;
+            if (plan.layout == ViewLayout::SideBySide && x >= plan.width / 2) view = 1, vx = x - plan.width / 2;
+            if (plan.layout == ViewLayout::TopBottom && y >= plan.height / 2) view = 1, vy = y - plan.height / 2;
             const Rgb p = ViewPixel(view, index, vx, vy);
             uint8_t* out = row + x * bytesPerPixel;
             out[0] = p.b, out[1] = p.g, out[2] = p.r;
@@ -93,10 +93,10 @@ void FillYuv(AVFrame* frame, const AVPixFmtDescriptor* desc, int index) {
     }
 }
 
-bool FillPicture(AVFrame* frame, const VideoTrack& spec, int index) {
+bool FillPicture(AVFrame* frame, const VideoTrack& plan, int index) {
     const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(AVPixelFormat(frame->format));
-    if (frame->format == AV_PIX_FMT_BGR0) return FillRgb(frame, spec, index, 4), true;
-    if (frame->format == AV_PIX_FMT_BGR24) return FillRgb(frame, spec, index, 3), true;
+    if (frame->format == AV_PIX_FMT_BGR0) return FillRgb(frame, plan, index, 4), true;
+    if (frame->format == AV_PIX_FMT_BGR24) return FillRgb(frame, plan, index, 3), true;
     if (!(desc->flags & AV_PIX_FMT_FLAG_PLANAR) || desc->nb_components != 3) return Fail("unsupported pixel format");
     FillYuv(frame, desc, index);
     return true;
@@ -116,21 +116,21 @@ void StoreSample(AVFrame* frame, AVSampleFormat format, int channel, int index, 
     }
 }
 
-void FillTone(AVFrame* frame, const AudioTrack& spec, int64_t firstSample) {
+void FillTone(AVFrame* frame, const AudioTrack& plan, int64_t firstSample) {
     const auto format = AVSampleFormat(frame->format);
     for (int i = 0; i < frame->nb_samples; ++i) {
-        const double t = double(firstSample + i) / spec.sampleRate;
-        const double value = 0.5 * std::sin(2 * M_PI * spec.toneHz * t);
+        const double t = double(firstSample + i) / plan.sampleRate;
+        const double value = 0.5 * std::sin(2 * M_PI * plan.toneHz * t);
         for (int c = 0; c < frame->ch_layout.nb_channels; ++c) StoreSample(frame, format, c, i, value);
     }
 }
 
 CodecContextPtr OpenEncoder(const char* name, AVFormatContext* muxer, const char* options,
-                            void (*configure)(AVCodecContext*, const void*), const void* spec) {
+                            void (*configure)(AVCodecContext*, const void*), const void* plan) {
     const AVCodec* codec = avcodec_find_encoder_by_name(name);
     if (!codec) return Fail(name), nullptr;
     CodecContextPtr context(avcodec_alloc_context3(codec));
-    configure(context.get(), spec);
+    configure(context.get(), plan);
     if (muxer->oformat->flags & AVFMT_GLOBALHEADER) context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVDictionary* dict = nullptr;
     if (*options) av_dict_parse_string(&dict, options, "=", ":", 0);
@@ -141,22 +141,22 @@ CodecContextPtr OpenEncoder(const char* name, AVFormatContext* muxer, const char
 }
 
 void ConfigureVideo(AVCodecContext* c, const void* p) {
-    const auto& spec = *static_cast<const VideoTrack*>(p);
-    c->width = spec.width;
-    c->height = spec.height;
-    c->pix_fmt = av_get_pix_fmt(spec.pixelFormat);
-    c->time_base = AVRational{spec.fpsDen, spec.fpsNum};
-    c->framerate = AVRational{spec.fpsNum, spec.fpsDen};
+    const auto& plan = *static_cast<const VideoTrack*>(p);
+    c->width = plan.width;
+    c->height = plan.height;
+    c->pix_fmt = av_get_pix_fmt(plan.pixelFormat);
+    c->time_base = AVRational{plan.fpsDen, plan.fpsNum};
+    c->framerate = AVRational{plan.fpsNum, plan.fpsDen};
     c->gop_size = 12;
     c->strict_std_compliance = FF_COMPLIANCE_UNOFFICIAL;  // full-range MJPEG
 }
 
 void ConfigureAudio(AVCodecContext* c, const void* p) {
-    const auto& spec = *static_cast<const AudioTrack*>(p);
-    c->sample_rate = spec.sampleRate;
-    av_channel_layout_default(&c->ch_layout, spec.channels);
+    const auto& plan = *static_cast<const AudioTrack*>(p);
+    c->sample_rate = plan.sampleRate;
+    av_channel_layout_default(&c->ch_layout, plan.channels);
     c->sample_fmt = c->codec->sample_fmts ? c->codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
-    c->time_base = AVRational{1, spec.sampleRate};
+    c->time_base = AVRational{1, plan.sampleRate};
     c->bit_rate = 128000;
 }
 
@@ -236,18 +236,18 @@ bool Advance(AVFormatContext* muxer, Track& track, AVPacket* packet) {
 
 bool Finished(const Track& track) { return track.encoder ? track.flushed : track.next >= track.end; }
 
-bool WriteClip(const ClipSpec& spec, const std::string& path) {
+bool WriteClip(const ClipSpec& plan, const std::string& path) {
     AVFormatContext* muxer = nullptr;
-    int error = avformat_alloc_output_context2(&muxer, nullptr, spec.container, path.c_str());
+    int error = avformat_alloc_output_context2(&muxer, nullptr, plan.container, path.c_str());
     if (error < 0) return Fail("muxer", error);
     std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> owner(muxer, [](AVFormatContext* m) {
         if (!(m->oformat->flags & AVFMT_NOFILE)) avio_closep(&m->pb);
         avformat_free_context(m);
     });
-    std::vector<Track> tracks(spec.video.size() + spec.audio.size() + (spec.subtitleLanguage ? 1 : 0));
+    std::vector<Track> tracks(plan.video.size() + plan.audio.size() + (plan.subtitleLanguage ? 1 : 0));
     double seconds = 0;
     size_t t = 0;
-    for (const VideoTrack& video : spec.video) {
+    for (const VideoTrack& video : plan.video) {
         Track& track = tracks[t++];
         track.video = &video;
         auto encoder = OpenEncoder(video.encoder, muxer, video.options, ConfigureVideo, &video);
@@ -256,15 +256,15 @@ bool WriteClip(const ClipSpec& spec, const std::string& path) {
         seconds = std::max(seconds, double(video.frames) * video.fpsDen / video.fpsNum);
     }
     if (seconds == 0) seconds = 3;
-    for (const AudioTrack& audio : spec.audio) {
+    for (const AudioTrack& audio : plan.audio) {
         Track& track = tracks[t++];
         track.audio = &audio;
         auto encoder = OpenEncoder(audio.encoder, muxer, "", ConfigureAudio, &audio);
         if (!encoder || !AddTrack(muxer, track, std::move(encoder), audio.language)) return false;
         track.end = int64_t(seconds * audio.sampleRate);
     }
-    if (spec.subtitleLanguage &&
-        !AddSubtitleTrack(muxer, tracks[t++], spec.subtitleLanguage, int64_t(seconds * 1000)))
+    if (plan.subtitleLanguage &&
+        !AddSubtitleTrack(muxer, tracks[t++], plan.subtitleLanguage, int64_t(seconds * 1000)))
         return false;
     if (!(muxer->oformat->flags & AVFMT_NOFILE) && (error = avio_open(&muxer->pb, path.c_str(), AVIO_FLAG_WRITE)) < 0)
         return Fail("open", error);
@@ -307,10 +307,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "\n");
         return 2;
     }
-    const ClipSpec* spec = FindClip(argv[1]);
-    if (!spec) return Fail("unknown clip"), 2;
+    const ClipSpec* plan = FindClip(argv[1]);
+    if (!plan) return Fail("unknown clip"), 2;
     av_log_set_level(AV_LOG_ERROR);
-    bool written = spec->damage == Damage::RandomBytes ? WriteRandomBytes(argv[2]) : WriteClip(*spec, argv[2]);
-    if (written && spec->damage == Damage::Truncated) written = Truncate(argv[2]);
+    bool written = plan->damage == Damage::RandomBytes ? WriteRandomBytes(argv[2]) : WriteClip(*plan, argv[2]);
+    if (written && plan->damage == Damage::Truncated) written = Truncate(argv[2]);
     return written ? 0 : 1;
 }

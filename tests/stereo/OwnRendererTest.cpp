@@ -13,7 +13,7 @@
 #include "platform/com/Runtime.h"
 #include "platform/graph/ClassIds.h"
 #include "platform/graph/MediaFormats.h"
-#include "tests/stereo/FrameSource.h"
+#include "tests/support/FrameSource.h"
 #include "tests/support/TestWindow.h"
 #include "tests/support/XvfbServer.h"
 

@@ -71,6 +71,13 @@ uint32_t TestWindow::ScreenPixel(int x, int y) {
     return p.empty() ? 0xDEADBEEF : p[0];
 }
 
+std::vector<uint32_t> WindowPixels(HWND window, int width, int height) {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    std::vector<uint32_t> pixels = ReadImage(c, xcb_window_t(window), 0, 0, width, height);
+    xcb_disconnect(c);
+    return pixels;
+}
+
 ::testing::AssertionResult NearColour(uint32_t actual, uint32_t expected) {
     for (int shift : {0, 8, 16}) {
         const int a = int(actual >> shift) & 0xFF, e = int(expected >> shift) & 0xFF;

@@ -45,6 +45,10 @@ private:
     uint32_t m_background;
 };
 
+// Pixels of any window on the display, 0xRRGGBB, row by row from the top; empty when the
+// window cannot be read.
+std::vector<uint32_t> WindowPixels(HWND window, int width, int height);
+
 // Whether two 0xRRGGBB colours differ by at most 2 in every channel: stretched pictures
 // are filtered with 7-bit weights, which can take up to 2 off a channel.
 ::testing::AssertionResult NearColour(uint32_t actual, uint32_t expected);

@@ -1,4 +1,4 @@
-#include "tests/stereo/FrameSource.h"
+#include "tests/support/FrameSource.h"
 
 #include <cstring>
 
@@ -16,8 +16,14 @@ Picture Quadrants(int width, int height, uint32_t a, uint32_t b, uint32_t c, uin
     return p;
 }
 
-FrameStream::FrameStream(CBaseFilter* filter, const GUID& subtype, std::vector<uint8_t> frame, int width, int height)
-    : CSourceStream(filter, u"Video"), m_subtype(subtype), m_bytes(std::move(frame)), m_width(width), m_height(height) {
+FrameStream::FrameStream(CBaseFilter* filter, const GUID& subtype, std::vector<uint8_t> frame, int width, int height,
+                         int bitCount)
+    : CSourceStream(filter, u"Video"),
+      m_subtype(subtype),
+      m_bytes(std::move(frame)),
+      m_width(width),
+      m_height(height),
+      m_bitCount(bitCount) {
     SetDuration(60 * 10'000'000LL);
 }
 
@@ -34,7 +40,7 @@ HRESULT FrameStream::GetMediaType(int position, graph::MediaType& mt) {
     info.bmiHeader.biWidth = m_width;
     info.bmiHeader.biHeight = m_height;
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = m_subtype == MEDIASUBTYPE_RGB32 ? 32 : 12;
+    info.bmiHeader.biBitCount = WORD(m_bitCount);
     info.bmiHeader.biSizeImage = DWORD(m_bytes.size());
     mt.lSampleSize = ULONG(m_bytes.size());
     return SetMediaTypeFormat(mt, FORMAT_VideoInfo, &info, sizeof info);
@@ -58,9 +64,13 @@ HRESULT FrameStream::FillBuffer(IMediaSample* sample) {
     return S_OK;
 }
 
-FrameSource::FrameSource(const GUID& subtype, std::vector<uint8_t> frame, int width, int height)
+FrameSource::FrameSource(const GUID& subtype, std::vector<uint8_t> frame, int width, int height, int bitCount)
     : CSource(CLSID_FrameSource) {
-    AddStream(std::make_unique<FrameStream>(this, subtype, std::move(frame), width, height));
+    AddStream(std::make_unique<FrameStream>(this, subtype, std::move(frame), width, height, bitCount));
+}
+
+FrameSource* FrameSource::Raw(const GUID& subtype, std::vector<uint8_t> frame, int width, int height, int bitCount) {
+    return new FrameSource(subtype, std::move(frame), width, height, bitCount);
 }
 
 FrameSource* FrameSource::Rgb32(const Picture& p) {
@@ -75,7 +85,7 @@ FrameSource* FrameSource::Rgb32(const Picture& p) {
             row[4 * x + 3] = 0xFF;
         }
     }
-    return new FrameSource(MEDIASUBTYPE_RGB32, std::move(bytes), p.width, p.height);
+    return new FrameSource(MEDIASUBTYPE_RGB32, std::move(bytes), p.width, p.height, 32);
 }
 
 FrameSource* FrameSource::Yv12(int w, int h, const uint8_t yuv[4][3]) {
@@ -92,7 +102,7 @@ FrameSource* FrameSource::Yv12(int w, int h, const uint8_t yuv[4][3]) {
             v[size_t(y) * cw + x] = yuv[quadrant(2 * x, 2 * y)][2];
             u[size_t(y) * cw + x] = yuv[quadrant(2 * x, 2 * y)][1];
         }
-    return new FrameSource(MEDIASUBTYPE_YV12, std::move(bytes), w, h);
+    return new FrameSource(MEDIASUBTYPE_YV12, std::move(bytes), w, h, 12);
 }
 
 }  // namespace orvo::test

@@ -1,6 +1,7 @@
 #pragma once
-// A source filter of video frames in a real media type (RGB32 bottom-up or YV12), every
-// frame the same picture, 25 per second: enough to drive the own renderer in a real graph.
+// A source filter of video frames in a real media type (RGB32 bottom-up, YV12, or any
+// packed layout given as bytes), every frame the same picture, 25 per second: enough to
+// drive a video renderer in a real graph.
 #include <atomic>
 #include <vector>
 
@@ -22,7 +23,8 @@ Picture Quadrants(int width, int height, uint32_t a, uint32_t b, uint32_t c, uin
 
 class FrameStream final : public CSourceStream {
 public:
-    FrameStream(CBaseFilter* filter, const GUID& subtype, std::vector<uint8_t> frame, int width, int height);
+    FrameStream(CBaseFilter* filter, const GUID& subtype, std::vector<uint8_t> frame, int width, int height,
+                int bitCount);
     HRESULT CheckMediaType(const graph::MediaType& mt) override;
     HRESULT GetMediaType(int position, graph::MediaType& mt) override;
     HRESULT DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;
@@ -35,7 +37,7 @@ public:
 private:
     GUID m_subtype;
     std::vector<uint8_t> m_bytes;
-    int m_width, m_height;
+    int m_width, m_height, m_bitCount;
     LONGLONG m_frame = 0;
 };
 
@@ -45,10 +47,12 @@ public:
     static FrameSource* Rgb32(const Picture& picture);
     // YV12 frames with one (Y, U, V) per quadrant of the picture's size.
     static FrameSource* Yv12(int width, int height, const uint8_t yuv[4][3]);
+    // Frames of any subtype: the bytes of one frame and the type's biHeight and biBitCount.
+    static FrameSource* Raw(const GUID& subtype, std::vector<uint8_t> frame, int width, int height, int bitCount);
     FrameStream* Stream() { return static_cast<FrameStream*>(GetPin(0)); }
 
 private:
-    FrameSource(const GUID& subtype, std::vector<uint8_t> frame, int width, int height);
+    FrameSource(const GUID& subtype, std::vector<uint8_t> frame, int width, int height, int bitCount);
 };
 
 }  // namespace orvo::test
