@@ -23,7 +23,7 @@ std::mutex g_deviceLock;
 std::string g_deviceName = "default";
 
 REFERENCE_TIME FramesToTime(uint64_t frames, DWORD rate) {
-    return REFERENCE_TIME(frames * uint64_t(kUnitsPerSecond) / rate);
+    return rate ? REFERENCE_TIME(frames * uint64_t(kUnitsPerSecond) / rate) : 0;
 }
 
 snd_pcm_format_t AlsaFormat(SampleFormat sample) {

@@ -1,5 +1,6 @@
 #include "platform/filters/AudioRenderer.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/com/Runtime.h"
@@ -77,8 +78,12 @@ HRESULT CAudioRenderer::SetMediaType(const graph::MediaType& mediaType) {
     return S_OK;
 }
 
+// Kept within what a device can be asked for, so that no rate, however large, makes a
+// device rate of 0 or overflows.
 DWORD CAudioRenderer::DeviceRate() const {
-    return DWORD(std::lround(double(m_format->rate) * m_rate.load()));
+    constexpr double kMaxDeviceRate = 1'000'000.0;
+    const double rate = double(m_format->rate) * m_rate.load();
+    return DWORD(std::lround(std::clamp(std::isfinite(rate) ? rate : kMaxDeviceRate, 1.0, kMaxDeviceRate)));
 }
 
 // Streaming thread, under the filter and renderer locks: take the sample's frames with the

@@ -1,6 +1,7 @@
 #include "platform/graph/FilterGraph.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <set>
 
@@ -746,7 +747,7 @@ HRESULT CFilterGraph::GetAvailable(LONGLONG* earliest, LONGLONG* latest) {
 }
 
 HRESULT CFilterGraph::SetRate(double rate) {
-    if (!(rate > 0)) return E_INVALIDARG;
+    if (!(rate > 0) || !std::isfinite(rate)) return E_INVALIDARG;
     std::lock_guard lock(m_lock);
     REFERENCE_TIME position = CurrentPosition();
     HRESULT hr = ForEachTarget([&](IMediaSeeking* s) { return s->SetRate(rate); });

@@ -8,9 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <chrono>
 #include <limits>
-#include <thread>
 #include <sstream>
+#include <thread>
 
 #include "Lumex.h"
 #include "platform/com/TextConversion.h"
@@ -105,8 +106,8 @@ TEST_F(FileChannelEdges, ANonAsciiPathOpensInBothForms) {
     const std::string clip = (folder / "Vid\u00e9o \u00fc.mkv").string();
     fs::copy_file(MediaClip("flat.mkv"), clip, fs::copy_options::overwrite_existing);
     const std::u16string wide = com::Utf8ToUtf16(clip);
-    for (auto [path, flags] : {std::pair<const void*, uint32_t>{clip.c_str(), 0}, {clip.c_str(), 1},
-                               {wide.c_str(), STREAM_UNICODE}}) {
+    for (auto [path, flags] :
+         {std::pair<const void*, uint32_t>{clip.c_str(), 0}, {clip.c_str(), 1}, {wide.c_str(), STREAM_UNICODE}}) {
         const uint32_t channel = Lumex_StreamCreateFile(path, 0, 0, flags);
         EXPECT_NE(channel, 0u) << "flags " << flags;
         EXPECT_NEAR(Lumex_ChannelGetLength(channel, POS_SECONDS), 3.0, 0.05) << "flags " << flags;
@@ -123,11 +124,12 @@ TEST_F(FileChannelEdges, OutOfRangeArgumentsLeaveAPlayingChannel) {
     ASSERT_NE(m_channel, 0u);
     ASSERT_EQ(Lumex_ChannelPlay(m_channel), 1);
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
-    for (int32_t code : {0, ATTRIB_VOLUME, ATTRIB_BALANCE, 4, ATTRIB_STEREO_MODE, ATTRIB_RESERVED_FLAG, ATTRIB_VIEW_MODE,
-                         ATTRIB_GREY_MIX, 9, -1})
+    for (int32_t code : {0, ATTRIB_VOLUME, ATTRIB_BALANCE, 4, ATTRIB_STEREO_MODE, ATTRIB_RESERVED_FLAG,
+                         ATTRIB_VIEW_MODE, ATTRIB_GREY_MIX, 9, -1})
         for (float value : {nan, inf, -inf, 3e38f, -3e38f, 0.0f, -7.0f, 99.0f})
             Lumex_ChannelSetAttribute(m_channel, code, value);
-    for (float rate : {nan, -inf, 0.0f, -7.0f, 99.0f}) Lumex_ChannelSetAttribute(m_channel, ATTRIB_RATE, rate);
+    for (float rate : {nan, inf, -inf, 3e38f, 0.0f, -7.0f, 99.0f})
+        Lumex_ChannelSetAttribute(m_channel, ATTRIB_RATE, rate);
     Lumex_ChannelSetAttribute(m_channel, ATTRIB_RATE, 1.0f);
     Lumex_ChannelSetAttribute(m_channel, ATTRIB_STEREO_MODE, STEREO_SIDE_BY_SIDE);
     for (double position : {double(nan), double(inf), -1e300, 1e300, -5.0, 1e12})
@@ -157,6 +159,18 @@ int g_callbacks = 0;
 void CountStream(int32_t, const char*, int32_t, int32_t, intptr_t) { ++g_callbacks; }
 void CountFilter(int32_t, const char*, int32_t, int32_t) { ++g_callbacks; }
 void CountFrame(void*, uint32_t, intptr_t, intptr_t, intptr_t) { ++g_callbacks; }
+
+// A rate the graph accepts but no device can play keeps the sound going on the null output.
+TEST_F(FileChannelEdges, AnUnplayableRateKeepsPlaying) {
+    m_channel = Lumex_StreamCreateFile(MediaClip("flat.mkv").c_str(), 0, 0, 0);
+    ASSERT_NE(m_channel, 0u);
+    ASSERT_EQ(Lumex_ChannelPlay(m_channel), 1);
+    Lumex_ChannelSetAttribute(m_channel, ATTRIB_RATE, std::numeric_limits<float>::infinity());
+    Lumex_ChannelSetAttribute(m_channel, ATTRIB_RATE, 3e38f);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_EQ(Lumex_ChannelGetState(m_channel), CHANNEL_PLAYING);
+    EXPECT_EQ(Lumex_ChannelStop(m_channel), 1);
+}
 
 TEST_F(FileChannelEdges, EveryExportFailsOnAFreedHandle) {
     Open("multi.mkv");
@@ -208,7 +222,8 @@ struct ProbeLine {
 
 // Runs channel_probe on the clips from a folder of its own that holds the program, the engine
 // and platform libraries and only the given plug-in modules.
-std::vector<ProbeLine> ProbeFromFolder(std::initializer_list<const char*> modules, std::initializer_list<const char*> clips) {
+std::vector<ProbeLine> ProbeFromFolder(std::initializer_list<const char*> modules,
+                                       std::initializer_list<const char*> clips) {
     static int folders = 0;
     const fs::path bin = fs::read_symlink("/proc/self/exe").parent_path();
     const fs::path folder =
