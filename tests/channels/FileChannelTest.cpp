@@ -51,30 +51,73 @@ bool Near(int a, int b) {
     return d <= 2 || d >= 254;
 }
 
-TEST_F(FileChannel, SideBySideViewModesShowThePicturesOfBothViews) {
-    ORVO_REQUIRE_DISPLAY();
-    TestWindow window(0, 0, 320, 240, 0x000000);  // the 640x240 pair's output size
-    channel = Open("sbs.mkv", window.Handle());
-    ASSERT_NE(channel, 0u);
-    EXPECT_EQ(Lumex_ChannelGetState(channel), CHANNEL_STOPPED);
-    Lumex_ChannelSetAttribute(channel, ATTRIB_STEREO_MODE, STEREO_SIDE_BY_SIDE);
-    ASSERT_EQ(Lumex_ChannelPlay(channel), 1);
-    for (int view = VIEW_BLUE_YELLOW; view <= VIEW_SECOND; ++view) {
-        Lumex_ChannelSetAttribute(channel, ATTRIB_VIEW_MODE, float(view));
-        std::this_thread::sleep_for(300ms);
-        const std::vector<uint32_t> shown = window.Pixels();
-        for (auto [x, y] : {std::pair{20, 30}, std::pair{150, 120}, std::pair{290, 200}}) {
-            const Channels c = At(shown, 320, x, y), right = At(shown, 320, x + 10, y);
-            const bool redRamp = view != VIEW_GREEN_MAGENTA && view != VIEW_SECOND;
-            const bool blueRamp = view != VIEW_FIRST;
-            EXPECT_TRUE(Near(c.g, 3 * y)) << "view " << view << " rows at " << x << "," << y;
-            EXPECT_TRUE(redRamp ? Near(right.r - c.r, 20) : Near(c.r, 0x20)) << "view " << view << " red at " << x;
-            EXPECT_TRUE(blueRamp ? Near(right.b - c.b, 20) : Near(c.b, 0x20)) << "view " << view << " blue at " << x;
-            if (redRamp && blueRamp) {
-                EXPECT_TRUE(Near(c.r, c.b)) << "both views at the same column";
-            }
+// Checks the marks of a view mode given which clip view (0 or 1) the transform takes as its
+// first and second view: red carries the ramp only when it comes from view 0, blue only when
+// it comes from view 1.
+void ExpectViewMarks(const std::vector<uint32_t>& shown, int width, int first, int second, int view) {
+    const int red = view == VIEW_GREEN_MAGENTA || view == VIEW_SECOND ? second : first;
+    const int blue = view == VIEW_FIRST ? first : second;
+    for (auto [x, y] : {std::pair{20, 30}, std::pair{150, 120}, std::pair{290, 170}}) {
+        const Channels c = At(shown, width, x, y), right = At(shown, width, x + 10, y);
+        EXPECT_TRUE(Near(c.g, 3 * y)) << "view " << view << " rows at " << x << "," << y;
+        EXPECT_TRUE(red == 0 ? Near(right.r - c.r, 20) : Near(c.r, 0x20)) << "view " << view << " red at " << x;
+        EXPECT_TRUE(blue == 1 ? Near(right.b - c.b, 20) : Near(c.b, 0x20)) << "view " << view << " blue at " << x;
+        if (red == 0 && blue == 1) {
+            EXPECT_TRUE(Near(c.r, c.b)) << "both views at the same column";
         }
     }
+}
+
+// Plays the clip in a window of the output's size and shows each view mode of stereo mode.
+class StereoModes : public FileChannel {
+protected:
+    template <class Check>
+    void ForEachView(const char* clip, int stereo, int width, int height, int lastView, Check check) {
+        ORVO_REQUIRE_DISPLAY();
+        TestWindow window(0, 0, width, height, 0x000000);
+        channel = Open(clip, window.Handle());
+        ASSERT_NE(channel, 0u);
+        EXPECT_EQ(Lumex_ChannelGetState(channel), CHANNEL_STOPPED);
+        Lumex_ChannelSetAttribute(channel, ATTRIB_STEREO_MODE, float(stereo));
+        ASSERT_EQ(Lumex_ChannelPlay(channel), 1);
+        for (int view = VIEW_BLUE_YELLOW; view <= lastView; ++view) {
+            Lumex_ChannelSetAttribute(channel, ATTRIB_VIEW_MODE, float(view));
+            std::this_thread::sleep_for(300ms);
+            check(view, window.Pixels());
+        }
+    }
+};
+
+TEST_F(StereoModes, SideBySideViewsComeFromTheLeftAndRightHalves) {
+    ForEachView("sbs.mkv", STEREO_SIDE_BY_SIDE, 320, 240, VIEW_SECOND,
+                [](int view, const std::vector<uint32_t>& shown) { ExpectViewMarks(shown, 320, 0, 1, view); });
+}
+
+// The lossless clips decode to bottom-up RGB, whose first rows in memory are the picture's
+// bottom half: the transform's first view of a stacked pair is then the lower one.
+TEST_F(StereoModes, TopBottomViewsComeFromTheStackedHalves) {
+    ForEachView("tb.mkv", STEREO_TOP_BOTTOM, 320, 180, VIEW_WHOLE_FRAME,
+                [](int view, const std::vector<uint32_t>& shown) {
+                    if (view != VIEW_WHOLE_FRAME) return ExpectViewMarks(shown, 320, 1, 0, view);
+                    // The whole stacked frame, squeezed into the window: view 0 above view 1.
+                    EXPECT_TRUE(Near(At(shown, 320, 100, 40).b, 0x20));
+                    EXPECT_TRUE(Near(At(shown, 320, 100, 140).r, 0x20));
+                });
+}
+
+// 2D material: the pixels move along the frame in memory order, which for these bottom-up
+// frames starts at the picture's bottom-left corner. Shown shifted, its first 8 pixels
+// have nothing before them and are black.
+TEST_F(StereoModes, FlatShiftedViewMovesThePixelsAlong) {
+    ForEachView("flat.mkv", STEREO_FLAT, 320, 240, VIEW_SECOND, [](int view, const std::vector<uint32_t>& shown) {
+        const Channels corner = At(shown, 320, 3, 239), inside = At(shown, 320, 20, 239);
+        if (view == VIEW_SECOND) {
+            EXPECT_EQ(corner.r + corner.g + corner.b, 0) << "nothing comes before the first pixels";
+        } else {
+            EXPECT_TRUE(Near(corner.b, 0x20)) << view;
+        }
+        EXPECT_TRUE(Near(inside.b, 0x20)) << view;
+    });
 }
 
 TEST_F(FileChannel, QueriesOfAnOpenFile) {
@@ -150,9 +193,7 @@ TEST_F(FileChannel, AnAudioOnlyFileStillOpens) {
     EXPECT_EQ(Lumex_ChannelStop(channel), 1);
 }
 
-size_t RunningThreads() {
-    return size_t(std::distance(std::filesystem::directory_iterator("/proc/self/task"), {}));
-}
+size_t RunningThreads() { return size_t(std::distance(std::filesystem::directory_iterator("/proc/self/task"), {})); }
 
 // Leaks show under LeakSanitizer in the sanitizer build; threads are counted here.
 TEST_F(FileChannel, OpenPlayFreeCyclesLeaveNothingBehind) {
