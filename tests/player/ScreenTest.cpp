@@ -96,7 +96,7 @@ TEST_F(PlayerTest, FullScreenCoversTheWorkAreaAndGivesTheStripBack) {
     EXPECT_EQ(FormPlayer->Panel2->geometry(), QRect(1920 / 2 - 505 / 2, 1040 - 41, 505, 41));
     EXPECT_TRUE(WaitForColour(VideoWindow, 960, 500, kBlueYellow)) << "the picture moved to the full-screen window";
     for (auto [x, y] : {std::pair{2, 2}, std::pair{1917, 2}, std::pair{2, 1037}, std::pair{1917, 1037}})
-        EXPECT_TRUE(NearColour(Pixel(VideoWindow, x, y), kBlueYellow)) << "fills it at " << x << "," << y;
+        EXPECT_TRUE(WaitForColour(VideoWindow, x, y, kBlueYellow)) << "fills it at " << x << "," << y;
 
     // The strip stays above the picture.
     const std::vector<uint32_t> strip = Pixels(FormPlayer->Panel2);
