@@ -385,14 +385,16 @@ void TFormPlayer::Timer1Timer() {
         if (VideoWindow) VideoWindow->Image1->setVisible(true);
         Label2->setText(FormatTime(0));
         Label1->setText("00:00");
-        PlayBtn->SetState(0);
+        // The button repaints on every SetState: only a change is sent.
+        if (PlayBtn->state != 0) PlayBtn->SetState(0);
         return;
     }
     if (Lumex_ChannelGetState(CurrentChannel) != CHANNEL_PLAYING) return;
     const bool device = Label2->text() == kDevice;
     const double p = std::nearbyint(Lumex_ChannelGetPosition(CurrentChannel, POS_SECONDS));
     if (!device) {
-        Bar->SetValue(int64_t(p));
+        // The bar repaints on every SetValue: only a move is sent.
+        if (Bar->Value() != std::clamp(int64_t(p), Bar->minvalue, Bar->maxvalue)) Bar->SetValue(int64_t(p));
         Label1->setText(FormatTime(int32_t(Bar->Value())));
     } else {
         Label1->setText(FormatTime(int32_t(p)));
