@@ -15,8 +15,9 @@ uint32_t PatternColour(uint64_t frame, int x, int width);
 // The bar colours, in order from the left edge of frame 0.
 const uint32_t* PatternBarColours();
 
-// One frame of the pattern in a camera format (YUY2, NV12 or I420, limited-range BT.601);
-// empty for any other subtype or a size that is not a multiple of 16 by 2.
+// One frame of the pattern in a camera format: YUY2, NV12 or I420 (limited-range BT.601), or
+// Motion JPEG (full range, 4:2:0). Empty for any other subtype or a size that is not a
+// multiple of 16 by 2.
 std::vector<uint8_t> PatternFrame(uint64_t frame, int width, int height, const GUID& subtype);
 
 }  // namespace orvo::capture

@@ -17,7 +17,7 @@ struct VirtualCameraSpec {
     std::string name = "Virtual Camera";
     int width = 320, height = 240;  // width a multiple of 16, height even
     int framesPerSecond = 25;
-    GUID subtype = MEDIASUBTYPE_YUY2;  // YUY2, NV12 or I420
+    GUID subtype = MEDIASUBTYPE_YUY2;  // YUY2, NV12, I420 or MJPG
     // Called on the capture thread as each frame leaves the camera, with its number.
     std::function<void(uint64_t frame)> onFrameSent = {};
 };
