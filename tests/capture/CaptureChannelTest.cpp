@@ -159,6 +159,14 @@ protected:
             if (std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)) > tolerance) return false;
         return true;
     }
+    // The window's pixels once they show a pattern frame (or after 5 s, when none came).
+    static std::vector<uint32_t> WaitForPattern(const TestWindow& window) {
+        std::vector<uint32_t> shown = window.Pixels();
+        for (auto deadline = std::chrono::steady_clock::now() + 5s;
+             ShownFrame(shown) < 0 && std::chrono::steady_clock::now() < deadline; shown = window.Pixels())
+            std::this_thread::sleep_for(20ms);
+        return shown;
+    }
     // Opens the n-th virtual camera in the window, shown as 2D material in the view mode.
     uint32_t Show(const TestWindow& window, int n, int view) {
         Lumex_SetConfig(CONFIG_RENDERER, RENDERER_OWN);
@@ -184,8 +192,7 @@ TEST_F(CapturePicture, TheFirstViewOfEachCameraFormatIsThePattern) {
         VirtualCamera camera({.name = c.name, .width = kWidth, .height = kHeight, .subtype = c.subtype});
         const uint32_t h = Show(window, 1, VIEW_FIRST);
         ASSERT_NE(h, 0u) << c.name;
-        std::this_thread::sleep_for(400ms);
-        const std::vector<uint32_t> shown = window.Pixels();
+        const std::vector<uint32_t> shown = WaitForPattern(window);
         Lumex_StreamFree(h);
         const int frame = ShownFrame(shown);
         ASSERT_GE(frame, 0) << c.name << ": a pattern frame is shown";
@@ -206,8 +213,7 @@ TEST_F(CapturePicture, TheBlueYellowAnaglyphOfTheLivePictureShowsItsShiftedCopy)
     TestWindow window(0, 0, kWidth, kHeight, 0x000000);
     channel = Show(window, 1, VIEW_BLUE_YELLOW);
     ASSERT_NE(channel, 0u);
-    std::this_thread::sleep_for(400ms);
-    const std::vector<uint32_t> shown = window.Pixels();
+    const std::vector<uint32_t> shown = WaitForPattern(window);
     const int frame = ShownFrame(shown);
     ASSERT_GE(frame, 0);
     const int bar = kWidth / capture::kPatternBars;
@@ -235,16 +241,17 @@ TEST_F(CapturePicture, TheLivePictureMovesWhilePlayingHoldsWhilePausedAndStopRel
     ASSERT_EQ(Lumex_ChannelPlay(channel), 1);
     EXPECT_EQ(camera.OpenCount(), 1);
 
-    std::vector<int> frames;
-    for (int i = 0; i < 8; ++i) {
-        std::this_thread::sleep_for(70ms);
-        frames.push_back(ShownFrame(window.Pixels()));
+    std::set<int> frames;
+    for (auto deadline = std::chrono::steady_clock::now() + 5s;
+         frames.size() < 4 && std::chrono::steady_clock::now() < deadline;) {
+        std::this_thread::sleep_for(20ms);
+        if (int frame = ShownFrame(window.Pixels()); frame >= 0) frames.insert(frame);
     }
-    EXPECT_GT(std::set<int>(frames.begin(), frames.end()).size(), 2u) << "the bars move";
+    EXPECT_EQ(frames.size(), 4u) << "the bars move";
 
     ASSERT_EQ(Lumex_ChannelPause(channel), 1);
     EXPECT_EQ(Lumex_ChannelGetState(channel), CHANNEL_PAUSED);
-    std::this_thread::sleep_for(100ms);
+    std::this_thread::sleep_for(300ms);
     const std::vector<uint32_t> paused = window.Pixels();
     EXPECT_GE(ShownFrame(paused), 0) << "the last frame stays";
     std::this_thread::sleep_for(300ms);
