@@ -18,10 +18,6 @@
 #include "VideoForm.h"
 #include "X11Sync.h"
 
-// TEMPORARY until the capture exports are in libCore: weak, so the program links without them.
-#pragma weak Lumex_CaptureGetDevices
-#pragma weak Lumex_CaptureCreate
-
 uint32_t CurrentChannel = 0;
 int32_t DeviceCount = 0;
 TFormPlayer* FormPlayer = nullptr;
@@ -89,6 +85,8 @@ void LUMEX_CALL AddCaptureDevice(const char* name, GUID, intptr_t) {
 }
 
 TFormPlayer::TFormPlayer() : m_presenter(this) {
+    // The device callback reaches the window through FormPlayer while FormCreate runs.
+    FormPlayer = this;
     setObjectName("FormPlayer");
     setWindowTitle("Orvo-Player");
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -106,7 +104,10 @@ TFormPlayer::TFormPlayer() : m_presenter(this) {
     FormCreate();
 }
 
-TFormPlayer::~TFormPlayer() { FormDestroy(); }
+TFormPlayer::~TFormPlayer() {
+    FormDestroy();
+    FormPlayer = nullptr;
+}
 
 void TFormPlayer::CreateComponents() {
     Client = new QWidget(this);
@@ -244,7 +245,7 @@ void TFormPlayer::FormCreate() {
     PlayBtn->update();
     volume = 100;
     DeviceCount = 0;
-    if (&Lumex_CaptureGetDevices) Lumex_CaptureGetDevices(DEVICE_VIDEO, AddCaptureDevice, 0);
+    Lumex_CaptureGetDevices(DEVICE_VIDEO, AddCaptureDevice, 0);
     Timer1->start();
 }
 
