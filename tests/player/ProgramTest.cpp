@@ -10,10 +10,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "LeakSuppressions.h"
 #include "tests/media/MediaClip.h"
 #include "tests/media/TestPattern.h"
 #include "tests/support/TestWindow.h"
@@ -92,7 +94,19 @@ int WaitForExit(pid_t pid, std::chrono::milliseconds timeout) {
     return -1;
 }
 
+// The program's leak report leaves out the system libraries' blocks, as this program's does;
+// the variable matters only to a sanitizer build.
+void SetLeakSuppressions() {
+    static const std::string file = [] {
+        const std::string path = testing::TempDir() + "orvo-player-lsan.supp";
+        std::ofstream(path) << kLeakSuppressions;
+        return path;
+    }();
+    setenv("LSAN_OPTIONS", ("suppressions=" + file).c_str(), 1);
+}
+
 pid_t Start(std::vector<std::string> args) {
+    SetLeakSuppressions();
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
