@@ -19,15 +19,19 @@ namespace {
 // failure is never reported as playable.
 int32_t CheckResult(HRESULT rendered) {
     switch (rendered) {
-        case VFW_S_VIDEO_NOT_RENDERED: return CHECK_VIDEO_NOT_RENDERED;
-        case VFW_S_AUDIO_NOT_RENDERED: return CHECK_AUDIO_NOT_RENDERED;
+        case VFW_S_VIDEO_NOT_RENDERED:
+            return CHECK_VIDEO_NOT_RENDERED;
+        case VFW_S_AUDIO_NOT_RENDERED:
+            return CHECK_AUDIO_NOT_RENDERED;
         case E_ABORT:
         case E_FAIL:
         case E_INVALIDARG:
         case E_OUTOFMEMORY:
         case E_POINTER:
-        case VFW_E_NOT_FOUND: return CHECK_FAILED;
-        default: return FAILED(rendered) ? CHECK_UNPLAYABLE : CHECK_PLAYABLE;
+        case VFW_E_NOT_FOUND:
+            return CHECK_FAILED;
+        default:
+            return FAILED(rendered) ? CHECK_UNPLAYABLE : CHECK_PLAYABLE;
     }
 }
 
@@ -137,10 +141,9 @@ HRESULT FindMediaType(IPin* pin, REFGUID majorType, AM_MEDIA_TYPE** mediaType) {
 
 int32_t CheckMediaFile(const void* name, int32_t form, AudioCheckInfo* audio, VideoCheckInfo* video) {
     ComPtr<IGraphBuilder> graph;
-    if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                                graph.PutVoid())) ||
-        !graph)
-        return CHECK_FAILED;
+    const HRESULT created =
+        CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.PutVoid());
+    if (FAILED(created) || !graph) return CHECK_FAILED;
     LPCWSTR path = static_cast<LPCWSTR>(name);
     std::vector<char16_t> converted;
     if (form >= 0 && name) {
@@ -150,6 +153,7 @@ int32_t CheckMediaFile(const void* name, int32_t form, AudioCheckInfo* audio, Vi
             return CHECK_UNPLAYABLE;
         path = converted.data();
     }
+    if (path && !*path) return CHECK_UNPLAYABLE;  // an empty name names no file
     const int32_t result = CheckResult(graph->RenderFile(path, nullptr));
     if (result == CHECK_VIDEO_NOT_RENDERED) return DescribeUnrendered(graph.Get(), MEDIATYPE_Video, video, result);
     if (result == CHECK_AUDIO_NOT_RENDERED) return DescribeUnrendered(graph.Get(), MEDIATYPE_Audio, audio, result);

@@ -163,10 +163,11 @@ TEST_F(MediaCheck, NonAsciiPathReadsTheSameInBothForms) {
 TEST_F(MediaCheck, WhatCannotBeOpenedIsUnplayable) {
     const fs::path missing = fs::path(testing::TempDir()) / "no such clip.mkv";
     const std::vector<std::string> paths = {
+        "",
         missing.string(),
         (fs::path(testing::TempDir()) / "no such folder" / "clip.mkv").string(),
-        testing::TempDir(),                         // a folder
-        "/" + std::string(kMaxPath + 100, 'a'),     // longer than any path
+        testing::TempDir(),                      // a folder
+        "/" + std::string(kMaxPath + 100, 'a'),  // longer than any path
     };
     for (const std::string& path : paths) {
         SCOPED_TRACE(path.substr(0, 80));
