@@ -82,7 +82,10 @@ HRESULT CAudioCaptureStream::Active() {
     m_started = std::chrono::steady_clock::now();
     m_clock.Activate(*m_filter);
     HRESULT hr = CSourceStream::Active();
-    if (FAILED(hr)) Close();
+    if (FAILED(hr)) {
+        Close();
+        m_clock.Deactivate();
+    }
     return hr;
 }
 

@@ -92,6 +92,7 @@ HRESULT CVideoCaptureStream::Active() {
     if (FAILED(hr)) {
         m_device.Close();
         m_open = false;
+        m_clock.Deactivate();
     }
     return hr;
 }
