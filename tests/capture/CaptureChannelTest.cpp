@@ -4,13 +4,13 @@
 // is real ALSA capture from a file-fed PCM (CaptureAlsa.h).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <set>
-#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,7 +28,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using capture::VirtualCamera;
-using capture::VirtualCameraSpec;
+using capture::VirtualCameraSettings;
 
 const auto* const g_alsa = testing::AddGlobalTestEnvironment(new CaptureAlsa);
 
@@ -282,8 +282,9 @@ TEST_F(CapturePicture, EveryRendererKindTakesThePreviewStream) {
     VirtualCamera camera({});
     TestWindow window(0, 0, kWidth, kHeight, 0x000000);
     Lumex_SetConfig(CONFIG_WINDOW, intptr_t(window.Handle()));
-    const char* const names[] = {"VMR7 Window Mode", "VMR9 Window Mode", "VMR7 Windowless",  "VMR9 Windowless",
-                                 "EVR",              "NULL Video Renderer", "User Video Renderer"};
+    const char* const names[] = {
+        "VMR7 Window Mode",    "VMR9 Window Mode",   "VMR7 Windowless", "VMR9 Windowless", "EVR",
+        "NULL Video Renderer", "User Video Renderer"};
     for (int32_t kind = RENDERER_VMR7_WINDOW; kind <= RENDERER_OWN; ++kind) {
         Lumex_SetConfig(CONFIG_RENDERER, kind);
         const uint32_t h = Lumex_CaptureCreate(0, Camera(1), 0, 0, 0);

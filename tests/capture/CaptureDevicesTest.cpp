@@ -1,7 +1,6 @@
 // The device enumerator, the V4L2 provider's node and format choices, and the capture graph
 // builder, on the platform alone.
 #include <gtest/gtest.h>
-
 #include <linux/videodev2.h>
 
 #include <condition_variable>
@@ -91,9 +90,9 @@ TEST_F(Runtime, MonikersBindToAPropertyBagAndToALiveCaptureFilter) {
     ASSERT_EQ(pin->QueryInterface(IID_IKsPropertySet, properties.PutVoid()), S_OK);
     GUID category{};
     DWORD returned = 0;
-    EXPECT_EQ(properties->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, sizeof category,
-                              &returned),
-              S_OK);
+    EXPECT_EQ(
+        properties->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, sizeof category, &returned),
+        S_OK);
     EXPECT_EQ(category, PIN_CATEGORY_CAPTURE);
     EXPECT_EQ(returned, sizeof(GUID));
 
@@ -107,7 +106,7 @@ TEST_F(Runtime, MonikersBindToAPropertyBagAndToALiveCaptureFilter) {
 
 TEST_F(Runtime, EnumerationTakesTheDevicesOfItsMoment) {
     const size_t real = ListV4l2Devices().size();
-    auto camera = std::make_unique<VirtualCamera>(VirtualCameraSpec{.name = "Orvo Passing Camera"});
+    auto camera = std::make_unique<VirtualCamera>(VirtualCameraSettings{.name = "Orvo Passing Camera"});
     ComPtr<IEnumMoniker> monikers;
     ASSERT_EQ(Enumerator()->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.Put(), 0), S_OK);
     camera.reset();
@@ -147,10 +146,10 @@ TEST(V4l2, OnlyNodesThatStreamCapturedVideoAreCaptureDevices) {
     } cases[] = {
         {kCamera, kCapture, true, "a camera's video node"},
         {kCamera, V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING, false, "the same camera's metadata node"},
-        {V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_STREAMING | V4L2_CAP_DEVICE_CAPS,
-         V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_STREAMING, false, "an output-only node"},
-        {V4L2_CAP_VIDEO_M2M | V4L2_CAP_STREAMING | V4L2_CAP_DEVICE_CAPS, V4L2_CAP_VIDEO_M2M | V4L2_CAP_STREAMING,
-         false, "a memory-to-memory codec"},
+        {V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_STREAMING | V4L2_CAP_DEVICE_CAPS, V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_STREAMING,
+         false, "an output-only node"},
+        {V4L2_CAP_VIDEO_M2M | V4L2_CAP_STREAMING | V4L2_CAP_DEVICE_CAPS, V4L2_CAP_VIDEO_M2M | V4L2_CAP_STREAMING, false,
+         "a memory-to-memory codec"},
         {kCapture, 0, true, "an old driver stating no node capabilities"},
         {V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_READWRITE, 0, false, "capture without streaming"},
     };
@@ -171,23 +170,31 @@ TEST(V4l2, TheNativeFormatIsChosenFromTheOffers) {
     } cases[] = {
         {"USB camera: full HD YUYV only at 5 fps, MJPEG at 30",
          {{YUYV, 640, 480, k30}, {YUYV, 1920, 1080, k5}, {MJPG, 640, 480, k30}, {MJPG, 1920, 1080, k30}},
-         MEDIASUBTYPE_MJPG, 1920, 1080, k30},
+         MEDIASUBTYPE_MJPG,
+         1920,
+         1080,
+         k30},
         {"same size in both: uncompressed wins",
          {{MJPG, 1280, 720, k30}, {YUYV, 1280, 720, k30}},
-         MEDIASUBTYPE_YUY2, 1280, 720, k30},
-        {"laptop NV12 and I420",
-         {{I420, 640, 480, k25}, {NV12, 640, 480, k25}},
-         MEDIASUBTYPE_NV12, 640, 480, k25},
-        {"everything slow: the largest",
-         {{YUYV, 320, 240, k5}, {YUYV, 640, 480, k5}},
-         MEDIASUBTYPE_YUY2, 640, 480, k5},
+         MEDIASUBTYPE_YUY2,
+         1280,
+         720,
+         k30},
+        {"laptop NV12 and I420", {{I420, 640, 480, k25}, {NV12, 640, 480, k25}}, MEDIASUBTYPE_NV12, 640, 480, k25},
+        {"everything slow: the largest", {{YUYV, 320, 240, k5}, {YUYV, 640, 480, k5}}, MEDIASUBTYPE_YUY2, 640, 480, k5},
         {"no stated rate counts as slow",
          {{YUYV, 800, 600, 0}, {YUYV, 320, 240, k30}},
-         MEDIASUBTYPE_YUY2, 320, 240, k30},
+         MEDIASUBTYPE_YUY2,
+         320,
+         240,
+         k30},
         {"no stated rate at all: 25 fps assumed", {{YUYV, 800, 600, 0}}, MEDIASUBTYPE_YUY2, 800, 600, k25},
         {"formats the platform does not carry are skipped",
          {{H264, 1920, 1080, k30}, {RGB3, 1280, 720, k30}, {I420, 352, 288, k30}},
-         MEDIASUBTYPE_I420, 352, 288, k30},
+         MEDIASUBTYPE_I420,
+         352,
+         288,
+         k30},
         {"odd sizes are skipped", {{YUYV, 641, 480, k30}, {YUYV, 320, 240, k30}}, MEDIASUBTYPE_YUY2, 320, 240, k30},
     };
     for (const Case& c : cases) {

@@ -29,8 +29,7 @@ HRESULT CAudioCaptureStream::QueryInterface(REFIID riid, void** object) {
     return CSourceStream::QueryInterface(riid, object);
 }
 
-HRESULT CAudioCaptureStream::Get(REFGUID set, DWORD id, void*, DWORD, void* data, DWORD dataBytes,
-                                 DWORD* returned) {
+HRESULT CAudioCaptureStream::Get(REFGUID set, DWORD id, void*, DWORD, void* data, DWORD dataBytes, DWORD* returned) {
     return GetPinCategory(PIN_CATEGORY_CAPTURE, set, id, data, dataBytes, returned);
 }
 
