@@ -300,7 +300,9 @@ TEST_F(CapturePicture, EveryRendererKindTakesThePreviewStream) {
             return n != "Video Capture Device" && n != "Infinite TEE";
         });
         ASSERT_NE(renderer, g_filters.end()) << kind;
-        if (ownFilter) EXPECT_EQ(*renderer, names[kind - 1]);
+        if (ownFilter) {
+            EXPECT_EQ(*renderer, names[kind - 1]);
+        }
     }
 }
 

@@ -289,7 +289,9 @@ TEST_F(Runtime, CapturedFramesCarryTheirCaptureTimeThroughAPause) {
         EXPECT_LE(samples[i].start, samples[i].renderedAt + 10'000) << i;
         EXPECT_GE(samples[i].start, samples[i].renderedAt - 2'500'000) << i;
         // A resumed run starts a little ahead of the clock, so only each run's times climb.
-        if (i > 0 && i != beforeResume) EXPECT_GT(samples[i].start, samples[i - 1].start) << i;
+        if (i > 0 && i != beforeResume) {
+            EXPECT_GT(samples[i].start, samples[i - 1].start) << i;
+        }
     }
 }
 
