@@ -129,7 +129,8 @@ bool TransformRows(const FrameDescriptor& d, FrameRows& rows, uint8_t* target, p
                                                         rule.kind == ViewKind::Anaglyph ||
                                                         rule.kind == ViewKind::Second);
     uint8_t carry[4 * kShownShift];
-    std::fill_n(reinterpret_cast<uint32_t*>(static_cast<void*>(carry)), kShownShift, kOpaqueBlack);
+    // Before the first row: what the 2D shift brings in at the frame's start.
+    for (size_t i = 0; i < kShownShift; ++i) std::memcpy(carry + 4 * i, &kOpaqueBlack, 4);
     for (int32_t r0 = 0; r0 < sourceRows; r0 += band) {
         const int32_t n = std::min(band, sourceRows - r0);
         const uint8_t* first = nullptr;
