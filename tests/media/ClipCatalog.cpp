@@ -45,6 +45,9 @@ std::vector<ClipSpec> MakeCatalog() {
          {{"libx264", "yuv420p", 1920, 1080, 25, 1, 150, ViewLayout::Flat, "preset=veryfast"}}, {}},
         {"h264_1080p_30s.mkv", "matroska",
          {{"libx264", "yuv420p", 1920, 1080, 25, 1, 750, ViewLayout::Flat, "preset=veryfast"}}, {}},
+        {"hevc_2160p_sbs_30fps.mkv", "matroska",
+         {{"libx265", "yuv420p", 3840, 2160, 30, 1, 300, ViewLayout::SideBySide, "preset=ultrafast:x265-params=log-level=error"}},
+         {}},
         // 90.5 s long: the muxer takes the last frame's time as the length.
         {"long.mkv", "matroska", {{"ffv1", "bgr0", 16, 16, 2, 1, 182, ViewLayout::Flat}}, {}},
         {"truncated.mkv", "matroska", {Lossless(320, 240, 75)}, {kPcmTone}, nullptr, Damage::Truncated},
