@@ -10,6 +10,7 @@
 // 30 s of capture shown as a red/cyan pseudo-stereo anaglyph.
 //
 //   bench_capture
+#include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -17,8 +18,6 @@
 #include <chrono>
 #include <thread>
 #include <vector>
-
-#include <benchmark/benchmark.h>
 
 #include "engine/api/Lumex.h"
 #include "platform/filters/capture/CapturePattern.h"
@@ -46,7 +45,8 @@ int BarOf(uint32_t colour) {
     const uint32_t* bars = orvo::capture::PatternBarColours();
     for (int n = 0; n < orvo::capture::kPatternBars; ++n) {
         bool near = true;
-        for (int shift : {0, 8, 16}) near = near && std::abs(int(colour >> shift & 0xFF) - int(bars[n] >> shift & 0xFF)) <= 8;
+        for (int shift : {0, 8, 16})
+            near = near && std::abs(int(colour >> shift & 0xFF) - int(bars[n] >> shift & 0xFF)) <= 8;
         if (near) return n;
     }
     return -1;
@@ -69,10 +69,7 @@ void BM_CaptureToWindowLatency(benchmark::State& state) {
     // Departure times by frame number, written on the capture thread.
     std::vector<std::atomic<int64_t>> sent(100'000);
     std::atomic<uint64_t> lastSent{0};
-    VirtualCamera camera({.name = "Bench Camera",
-                          .width = kWidth,
-                          .height = kHeight,
-                          .onFrameSent = [&](uint64_t n) {
+    VirtualCamera camera({.name = "Bench Camera", .width = kWidth, .height = kHeight, .onFrameSent = [&](uint64_t n) {
                               sent[n % sent.size()] = Clock::now().time_since_epoch().count();
                               lastSent = n;
                           }});

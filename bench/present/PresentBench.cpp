@@ -1,16 +1,21 @@
-// Presenting a 1920x1080 frame into windows of 1280x720 and 1920x1080 under Xvfb, beside a
-// bare MIT-SHM put of the same picture at its own size as the yardstick. Every iteration
-// ends when the server has drawn.
+// Presenting a 1920x1080 frame into windows of 1280x720 and 1920x1080 under Xvfb: the whole
+// presentation of a frame (copy into the frame surface, stretched blit), and the stretched blit
+// of a frame surface already filled, as the own renderer's band-by-band path leaves it; beside
+// a bare MIT-SHM put of an image of the window's size as the yardstick. Every iteration ends
+// when the server has drawn.
+//   build/bin/bench_present --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <xcb/shm.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
 #include "engine/stereo/FramePresentation.h"
+#include "platform/surface/WindowPresenter.h"
 #include "tests/support/XvfbServer.h"
 #include "tests/support/TestWindow.h"
 
@@ -44,14 +49,32 @@ void BM_PresentFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_PresentFrame)->Args({1280, 720})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
 
+void BM_BlitFilledSurface(benchmark::State& state) {
+    if (!HaveDisplay(state)) return;
+    orvo::test::TestWindow window(0, 0, int(state.range(0)), int(state.range(1)), 0);
+    orvo::surface::WindowPresenter presenter;
+    if (FAILED(presenter.Open(window.Handle(), kSourceWidth, kSourceHeight))) return state.SkipWithError("no surfaces");
+    const std::vector<uint32_t> picture = TestPicture();
+    presenter.Draw([&](const orvo::surface::Canvas& c) {
+        for (int y = 0; y < c.height; ++y)
+            std::memcpy(c.pixels + ptrdiff_t(y) * c.pitch, picture.data() + size_t(y) * kSourceWidth, size_t(c.width) * 4);
+        return true;
+    });
+    for (auto _ : state) presenter.Blit();
+}
+BENCHMARK(BM_BlitFilledSurface)->Args({1280, 720})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// args: image width, height
 void BM_BareShmPutImage(benchmark::State& state) {
     if (!HaveDisplay(state)) return;
-    orvo::test::TestWindow window(0, 0, kSourceWidth, kSourceHeight, 0);
+    const int width = int(state.range(0)), height = int(state.range(1));
+    orvo::test::TestWindow window(0, 0, width, height, 0);
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    const size_t bytes = size_t(kSourceWidth) * kSourceHeight * 4;
+    const size_t bytes = size_t(width) * height * 4;
     int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
     auto* memory = static_cast<uint32_t*>(shmat(id, nullptr, 0));
-    std::vector<uint32_t> picture = TestPicture();
+    std::vector<uint32_t> picture = orvo::test::MakePicture(width, height,
+                                                            [](int x, int y) { return uint32_t((x * 7) ^ (y * 13)) & 0xFFFFFF; });
     std::copy(picture.begin(), picture.end(), memory);
     xcb_shm_seg_t segment = xcb_generate_id(c);
     std::free(xcb_request_check(c, xcb_shm_attach_checked(c, segment, id, 0)));
@@ -59,16 +82,16 @@ void BM_BareShmPutImage(benchmark::State& state) {
     xcb_gcontext_t gc = xcb_generate_id(c);
     xcb_create_gc(c, gc, xcb_window_t(window.Handle()), 0, nullptr);
     for (auto _ : state) {
-        xcb_void_cookie_t put = xcb_shm_put_image_checked(c, xcb_window_t(window.Handle()), gc, kSourceWidth,
-                                                          kSourceHeight, 0, 0, kSourceWidth, kSourceHeight, 0, 0, 24,
-                                                          XCB_IMAGE_FORMAT_Z_PIXMAP, 0, segment, 0);
+        xcb_void_cookie_t put = xcb_shm_put_image_checked(c, xcb_window_t(window.Handle()), gc, uint16_t(width),
+                                                          uint16_t(height), 0, 0, uint16_t(width), uint16_t(height), 0,
+                                                          0, 24, XCB_IMAGE_FORMAT_Z_PIXMAP, 0, segment, 0);
         std::free(xcb_request_check(c, put));
     }
     xcb_shm_detach(c, segment);
     xcb_disconnect(c);
     shmdt(memory);
 }
-BENCHMARK(BM_BareShmPutImage)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BareShmPutImage)->Args({1280, 720})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -33,7 +33,8 @@ bool AddDevice(IGraphBuilder& graph, REFCLSID category, int32_t n, bool render) 
     const LPCWSTR name = category == CLSID_AudioInputDeviceCategory ? kAudioDeviceName : kVideoDeviceName;
     if (FAILED(graph.AddFilter(filter.Get(), name))) return false;
     ComPtr<IPin> output;
-    if (SUCCEEDED(FindPin(filter.Get(), PINDIR_OUTPUT, output.Put(), 0)) && output && render) graph.Render(output.Get());
+    if (SUCCEEDED(FindPin(filter.Get(), PINDIR_OUTPUT, output.Put(), 0)) && output && render)
+        graph.Render(output.Get());
     return true;
 }
 

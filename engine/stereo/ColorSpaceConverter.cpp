@@ -167,7 +167,7 @@ CColorSpaceConverter::CColorSpaceConverter(const GUID& subtype, int32_t width, i
         m_planeSize = int32_t(pixels);
         m_secondChromaOffset = m_planeSize + ChromaWidth(m_width) * ChromaRows(m_rows);
         m_outputSize = size_t(pixels) * 4;
-        m_layout = LayoutOf(subtype);
+        m_layout = stereo::PixelLayoutOf(subtype);
         m_sourceSize = SourceSizeOf(m_layout);
         m_streamOutput = m_outputSize > kCachedOutputLimit && m_width % kAlignedRowPixels == 0;
     }
@@ -177,20 +177,6 @@ CColorSpaceConverter::CColorSpaceConverter(const GUID& subtype, int32_t width, i
 void CColorSpaceConverter::AlignedDelete::operator()(uint8_t* p) const { ::operator delete[](p, kOutputAlignment); }
 
 CColorSpaceConverter::~CColorSpaceConverter() = default;
-
-// The subtype is compared once here, in the order YV12, IYUV, I420, NV12, YUY2, RGB24, RGB555,
-// RGB565; each conversion then follows the layout found. I420 is the same layout as IYUV.
-CColorSpaceConverter::Layout CColorSpaceConverter::LayoutOf(const GUID& subtype) {
-    const std::pair<const GUID&, Layout> order[] = {
-        {MEDIASUBTYPE_YV12, Layout::PlanarVFirst}, {MEDIASUBTYPE_IYUV, Layout::PlanarUFirst},
-        {MEDIASUBTYPE_I420, Layout::PlanarUFirst}, {MEDIASUBTYPE_NV12, Layout::Interleaved},
-        {MEDIASUBTYPE_YUY2, Layout::Packed},       {MEDIASUBTYPE_RGB24, Layout::Rgb24},
-        {MEDIASUBTYPE_RGB555, Layout::Rgb555},     {MEDIASUBTYPE_RGB565, Layout::Rgb565},
-    };
-    for (const auto& [guid, layout] : order)
-        if (subtype == guid) return layout;
-    return Layout::None;
-}
 
 // Rows are read tightly packed (the source's stride is its width); RGB24 rows padded to a
 // multiple of four bytes are not skipped.
@@ -205,6 +191,8 @@ size_t CColorSpaceConverter::SourceSizeOf(Layout layout) const {
     case Layout::Rgb24: return pixels * 3;
     case Layout::Rgb555:
     case Layout::Rgb565: return pixels * 2;
+    // RGB32 frames bypass the converter.
+    case Layout::Rgb32:
     case Layout::None: break;
     }
     return 0;
@@ -219,52 +207,93 @@ uint8_t* CColorSpaceConverter::Convert(const uint8_t* source, size_t sourceBytes
     case Layout::Packed: ConvertPacked(source); break;
     case Layout::Rgb24: ConvertRgb24(source); break;
     case Layout::Rgb555:
-        ConvertRgb16(source, [](uint16_t w, uint8_t* out) {
-            out[0] = uint8_t((w & 0x1F) << 3);
-            out[1] = uint8_t((w >> 5 & 0x1F) << 3);
-            out[2] = uint8_t((w >> 10 & 0x1F) << 3);
-        });
-        break;
-    case Layout::Rgb565:
-        ConvertRgb16(source, [](uint16_t w, uint8_t* out) {
-            out[0] = uint8_t((w & 0x1F) << 3);
-            out[1] = uint8_t((w >> 5 & 0x3F) << 2);
-            out[2] = uint8_t((w >> 11 & 0x1F) << 3);
-        });
-        break;
+    case Layout::Rgb565: ConvertRgb16(source, m_outputBuffer.get(), size_t(m_planeSize)); break;
+    case Layout::Rgb32:
     case Layout::None: break;
     }
     if (m_streamOutput) _mm_sfence();  // the stream's stores are seen before whatever follows
     return m_outputBuffer.get();
 }
 
+void CColorSpaceConverter::PlanarRowPair(const uint8_t* y, const uint8_t* u, const uint8_t* v, int row, int second,
+                                         uint8_t* out0, uint8_t* out1, bool stream) const {
+    const size_t chromaWidth = size_t(ChromaWidth(m_width));
+    const uint8_t* y0 = y + size_t(row) * m_width;
+    const uint8_t* y1 = y + size_t(second) * m_width;
+    const uint8_t* uRow = u + size_t(row / 2) * chromaWidth;
+    const uint8_t* vRow = v + size_t(row / 2) * chromaWidth;
+    const int done = m_kernels->planarRowPair(y0, y1, uRow, vRow, out0, out1, m_width, stream);
+    TableRowPair(y0, y1, uRow, vRow, 1, out0, out1, done, m_width);
+}
+
+void CColorSpaceConverter::InterleavedRowPair(const uint8_t* y, const uint8_t* uv, int row, int second,
+                                              uint8_t* out0, uint8_t* out1, bool stream) const {
+    const uint8_t* y0 = y + size_t(row) * m_width;
+    const uint8_t* y1 = y + size_t(second) * m_width;
+    const uint8_t* uvRow = uv + size_t(row / 2) * 2 * size_t(ChromaWidth(m_width));
+    const int done = m_kernels->interleavedRowPair(y0, y1, uvRow, out0, out1, m_width, stream);
+    TableRowPair(y0, y1, uvRow, uvRow + 1, 2, out0, out1, done, m_width);
+}
+
 // Rows go in pairs sharing one chroma row; a last odd row is converted as a pair whose second
 // row is itself, so it takes the chroma row of the block it falls in.
 void CColorSpaceConverter::ConvertPlanar(const uint8_t* y, const uint8_t* u, const uint8_t* v) const {
-    const size_t chromaWidth = size_t(ChromaWidth(m_width));
     for (int row = 0; row < m_rows; row += 2) {
         const int second = std::min(row + 1, m_rows - 1);
-        const uint8_t* y0 = y + size_t(row) * m_width;
-        const uint8_t* y1 = y + size_t(second) * m_width;
-        const uint8_t* uRow = u + size_t(row / 2) * chromaWidth;
-        const uint8_t* vRow = v + size_t(row / 2) * chromaWidth;
-        const int done = m_kernels->planarRowPair(y0, y1, uRow, vRow, OutputRow(row), OutputRow(second), m_width,
-                                                     m_streamOutput);
-        TableRowPair(y0, y1, uRow, vRow, 1, OutputRow(row), OutputRow(second), done, m_width);
+        PlanarRowPair(y, u, v, row, second, OutputRow(row), OutputRow(second), m_streamOutput);
     }
 }
 
 void CColorSpaceConverter::ConvertInterleaved(const uint8_t* y, const uint8_t* uv) const {
-    const size_t chromaRowBytes = 2 * size_t(ChromaWidth(m_width));
     for (int row = 0; row < m_rows; row += 2) {
         const int second = std::min(row + 1, m_rows - 1);
-        const uint8_t* y0 = y + size_t(row) * m_width;
-        const uint8_t* y1 = y + size_t(second) * m_width;
-        const uint8_t* uvRow = uv + size_t(row / 2) * chromaRowBytes;
-        const int done = m_kernels->interleavedRowPair(y0, y1, uvRow, OutputRow(row), OutputRow(second), m_width,
-                                                          m_streamOutput);
-        TableRowPair(y0, y1, uvRow, uvRow + 1, 2, OutputRow(row), OutputRow(second), done, m_width);
+        InterleavedRowPair(y, uv, row, second, OutputRow(row), OutputRow(second), m_streamOutput);
     }
+}
+
+bool CColorSpaceConverter::ConvertRows(const uint8_t* source, size_t sourceBytes, int32_t first, int32_t count,
+                                       uint8_t* out, ptrdiff_t pitch) const {
+    if (!source || !out || !ConvertsRows() || sourceBytes < m_sourceSize || first < 0 || count < 0 ||
+        int64_t(first) + count > m_rows)
+        return false;
+    const int end = first + count;
+    const auto rowOut = [&](int row) { return out + (row - first) * pitch; };
+    const uint8_t* u = source + m_planeSize;
+    const uint8_t* v = source + m_secondChromaOffset;
+    if (m_layout == Layout::PlanarVFirst) std::swap(u, v);
+    for (int row = first; row < end;) {
+        // 4:2:0 rows go in whole pairs where the range holds both rows of one, single rows at
+        // its odd ends; the other layouts go row by row.
+        const bool chromaPairs = m_layout == Layout::PlanarVFirst || m_layout == Layout::PlanarUFirst ||
+                                 m_layout == Layout::Interleaved;
+        const int second = chromaPairs && row % 2 == 0 && row + 1 < end ? row + 1 : row;
+        switch (m_layout) {
+        case Layout::PlanarVFirst:
+        case Layout::PlanarUFirst: PlanarRowPair(source, u, v, row, second, rowOut(row), rowOut(second), false); break;
+        case Layout::Interleaved:
+            InterleavedRowPair(source, source + m_planeSize, row, second, rowOut(row), rowOut(second), false);
+            break;
+        case Layout::Packed: {
+            // An even width: every row is a whole number of pairs.
+            const size_t pairs = size_t(m_width) / 2;
+            const uint8_t* from = source + size_t(row) * m_width * 2;
+            const size_t done = m_kernels->packedPairs(from, rowOut(row), pairs, false);
+            TablePackedPairs(from, rowOut(row), done, pairs);
+            break;
+        }
+        case Layout::Rgb24: {
+            const uint8_t* from = source + size_t(row) * m_width * 3;
+            TableRgb24(from, rowOut(row), m_kernels->rgb24(from, rowOut(row), size_t(m_width)), size_t(m_width));
+            break;
+        }
+        case Layout::Rgb555:
+        case Layout::Rgb565: ConvertRgb16(source + size_t(row) * m_width * 2, rowOut(row), size_t(m_width)); break;
+        case Layout::Rgb32:
+        case Layout::None: return false;
+        }
+        row = second + 1;
+    }
+    return true;
 }
 
 void CColorSpaceConverter::ConvertPacked(const uint8_t* source) const {
@@ -279,12 +308,14 @@ void CColorSpaceConverter::ConvertRgb24(const uint8_t* source) const {
     TableRgb24(source, m_outputBuffer.get(), done, pixels);
 }
 
-// 16-bit little-endian pixels; pixelOfWord writes blue, green and red.
-template <class PixelOfWord>
-void CColorSpaceConverter::ConvertRgb16(const uint8_t* source, PixelOfWord pixelOfWord) const {
-    uint8_t* out = m_outputBuffer.get();
-    for (size_t i = 0; i < size_t(m_planeSize); ++i) {
-        pixelOfWord(uint16_t(source[2 * i] | source[2 * i + 1] << 8), out + 4 * i);
+// 16-bit little-endian pixels: bits 0-4 blue, then green (5 bits in RGB555, 6 in RGB565), then red.
+void CColorSpaceConverter::ConvertRgb16(const uint8_t* source, uint8_t* out, size_t pixels) const {
+    const bool wideGreen = m_layout == Layout::Rgb565;
+    for (size_t i = 0; i < pixels; ++i) {
+        const uint16_t w = uint16_t(source[2 * i] | source[2 * i + 1] << 8);
+        out[4 * i] = uint8_t((w & 0x1F) << 3);
+        out[4 * i + 1] = wideGreen ? uint8_t((w >> 5 & 0x3F) << 2) : uint8_t((w >> 5 & 0x1F) << 3);
+        out[4 * i + 2] = wideGreen ? uint8_t((w >> 11 & 0x1F) << 3) : uint8_t((w >> 10 & 0x1F) << 3);
         out[4 * i + 3] = 0xFF;
     }
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "engine/stereo/VideoSubtypes.h"
 #include "platform/com/Guid.h"
 
 namespace orvo::engine {
@@ -42,6 +43,16 @@ public:
     // the buffer as it was: zeros before the first conversion, else the previous frame.
     uint8_t* Convert(const uint8_t* source, size_t sourceBytes);
 
+    // Converts the source rows [first, first + count), in memory order, into out, rows pitch
+    // bytes apart, writing exactly the bytes Convert writes for those rows; the output buffer
+    // is not touched. False, writing nothing, when Convert would write nothing, the rows are
+    // out of range, or the layout does not split into rows (YUY2 pairs straddle the rows of an
+    // odd width).
+    bool ConvertRows(const uint8_t* source, size_t sourceBytes, int32_t first, int32_t count, uint8_t* out,
+                     ptrdiff_t pitch) const;
+    // Whether ConvertRows can convert this converter's frames.
+    bool ConvertsRows() const { return m_sourceSize > 0 && (m_layout != Layout::Packed || m_width % 2 == 0); }
+
     uint8_t* OutputBuffer() const { return m_outputBuffer.get(); }
     size_t OutputSize() const { return m_outputSize; }
     // The bytes one source frame occupies in the subtype's layout; 0 when the converter never writes.
@@ -52,16 +63,19 @@ public:
     ConversionPath Path() const { return m_path; }
 
 private:
-    enum class Layout { None, PlanarVFirst, PlanarUFirst, Interleaved, Packed, Rgb24, Rgb555, Rgb565 };
-    static Layout LayoutOf(const GUID& subtype);
+    using Layout = stereo::PixelLayout;
     size_t SourceSizeOf(Layout layout) const;
 
+    // One row (y0 == y1 and out0 == out1) or a row pair of a 4:2:0 frame.
+    void PlanarRowPair(const uint8_t* y, const uint8_t* u, const uint8_t* v, int row, int second, uint8_t* out0,
+                       uint8_t* out1, bool stream) const;
+    void InterleavedRowPair(const uint8_t* y, const uint8_t* uv, int row, int second, uint8_t* out0, uint8_t* out1,
+                            bool stream) const;
     void ConvertPlanar(const uint8_t* y, const uint8_t* u, const uint8_t* v) const;
     void ConvertInterleaved(const uint8_t* y, const uint8_t* uv) const;
     void ConvertPacked(const uint8_t* source) const;
     void ConvertRgb24(const uint8_t* source) const;
-    template <class PixelOfWord>
-    void ConvertRgb16(const uint8_t* source, PixelOfWord pixelOfWord) const;
+    void ConvertRgb16(const uint8_t* source, uint8_t* out, size_t pixels) const;
     uint8_t* OutputRow(int row) const { return m_outputBuffer.get() + size_t(row) * m_width * 4; }
 
     struct AlignedDelete {

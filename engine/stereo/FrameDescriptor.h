@@ -5,20 +5,11 @@
 #include <cstdint>
 
 #include "engine/api/Lumex.h"
-#include "platform/com/ComPtr.h"
+#include "engine/stereo/StereoGeometry.h"
 #include "platform/com/Types.h"
-#include "platform/surface/DirectDraw.h"
+#include "platform/surface/WindowPresenter.h"
 
 namespace orvo::stereo {
-
-struct FrameSize {
-    int32_t width;
-    int32_t height;
-    bool operator==(const FrameSize&) const = default;
-};
-
-// The output picture size of a stereo mode for a W x H source; halving truncates.
-FrameSize StereoOutputSize(int32_t stereoMode, uint32_t viewMode, int32_t sourceWidth, int32_t sourceHeight);
 
 // Built when a media type is set and replaced whole on every mode change, under the
 // filter's frame lock. reservedFlag and greyMix are stored from the caller's thread
@@ -35,11 +26,9 @@ struct FrameDescriptor {
     int32_t surfaceFormat = 1;  // 32-bit RGB
     int32_t sourceWidth = 0;    // the connected media type's video size
     int32_t sourceHeight = 0;
-    // Declared in this order so they are released frame surface first, then the primary
-    // surface, then the DirectDraw object that made them.
-    ComPtr<IDirectDraw7> directDraw;
-    ComPtr<IDirectDrawSurface7> primarySurface;  // the screen, with a clipper on window
-    ComPtr<IDirectDrawSurface7> frameSurface;    // offscreen, width x height, 32-bit RGB
+    // The DirectDraw object, the screen with a clipper on window, and the width x height
+    // frame surface; released frame surface first, then the screen, then the object.
+    surface::WindowPresenter surfaces;
 
     FrameDescriptor() = default;
     FrameDescriptor(const FrameDescriptor&) = delete;

@@ -1,8 +1,9 @@
 #pragma once
-// Shows the own renderer's frames in its window through the surface service.
+// Shows the own renderer's frames in its window through the window presenter.
 #include <cstdint>
 
 #include "engine/stereo/FrameDescriptor.h"
+#include "engine/stereo/StereoRows.h"
 #include "engine/stereo/StereoTransform.h"
 
 namespace orvo::stereo {
@@ -12,11 +13,17 @@ namespace orvo::stereo {
 // without surfaces. Caller's thread, with the filter's frame lock held.
 int SetupSurfaces(FrameDescriptor& d);
 
-// Transforms frame (d.sourceWidth x d.sourceHeight pixels), copies the picture into the
-// frame surface upright and blits it stretched over d.window's screen rectangle; lost
-// surfaces are restored for the next frame. 0 when d has no surfaces (frame untouched),
-// else 1 whether or not the picture reached the screen. Streaming thread, with the
-// filter's frame lock held.
-int PresentFrame(const FrameDescriptor& d, uint8_t* frame, PictureStore& store);
+// The whole-frame path: transforms frame (d.sourceWidth x d.sourceHeight pixels), grey-mixes
+// the picture, copies it into the frame surface upright and blits it stretched over
+// d.window's screen rectangle; lost surfaces are restored for the next frame. 0 when d has
+// no surfaces (frame untouched), else 1 whether or not the picture reached the screen.
+// Streaming thread, with the filter's frame lock held.
+int PresentFrame(FrameDescriptor& d, uint8_t* frame, PictureStore& store,
+                 const StereoKernels& kernels = BestStereoKernels());
+
+// The same picture made band by band from rows straight into the frame surface where the
+// modes allow it, else through the whole-frame path.
+int PresentRows(FrameDescriptor& d, FrameRows& rows, PictureStore& store,
+                const StereoKernels& kernels = BestStereoKernels());
 
 }  // namespace orvo::stereo

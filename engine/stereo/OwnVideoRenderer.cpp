@@ -33,23 +33,6 @@ double FrameRateOf(REFERENCE_TIME avgTimePerFrame) {
 
 }  // namespace
 
-SubtypeCode SubtypeCodeOf(const GUID& s) {
-    if (s == MEDIASUBTYPE_RGB24) return SUBTYPE_RGB24;
-    if (s == MEDIASUBTYPE_RGB32) return SUBTYPE_RGB32;
-    if (s == MEDIASUBTYPE_RGB555) return SUBTYPE_RGB555;
-    if (s == MEDIASUBTYPE_RGB565) return SUBTYPE_RGB565;
-    if (s == MEDIASUBTYPE_IYUV) return SUBTYPE_IYUV;
-    if (s == MEDIASUBTYPE_I420) return SUBTYPE_I420;
-    if (s == MEDIASUBTYPE_YV12) return SUBTYPE_YV12;
-    if (s == MEDIASUBTYPE_NV12) return SUBTYPE_NV12;
-    if (s == MEDIASUBTYPE_YUY2) return SUBTYPE_YUY2;
-    return SUBTYPE_NONE;
-}
-
-bool IsRgbCode(int32_t code) {
-    return code == SUBTYPE_RGB24 || code == SUBTYPE_RGB32 || code == SUBTYPE_RGB555 || code == SUBTYPE_RGB565;
-}
-
 COwnVideoRenderer::COwnVideoRenderer(HRESULT*) : CBaseVideoRenderer(kClsid) {}
 
 // I420, RGB555 and RGB565 are admitted end to end: the converter has them all.
@@ -124,6 +107,20 @@ uint8_t* COwnVideoRenderer::FrameOf(uint8_t* sample, size_t bytes) {
     return m_converter->Convert(sample, bytes);
 }
 
+// Made band by band straight into the frame surface where the modes allow, so that each
+// sample is read once; else converted whole and transformed as a frame.
+void COwnVideoRenderer::PresentSample(uint8_t* sample, size_t bytes) {
+    if (m_subtypeCode == SUBTYPE_RGB32) {
+        if (uint8_t* frame = FrameOf(sample, bytes)) {
+            PixelRows rows(frame, m_descriptor->sourceWidth);
+            PresentRows(*m_descriptor, rows, m_pictures);
+        }
+    } else if (m_converter) {
+        ConvertedRows rows(*m_converter, sample, bytes);
+        PresentRows(*m_descriptor, rows, m_pictures);
+    }
+}
+
 HRESULT COwnVideoRenderer::DoRenderSample(IMediaSample* sample) {
     BYTE* data = nullptr;
     if (!sample || FAILED(sample->GetPointer(&data)) || !data) return S_OK;
@@ -135,7 +132,7 @@ HRESULT COwnVideoRenderer::DoRenderSample(IMediaSample* sample) {
         m_descriptor.reset();
         if (uint8_t* frame = FrameOf(data, bytes)) callback(frame, uint32_t(bytes), 0, 0, 0);
     } else if (m_descriptor) {
-        if (uint8_t* frame = FrameOf(data, bytes)) PresentFrame(*m_descriptor, frame, m_pictures);
+        PresentSample(data, bytes);
     }
     ++m_frameCount;
     return S_OK;

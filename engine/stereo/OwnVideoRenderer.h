@@ -15,27 +15,10 @@
 #include "engine/stereo/ColorSpaceConverter.h"
 #include "engine/stereo/FrameDescriptor.h"
 #include "engine/stereo/StereoTransform.h"
+#include "engine/stereo/VideoSubtypes.h"
 #include "platform/graph/BaseRenderer.h"
 
 namespace orvo::stereo {
-
-// The source formats the filter takes, by the code its media type gets. RGB formats arrive
-// bottom row first, YUV formats top row first.
-enum SubtypeCode : int32_t {
-    SUBTYPE_NONE = 0,
-    SUBTYPE_RGB24 = 1,
-    SUBTYPE_RGB32 = 2,
-    SUBTYPE_RGB555 = 3,
-    SUBTYPE_IYUV = 4,
-    SUBTYPE_I420 = 5,
-    SUBTYPE_YV12 = 6,
-    SUBTYPE_NV12 = 7,
-    SUBTYPE_RGB565 = 8,
-    SUBTYPE_YUY2 = 9,
-};
-
-SubtypeCode SubtypeCodeOf(const GUID& subtype);
-bool IsRgbCode(int32_t code);
 
 class COwnVideoRenderer final : public CBaseVideoRenderer {
 public:
@@ -69,6 +52,7 @@ public:
 private:
     bool NeedsNewConverter(const GUID& subtype) const;
     uint8_t* FrameOf(uint8_t* sample, size_t bytes);
+    void PresentSample(uint8_t* sample, size_t bytes);
 
     PictureStore m_pictures;
 };

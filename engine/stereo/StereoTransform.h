@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "engine/stereo/FrameDescriptor.h"
+#include "engine/stereo/StereoKernels.h"
 
 namespace orvo::stereo {
 
@@ -17,6 +18,8 @@ public:
     // A buffer of at least `bytes`, or nullptr when it cannot be allocated.
     uint8_t* Picture(size_t bytes) { return m_picture.Reserve(bytes); }
     uint8_t* Scratch(size_t bytes) { return m_scratch.Reserve(bytes); }
+    // Row bands of the row-by-row transform, one per view.
+    uint8_t* Band(int view, size_t bytes) { return m_bands[view != 0].Reserve(bytes); }
 
 private:
     class Buffer {
@@ -29,16 +32,21 @@ private:
     };
     Buffer m_picture;
     Buffer m_scratch;
+    Buffer m_bands[2];
 };
+
+// The stereo kernels this CPU runs best.
+inline const StereoKernels& BestStereoKernels() { return StereoKernelsOf(BestKernelPath()); }
 
 // Returns the d.width x d.height picture: `frame` itself (possibly rewritten in place) or
 // a buffer of `store`. nullptr means "show nothing for this frame": a buffer could not be
 // allocated, the source or output is empty, or the descriptor's size does not match its
 // modes. `frame` must hold d.sourceWidth x d.sourceHeight pixels.
-uint8_t* TransformFrame(const FrameDescriptor& d, uint8_t* frame, PictureStore& store);
+uint8_t* TransformFrame(const FrameDescriptor& d, uint8_t* frame, PictureStore& store,
+                        const StereoKernels& kernels = BestStereoKernels());
 
 // With greyMix 1, replaces the channels the anaglyph takes from the second view (blue,
 // plus green for red/cyan or red for green/magenta) by the pixel's mean; else nothing.
-void GreyMix(const FrameDescriptor& d, uint8_t* picture);
+void GreyMix(const FrameDescriptor& d, uint8_t* picture, const StereoKernels& kernels = BestStereoKernels());
 
 }  // namespace orvo::stereo

@@ -34,12 +34,6 @@ bool Checked(xcb_connection_t* c, xcb_void_cookie_t cookie) {
     return !error;
 }
 
-DDSURFACEDESC2 EmptyDescription() {
-    DDSURFACEDESC2 desc{};
-    desc.dwSize = sizeof(desc);
-    return desc;
-}
-
 }  // namespace
 
 HRESULT VideoWindow::Open(int32_t width, int32_t height, std::unique_ptr<VideoWindow>& out) {
@@ -55,7 +49,7 @@ HRESULT VideoWindow::Open(int32_t width, int32_t height, std::unique_ptr<VideoWi
         return DDERR_GENERIC;
     std::unique_ptr<VideoWindow> created(new VideoWindow(id, width, height));
     DescribeToWindowManager(c, id);
-    HRESULT hr = created->CreateSurfaces();
+    HRESULT hr = created->m_presenter.Open(id, width, height);
     if (FAILED(hr)) return hr;
     if (!Checked(c, xcb_map_window_checked(c, id))) return DDERR_GENERIC;
     out = std::move(created);
@@ -63,48 +57,18 @@ HRESULT VideoWindow::Open(int32_t width, int32_t height, std::unique_ptr<VideoWi
 }
 
 VideoWindow::~VideoWindow() {
-    m_frame.Reset();
-    m_primary.Reset();
-    m_directDraw.Reset();
+    m_presenter.Close();
     // Checked so that the window is gone once the owner's stop returns.
     if (xcb_connection_t* c = window::Connection()) Checked(c, xcb_destroy_window_checked(c, xcb_window_t(m_window)));
 }
 
-HRESULT VideoWindow::CreateSurfaces() {
-    HRESULT hr = DirectDrawCreateEx(nullptr, m_directDraw.PutVoid(), IID_IDirectDraw7, nullptr);
-    if (SUCCEEDED(hr)) hr = m_directDraw->SetCooperativeLevel(m_window, DDSCL_NORMAL | DDSCL_MULTITHREADED);
-    DDSURFACEDESC2 primary = EmptyDescription();
-    primary.dwFlags = DDSD_CAPS;
-    primary.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-    if (SUCCEEDED(hr)) hr = m_directDraw->CreateSurface(&primary, m_primary.Put(), nullptr);
-    DDSURFACEDESC2 frame = EmptyDescription();
-    frame.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-    frame.dwWidth = DWORD(m_width);
-    frame.dwHeight = DWORD(m_height);
-    frame.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    frame.ddpfPixelFormat = {sizeof(DDPIXELFORMAT), DDPF_RGB, 0, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0};
-    if (SUCCEEDED(hr)) hr = m_directDraw->CreateSurface(&frame, m_frame.Put(), nullptr);
-    ComPtr<IDirectDrawClipper> clipper;
-    if (SUCCEEDED(hr)) hr = m_directDraw->CreateClipper(0, clipper.Put(), nullptr);
-    if (SUCCEEDED(hr)) hr = clipper->SetHWnd(0, m_window);
-    if (SUCCEEDED(hr)) hr = m_primary->SetClipper(clipper.Get());
-    return hr;
-}
-
 HRESULT VideoWindow::Show(const std::function<bool(uint8_t*, int32_t)>& draw) {
-    DDSURFACEDESC2 locked = EmptyDescription();
-    HRESULT hr = m_frame->Lock(nullptr, &locked, DDLOCK_WAIT | DDLOCK_WRITEONLY, nullptr);
-    if (SUCCEEDED(hr)) {
-        const bool drawn = draw(static_cast<uint8_t*>(locked.lpSurface), locked.lPitch);
-        hr = m_frame->Unlock(nullptr);
-        if (!drawn) return S_FALSE;
-    }
-    RECT screen{};
-    // The window's place on the screen, wherever the window manager put it.
-    if (SUCCEEDED(hr)) hr = GetWindowRect(m_window, &screen) ? S_OK : DDERR_SURFACELOST;
-    if (SUCCEEDED(hr)) hr = m_primary->Blt(&screen, m_frame.Get(), nullptr, 0, nullptr);
-    if (hr == DDERR_SURFACELOST) m_directDraw->RestoreAllSurfaces();
-    return hr;
+    // A presenter closed by a surface that could not be restored gets new surfaces.
+    HRESULT hr = m_presenter.IsOpen() ? S_OK : m_presenter.Open(m_window, m_width, m_height);
+    if (SUCCEEDED(hr)) hr = m_presenter.Draw([&](const surface::Canvas& c) { return draw(c.pixels, c.pitch); });
+    if (hr != S_OK) return hr;
+    // Stretched over the window's place on the screen, wherever the window manager put it.
+    return m_presenter.Blit();
 }
 
 }  // namespace orvo::filters

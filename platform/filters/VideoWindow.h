@@ -1,7 +1,7 @@
 #pragma once
 // A top-level window of its own for a video, sized to the picture, on the window layer's
-// display connection, with the surface service's primary surface clipped to it and one
-// offscreen frame surface of the picture's size. The window is destroyed with the object.
+// display connection, presented into through a window presenter whose frame surface has the
+// picture's size. The window is destroyed with the object.
 //
 // Threads: made and destroyed on the application's thread, shown into from the streaming
 // thread; the owner serialises the calls (the renderer's frame lock).
@@ -9,8 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/com/ComPtr.h"
-#include "platform/surface/DirectDraw.h"
+#include "platform/surface/WindowPresenter.h"
 
 namespace orvo::filters {
 
@@ -37,14 +36,11 @@ public:
 
 private:
     VideoWindow(HWND window, int32_t width, int32_t height) : m_window(window), m_width(width), m_height(height) {}
-    HRESULT CreateSurfaces();
 
     const HWND m_window;
     const int32_t m_width;
     const int32_t m_height;
-    ComPtr<IDirectDraw7> m_directDraw;
-    ComPtr<IDirectDrawSurface7> m_primary;
-    ComPtr<IDirectDrawSurface7> m_frame;
+    surface::WindowPresenter m_presenter;
 };
 
 }  // namespace orvo::filters

@@ -5,7 +5,7 @@
 #include "platform/com/Variant.h"
 #include "platform/graph/Interfaces.h"
 
-struct IBindCtx;  // binding contexts are not offered; parameters of this type are always null
+struct IBindCtx;   // binding contexts are not offered; parameters of this type are always null
 struct IErrorLog;  // error logs are not offered; parameters of this type are always null
 
 inline constexpr GUID CLSID_VideoInputDeviceCategory = MakeGuid("{860BB310-5D01-11D0-BD3B-00A0C911CE86}");
@@ -32,8 +32,7 @@ struct IMoniker : IUnknown {
     // A new instance of the device's filter, asked for riid.
     virtual HRESULT STDMETHODCALLTYPE BindToObject(IBindCtx* context, IMoniker* left, REFIID riid, void** object) = 0;
     // The device's property bag (IID_IPropertyBag).
-    virtual HRESULT STDMETHODCALLTYPE BindToStorage(IBindCtx* context, IMoniker* left, REFIID riid,
-                                                    void** object) = 0;
+    virtual HRESULT STDMETHODCALLTYPE BindToStorage(IBindCtx* context, IMoniker* left, REFIID riid, void** object) = 0;
 };
 inline constexpr const GUID& IID_IMoniker = IMoniker::kIid;
 

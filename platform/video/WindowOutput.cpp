@@ -17,16 +17,6 @@ uint32_t ColourAsPixel(COLORREF c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | 
 
 }  // namespace
 
-RECT LetterboxRect(const RECT& dest, SIZE picture) {
-    const int64_t dw = Width(dest), dh = Height(dest);
-    if (picture.cx <= 0 || picture.cy <= 0 || dw <= 0 || dh <= 0) return dest;
-    int64_t w = dw, h = dh;
-    if (dw * picture.cy > dh * picture.cx) w = dh * picture.cx / picture.cy;
-    else h = dw * picture.cy / picture.cx;
-    const LONG left = dest.left + LONG((dw - w) / 2), top = dest.top + LONG((dh - h) / 2);
-    return {left, top, left + LONG(w), top + LONG(h)};
-}
-
 HRESULT WindowOutput::SetWindow(HWND window) {
     if (window && !IsWindow(window)) return E_INVALIDARG;
     if (window != m_window) Reset();
@@ -64,80 +54,26 @@ HRESULT WindowOutput::SetAspectRatioMode(DWORD mode) {
     return S_OK;
 }
 
-void WindowOutput::Reset() {
-    m_picture.Reset();
-    m_primary.Reset();
-    m_directDraw.Reset();
-    m_pictureWidth = m_pictureHeight = 0;
-}
-
-HRESULT WindowOutput::MakeSurfaces(LONG width, LONG height) {
-    if (!m_directDraw) {
-        HRESULT hr = DirectDrawCreateEx(nullptr, m_directDraw.PutVoid(), IID_IDirectDraw7, nullptr);
-        if (FAILED(hr)) return hr;
-        hr = m_directDraw->SetCooperativeLevel(m_window, DDSCL_NORMAL | DDSCL_MULTITHREADED);
-        if (FAILED(hr)) return Reset(), hr;
-        DDSURFACEDESC2 desc{};
-        desc.dwSize = sizeof desc;
-        desc.dwFlags = DDSD_CAPS;
-        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-        hr = m_directDraw->CreateSurface(&desc, m_primary.Put(), nullptr);
-        ComPtr<IDirectDrawClipper> clipper;
-        if (SUCCEEDED(hr)) hr = m_directDraw->CreateClipper(0, clipper.Put(), nullptr);
-        if (SUCCEEDED(hr)) hr = clipper->SetHWnd(0, m_window);
-        if (SUCCEEDED(hr)) hr = m_primary->SetClipper(clipper.Get());
-        if (FAILED(hr)) return Reset(), hr;
-    }
-    if (m_picture && m_pictureWidth == width && m_pictureHeight == height) return S_OK;
-    m_picture.Reset();
-    DDSURFACEDESC2 desc{};
-    desc.dwSize = sizeof desc;
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-    desc.dwWidth = DWORD(width);
-    desc.dwHeight = DWORD(height);
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
-    desc.ddpfPixelFormat = {sizeof(DDPIXELFORMAT), DDPF_RGB, 0, 32, 0xFF0000, 0x00FF00, 0x0000FF, 0};
-    HRESULT hr = m_directDraw->CreateSurface(&desc, m_picture.Put(), nullptr);
-    if (FAILED(hr)) return hr;
-    m_pictureWidth = width;
-    m_pictureHeight = height;
-    return S_OK;
-}
+void WindowOutput::Reset() { m_presenter.Close(); }
 
 HRESULT WindowOutput::Present(VideoMixer& mixer) {
     const SIZE native = mixer.NativeSize();
     if (!m_window || Width(m_dest) <= 0 || Height(m_dest) <= 0 || native.cx <= 0) return S_FALSE;
     RECT screen;
     if (!GetWindowRect(m_window, &screen)) return E_FAIL;
-    HRESULT hr = MakeSurfaces(Width(m_dest), Height(m_dest));
+    HRESULT hr = m_presenter.IsOpen() ? m_presenter.Resize(Width(m_dest), Height(m_dest))
+                                      : m_presenter.Open(m_window, Width(m_dest), Height(m_dest));
     if (FAILED(hr)) return hr;
-    const RECT whole{0, 0, Width(m_dest), Height(m_dest)};
-    const RECT picture = m_aspectMode == VMR_ARMODE_LETTER_BOX ? LetterboxRect(whole, native) : whole;
-
-    DDSURFACEDESC2 desc{};
-    desc.dwSize = sizeof desc;
-    hr = m_picture->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_WRITEONLY, nullptr);
-    if (FAILED(hr)) return Reset(), hr;
-    auto* pixels = static_cast<uint8_t*>(desc.lpSurface);
-    const uint32_t border = ColourAsPixel(m_border);
-    for (LONG y = 0; y < whole.bottom; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(pixels + size_t(desc.lPitch) * y);
-        if (y < picture.top || y >= picture.bottom) {
-            std::fill(row, row + whole.right, border);
-        } else {
-            std::fill(row, row + picture.left, border);
-            std::fill(row + picture.right, row + whole.right, border);
-        }
-    }
-    mixer.Compose(pixels + size_t(desc.lPitch) * picture.top + size_t(picture.left) * 4, desc.lPitch,
-                  Width(picture), Height(picture));
-    m_picture->Unlock(nullptr);
-
-    RECT target{screen.left + m_dest.left, screen.top + m_dest.top, screen.left + m_dest.right,
-                screen.top + m_dest.bottom};
-    hr = m_primary->Blt(&target, m_picture.Get(), nullptr, 0, nullptr);
-    if (hr == DDERR_SURFACELOST) Reset();
-    return hr;
+    const auto compose = [&](const surface::Canvas& c) {
+        mixer.Compose(c.pixels, c.pitch, c.width, c.height);
+        return true;
+    };
+    hr = m_aspectMode == VMR_ARMODE_LETTER_BOX ? m_presenter.DrawLetterboxed(native, ColourAsPixel(m_border), compose)
+                                               : m_presenter.Draw(compose);
+    if (FAILED(hr)) return hr;
+    const RECT target{screen.left + m_dest.left, screen.top + m_dest.top, screen.left + m_dest.right,
+                      screen.top + m_dest.bottom};
+    return m_presenter.Blit(&target);
 }
 
 }  // namespace orvo::video

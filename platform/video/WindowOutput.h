@@ -1,19 +1,16 @@
 #pragma once
 // Where a windowless renderer draws: a rectangle of the caller's window (client
 // coordinates), the picture letterboxed inside it when the aspect ratio is kept, the rest
-// in the border colour. Drawn through the surface service: the mixed picture goes into an
-// offscreen surface of the rectangle's size and is blitted through a clipper bound to the
-// window.
+// in the border colour. Drawn through the window presenter: the mixed picture goes into a
+// frame surface of the rectangle's size and is blitted to the rectangle.
 //
 // Not locked: the renderer filter calls it under its frame lock.
-#include "platform/com/ComPtr.h"
-#include "platform/surface/DirectDraw.h"
+#include "platform/surface/WindowPresenter.h"
 #include "platform/video/VideoMixer.h"
 
 namespace orvo::video {
 
-// The picture's place in dest: centred and as large as fits with its aspect ratio kept.
-RECT LetterboxRect(const RECT& dest, SIZE picture);
+using surface::LetterboxRect;
 
 class WindowOutput {
 public:
@@ -34,16 +31,11 @@ public:
     HRESULT Present(VideoMixer& mixer);
 
 private:
-    HRESULT MakeSurfaces(LONG width, LONG height);
-
     HWND m_window = 0;
     RECT m_dest{};
     DWORD m_aspectMode = VMR_ARMODE_NONE;
     COLORREF m_border = 0;
-    ComPtr<IDirectDraw7> m_directDraw;
-    ComPtr<IDirectDrawSurface7> m_primary;
-    ComPtr<IDirectDrawSurface7> m_picture;
-    LONG m_pictureWidth = 0, m_pictureHeight = 0;
+    surface::WindowPresenter m_presenter;
 };
 
 }  // namespace orvo::video

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/com/Unknown.h"
+#include "platform/window/Rect.h"
 
 constexpr UINT MB_OK = 0x00000000;
 constexpr UINT MB_OKCANCEL = 0x00000001;
@@ -21,11 +22,6 @@ constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
-
-struct SIZE {
-    LONG cx;
-    LONG cy;
-};
 
 // What a property page tells its frame about itself; the strings are CoTaskMemAlloc'd
 // and freed by the caller.

@@ -16,5 +16,10 @@ struct RECT {
 };
 static_assert(sizeof(RECT) == 16);
 
+struct SIZE {
+    LONG cx;
+    LONG cy;
+};
+
 inline LONG RectWidth(const RECT& r) { return r.right - r.left; }
 inline LONG RectHeight(const RECT& r) { return r.bottom - r.top; }

@@ -4,13 +4,13 @@
 // is real ALSA capture from a file-fed PCM (CaptureAlsa.h).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <set>
-#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,7 +28,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using capture::VirtualCamera;
-using capture::VirtualCameraSpec;
+using capture::VirtualCameraSettings;
 
 const auto* const g_alsa = testing::AddGlobalTestEnvironment(new CaptureAlsa);
 
@@ -50,6 +50,9 @@ std::vector<Listed> List(int32_t kind, int32_t* count = nullptr) {
     if (count) *count = n;
     return listed;
 }
+
+std::vector<std::string> g_filters;
+void LUMEX_CALL CollectFilter(int32_t, const char* name, int32_t, int32_t) { g_filters.push_back(name); }
 
 class Capture : public ::testing::Test {
 protected:
@@ -263,9 +266,6 @@ TEST_F(CapturePicture, TheLivePictureMovesWhilePlayingHoldsWhilePausedAndStopRel
     EXPECT_EQ(camera.OpenCount(), 1) << "and play takes it again";
 }
 
-std::vector<std::string> g_filters;
-void LUMEX_CALL CollectFilter(int32_t, const char* name, int32_t, int32_t) { g_filters.push_back(name); }
-
 TEST_F(Capture, TheGraphHoldsTheCaptureFiltersAndTheOwnRenderer) {
     VirtualCamera camera({});
     Lumex_SetConfig(CONFIG_RENDERER, RENDERER_OWN);
@@ -275,6 +275,35 @@ TEST_F(Capture, TheGraphHoldsTheCaptureFiltersAndTheOwnRenderer) {
     EXPECT_GE(Lumex_ChannelGetConnectedFilters(channel, &CollectFilter, 0), 4);
     for (const char* name : {"Video Capture Device", "Audio Capture Device", "Infinite TEE", "User Video Renderer"})
         EXPECT_NE(std::find(g_filters.begin(), g_filters.end(), name), g_filters.end()) << name;
+}
+
+// Kinds 1 and 2 add no renderer filter: the graph picks one for the preview stream.
+TEST_F(CapturePicture, EveryRendererKindTakesThePreviewStream) {
+    VirtualCamera camera({});
+    TestWindow window(0, 0, kWidth, kHeight, 0x000000);
+    Lumex_SetConfig(CONFIG_WINDOW, intptr_t(window.Handle()));
+    const char* const names[] = {
+        "VMR7 Window Mode",    "VMR9 Window Mode",   "VMR7 Windowless", "VMR9 Windowless", "EVR",
+        "NULL Video Renderer", "User Video Renderer"};
+    for (int32_t kind = RENDERER_VMR7_WINDOW; kind <= RENDERER_OWN; ++kind) {
+        Lumex_SetConfig(CONFIG_RENDERER, kind);
+        const uint32_t h = Lumex_CaptureCreate(0, Camera(1), 0, 0, 0);
+        ASSERT_NE(h, 0u) << kind;
+        EXPECT_EQ(Lumex_ChannelPlay(h), 1) << kind;
+        EXPECT_EQ(Lumex_ChannelGetState(h), CHANNEL_PLAYING) << kind;
+        g_filters.clear();
+        Lumex_ChannelGetConnectedFilters(h, &CollectFilter, 0);
+        Lumex_StreamFree(h);
+        EXPECT_EQ(g_filters.size(), 3u) << "device, tee and renderer for kind " << kind;
+        const bool ownFilter = kind > RENDERER_VMR9_WINDOW;
+        const auto renderer = std::find_if(g_filters.begin(), g_filters.end(), [](const std::string& n) {
+            return n != "Video Capture Device" && n != "Infinite TEE";
+        });
+        ASSERT_NE(renderer, g_filters.end()) << kind;
+        if (ownFilter) {
+            EXPECT_EQ(*renderer, names[kind - 1]);
+        }
+    }
 }
 
 // The 1 kHz tone the microphone PCM reads comes out of the audio renderer's ALSA output.

@@ -1,9 +1,10 @@
 // The device enumerator, the V4L2 provider's node and format choices, and the capture graph
 // builder, on the platform alone.
 #include <gtest/gtest.h>
-
 #include <linux/videodev2.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "platform/com/ComPtr.h"
@@ -11,6 +12,7 @@
 #include "platform/filters/capture/CaptureFilterIds.h"
 #include "platform/filters/capture/V4l2Devices.h"
 #include "platform/filters/capture/VirtualCamera.h"
+#include "platform/graph/BaseRenderer.h"
 #include "platform/graph/CaptureInterfaces.h"
 #include "platform/graph/ClassIds.h"
 
@@ -88,9 +90,9 @@ TEST_F(Runtime, MonikersBindToAPropertyBagAndToALiveCaptureFilter) {
     ASSERT_EQ(pin->QueryInterface(IID_IKsPropertySet, properties.PutVoid()), S_OK);
     GUID category{};
     DWORD returned = 0;
-    EXPECT_EQ(properties->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, sizeof category,
-                              &returned),
-              S_OK);
+    EXPECT_EQ(
+        properties->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, sizeof category, &returned),
+        S_OK);
     EXPECT_EQ(category, PIN_CATEGORY_CAPTURE);
     EXPECT_EQ(returned, sizeof(GUID));
 
@@ -104,7 +106,7 @@ TEST_F(Runtime, MonikersBindToAPropertyBagAndToALiveCaptureFilter) {
 
 TEST_F(Runtime, EnumerationTakesTheDevicesOfItsMoment) {
     const size_t real = ListV4l2Devices().size();
-    auto camera = std::make_unique<VirtualCamera>(VirtualCameraSpec{.name = "Orvo Passing Camera"});
+    auto camera = std::make_unique<VirtualCamera>(VirtualCameraSettings{.name = "Orvo Passing Camera"});
     ComPtr<IEnumMoniker> monikers;
     ASSERT_EQ(Enumerator()->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.Put(), 0), S_OK);
     camera.reset();
@@ -144,10 +146,10 @@ TEST(V4l2, OnlyNodesThatStreamCapturedVideoAreCaptureDevices) {
     } cases[] = {
         {kCamera, kCapture, true, "a camera's video node"},
         {kCamera, V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING, false, "the same camera's metadata node"},
-        {V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_STREAMING | V4L2_CAP_DEVICE_CAPS,
-         V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_STREAMING, false, "an output-only node"},
-        {V4L2_CAP_VIDEO_M2M | V4L2_CAP_STREAMING | V4L2_CAP_DEVICE_CAPS, V4L2_CAP_VIDEO_M2M | V4L2_CAP_STREAMING,
-         false, "a memory-to-memory codec"},
+        {V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_STREAMING | V4L2_CAP_DEVICE_CAPS, V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_STREAMING,
+         false, "an output-only node"},
+        {V4L2_CAP_VIDEO_M2M | V4L2_CAP_STREAMING | V4L2_CAP_DEVICE_CAPS, V4L2_CAP_VIDEO_M2M | V4L2_CAP_STREAMING, false,
+         "a memory-to-memory codec"},
         {kCapture, 0, true, "an old driver stating no node capabilities"},
         {V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_READWRITE, 0, false, "capture without streaming"},
     };
@@ -168,23 +170,31 @@ TEST(V4l2, TheNativeFormatIsChosenFromTheOffers) {
     } cases[] = {
         {"USB camera: full HD YUYV only at 5 fps, MJPEG at 30",
          {{YUYV, 640, 480, k30}, {YUYV, 1920, 1080, k5}, {MJPG, 640, 480, k30}, {MJPG, 1920, 1080, k30}},
-         MEDIASUBTYPE_MJPG, 1920, 1080, k30},
+         MEDIASUBTYPE_MJPG,
+         1920,
+         1080,
+         k30},
         {"same size in both: uncompressed wins",
          {{MJPG, 1280, 720, k30}, {YUYV, 1280, 720, k30}},
-         MEDIASUBTYPE_YUY2, 1280, 720, k30},
-        {"laptop NV12 and I420",
-         {{I420, 640, 480, k25}, {NV12, 640, 480, k25}},
-         MEDIASUBTYPE_NV12, 640, 480, k25},
-        {"everything slow: the largest",
-         {{YUYV, 320, 240, k5}, {YUYV, 640, 480, k5}},
-         MEDIASUBTYPE_YUY2, 640, 480, k5},
+         MEDIASUBTYPE_YUY2,
+         1280,
+         720,
+         k30},
+        {"laptop NV12 and I420", {{I420, 640, 480, k25}, {NV12, 640, 480, k25}}, MEDIASUBTYPE_NV12, 640, 480, k25},
+        {"everything slow: the largest", {{YUYV, 320, 240, k5}, {YUYV, 640, 480, k5}}, MEDIASUBTYPE_YUY2, 640, 480, k5},
         {"no stated rate counts as slow",
          {{YUYV, 800, 600, 0}, {YUYV, 320, 240, k30}},
-         MEDIASUBTYPE_YUY2, 320, 240, k30},
+         MEDIASUBTYPE_YUY2,
+         320,
+         240,
+         k30},
         {"no stated rate at all: 25 fps assumed", {{YUYV, 800, 600, 0}}, MEDIASUBTYPE_YUY2, 800, 600, k25},
         {"formats the platform does not carry are skipped",
          {{H264, 1920, 1080, k30}, {RGB3, 1280, 720, k30}, {I420, 352, 288, k30}},
-         MEDIASUBTYPE_I420, 352, 288, k30},
+         MEDIASUBTYPE_I420,
+         352,
+         288,
+         k30},
         {"odd sizes are skipped", {{YUYV, 641, 480, k30}, {YUYV, 320, 240, k30}}, MEDIASUBTYPE_YUY2, 320, 240, k30},
     };
     for (const Case& c : cases) {
@@ -197,6 +207,92 @@ TEST(V4l2, TheNativeFormatIsChosenFromTheOffers) {
     }
     EXPECT_FALSE(ChooseNativeFormat({}));
     EXPECT_FALSE(ChooseNativeFormat({{H264, 1920, 1080, k30}}));
+}
+
+// Records each YUY2 sample's start and the stream time at which it is rendered.
+class TimingSink final : public CBaseVideoRenderer {
+public:
+    TimingSink() : CBaseVideoRenderer(MakeGuid("{0E5A0B1C-0000-4000-8000-00000000C0D1}")) {}
+    HRESULT CheckMediaType(const graph::MediaType& mt) override {
+        return mt.subtype == MEDIASUBTYPE_YUY2 ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+    }
+    HRESULT DoRenderSample(IMediaSample* sample) override {
+        REFERENCE_TIME start = 0, end = 0;
+        const bool timed = sample->GetTime(&start, &end) == S_OK;
+        std::lock_guard lock(m_lock);
+        m_samples.push_back({timed, start, StreamTime()});
+        m_changed.notify_all();
+        return S_OK;
+    }
+    struct Timing {
+        bool timed;
+        REFERENCE_TIME start, renderedAt;
+    };
+    std::vector<Timing> WaitFor(size_t count) {
+        std::unique_lock lock(m_lock);
+        m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_samples.size() >= count; });
+        return m_samples;
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    std::vector<Timing> m_samples;
+};
+
+// Samples carry the graph clock's time of their capture, so each is due the moment it
+// arrives, after a pause as at the start; a source counting frames would fall behind.
+TEST_F(Runtime, CapturedFramesCarryTheirCaptureTimeThroughAPause) {
+    const size_t real = ListV4l2Devices().size();
+    VirtualCamera camera({.name = "Orvo Timed Camera"});
+    ComPtr<IEnumMoniker> monikers;
+    ASSERT_EQ(Enumerator()->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.Put(), 0), S_OK);
+    monikers->Skip(ULONG(real));
+    ComPtr<IMoniker> moniker;
+    ASSERT_EQ(monikers->Next(1, moniker.Put(), nullptr), S_OK);
+    ComPtr<IBaseFilter> source;
+    ASSERT_EQ(moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, source.PutVoid()), S_OK);
+
+    ComPtr<IGraphBuilder> graph;
+    ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.PutVoid()),
+              S_OK);
+    ComPtr<IBaseFilter> sink;
+    ASSERT_EQ(CreateComObject<TimingSink>(IID_IBaseFilter, sink.PutVoid()), S_OK);
+    auto* timing = static_cast<TimingSink*>(sink.Get());
+    ASSERT_EQ(graph->AddFilter(source.Get(), u"Video Capture Device"), S_OK);
+    ASSERT_EQ(graph->AddFilter(sink.Get(), u"Sink"), S_OK);
+    ComPtr<ICaptureGraphBuilder2> builder;
+    ASSERT_EQ(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_ICaptureGraphBuilder2,
+                               builder.PutVoid()),
+              S_OK);
+    ASSERT_EQ(builder->SetFiltergraph(graph.Get()), S_OK);
+    // The camera has a capture pin only; a preview is taken from it.
+    EXPECT_EQ(builder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Audio, source.Get(), nullptr, sink.Get()),
+              E_INVALIDARG);
+    ASSERT_EQ(builder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, source.Get(), nullptr, sink.Get()), S_OK);
+
+    ComPtr<IMediaControl> control;
+    ASSERT_EQ(graph.As(control), S_OK);
+    ASSERT_TRUE(SUCCEEDED(control->Run()));
+    ASSERT_GE(timing->WaitFor(5).size(), 5u);
+    ASSERT_TRUE(SUCCEEDED(control->Pause()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const size_t beforeResume = timing->WaitFor(0).size();
+    ASSERT_TRUE(SUCCEEDED(control->Run()));
+    const std::vector<TimingSink::Timing> samples = timing->WaitFor(beforeResume + 5);
+    control->Stop();
+    ASSERT_GE(samples.size(), beforeResume + 5);
+    EXPECT_EQ(camera.OpenCount(), 0);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        ASSERT_TRUE(samples[i].timed) << i << ": every frame is stamped";
+        // Due on arrival (the renderer may take a moment more on a busy machine).
+        EXPECT_LE(samples[i].start, samples[i].renderedAt + 10'000) << i;
+        EXPECT_GE(samples[i].start, samples[i].renderedAt - 2'500'000) << i;
+        // A resumed run starts a little ahead of the clock, so only each run's times climb.
+        if (i > 0 && i != beforeResume) {
+            EXPECT_GT(samples[i].start, samples[i - 1].start) << i;
+        }
+    }
 }
 
 TEST_F(Runtime, TheCaptureGraphBuilderNeedsAGraphAndASource) {

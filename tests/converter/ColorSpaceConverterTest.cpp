@@ -249,6 +249,60 @@ TEST(ColorSpaceConverter, RandomFramesOfEveryFormatAndSize) {
         }
 }
 
+// Any range of rows, converted on its own into a padded band, holds exactly the bytes a whole
+// conversion writes for those rows, on every path: ranges that start or end inside a 4:2:0 row
+// pair, single rows, the last odd row, and the whole frame. Nothing outside the band is written.
+TEST(ColorSpaceConverter, RowRangesEqualTheWholeConversion) {
+    const uint8_t untouched = 0x5A;
+    const size_t padding = 8;
+    for (const Format& format : kAllFormats)
+        for (auto [width, height] : kFrameSizes) {
+            const int rows = std::abs(height);
+            CColorSpaceConverter table(format.subtype, width, height, ConversionPath::Table);
+            const std::string where = std::string(format.name) + " " + std::to_string(width) + "x" +
+                                      std::to_string(height);
+            // YUY2 pairs straddle the rows of an odd width; such converters take frames whole.
+            const bool splits = format.subtype != MEDIASUBTYPE_YUY2 || width % 2 == 0;
+            ASSERT_EQ(table.ConvertsRows(), splits) << where;
+            if (!splits) continue;
+            const Bytes frame = RandomBytes(table.SourceSize(), uint32_t(width * 977 + rows));
+            const Bytes whole(table.Convert(frame.data(), frame.size()),
+                              table.Convert(frame.data(), frame.size()) + table.OutputSize());
+            const size_t rowBytes = size_t(width) * 4, pitch = rowBytes + padding;
+            const std::pair<int, int> ranges[] = {{0, rows}, {0, 1}, {1, 1}, {1, 2}, {rows - 1, 1}, {rows / 2, rows - rows / 2}};
+            for (ConversionPath path : AllPaths()) {
+                CColorSpaceConverter converter(format.subtype, width, height, path);
+                for (auto [first, count] : ranges) {
+                    if (first < 0 || count <= 0 || first + count > rows) continue;
+                    Bytes band(pitch * size_t(count), untouched);
+                    ASSERT_TRUE(converter.ConvertRows(frame.data(), frame.size(), first, count, band.data(),
+                                                      ptrdiff_t(pitch)))
+                        << where;
+                    for (int r = 0; r < count; ++r) {
+                        const uint8_t* got = band.data() + size_t(r) * pitch;
+                        ASSERT_EQ(std::memcmp(got, whole.data() + size_t(first + r) * rowBytes, rowBytes), 0)
+                            << where << " " << PathName(path) << " rows " << first << "+" << count << " row " << r;
+                        ASSERT_EQ(Bytes(got + rowBytes, got + pitch), Bytes(padding, untouched)) << where;
+                    }
+                }
+            }
+        }
+}
+
+TEST(ColorSpaceConverter, RowRangesOutsideTheFrameOrFromAShortSourceAreRefused) {
+    CColorSpaceConverter converter(MEDIASUBTYPE_NV12, 16, 8);
+    const Bytes frame = RandomBytes(converter.SourceSize(), 9);
+    Bytes band(16 * 4 * 8, 0x11);
+    const Bytes before = band;
+    EXPECT_FALSE(converter.ConvertRows(frame.data(), frame.size(), 7, 2, band.data(), 64));
+    EXPECT_FALSE(converter.ConvertRows(frame.data(), frame.size(), -1, 1, band.data(), 64));
+    EXPECT_FALSE(converter.ConvertRows(frame.data(), frame.size() - 1, 0, 1, band.data(), 64));
+    EXPECT_FALSE(converter.ConvertRows(nullptr, frame.size(), 0, 1, band.data(), 64));
+    CColorSpaceConverter unknown(MEDIASUBTYPE_RGB32, 16, 8);
+    EXPECT_FALSE(unknown.ConvertRows(frame.data(), frame.size(), 0, 1, band.data(), 64));
+    EXPECT_EQ(band, before);
+}
+
 TEST(ColorSpaceConverter, FourPixelsOfABlockShareOneChromaPair) {
     // 4x2 YV12: two blocks with different chroma; every luma value distinct.
     const Bytes frame = {10, 60, 110, 160, 35, 85, 135, 185,  // Y rows

@@ -81,6 +81,9 @@ TEST(StereoOutputSize, FollowsTheModes) {
         EXPECT_EQ(StereoOutputSize(c.stereo, c.view, 1920, 1080), c.out) << c.stereo << "/" << c.view;
     EXPECT_EQ(StereoOutputSize(STEREO_SIDE_BY_SIDE, 0, 9, 7), (FrameSize{4, 7}));
     EXPECT_EQ(StereoOutputSize(STEREO_TOP_BOTTOM, 0, 9, 7), (FrameSize{9, 3}));
+    // A doubled side that does not fit in 32 bits gives no picture rather than a wrapped size.
+    EXPECT_EQ(StereoOutputSize(STEREO_TB_TO_SBS, 0, 0x40000000, 4), (FrameSize{0, 0}));
+    EXPECT_EQ(StereoOutputSize(STEREO_SBS_TO_TB, 0, 4, 0x40000000), (FrameSize{0, 0}));
 }
 
 // The two-view modes: every view mode, even and odd sizes, either row order.

@@ -13,6 +13,8 @@ public:
     static const XvfbServer* Shared();
 
     const std::string& display() const { return m_display; }
+    // The server's process id, for benchmarks that count its CPU time.
+    int pid() const { return m_pid; }
 
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;

@@ -14,9 +14,9 @@ TEST(FramePresentationNoDisplayTest, SetupFailsCleanlyAndFramesAreDropped) {
     d.sourceWidth = d.width = 16;
     d.sourceHeight = d.height = 16;
     EXPECT_EQ(orvo::stereo::SetupSurfaces(d), 0);
-    EXPECT_FALSE(d.directDraw);
-    EXPECT_FALSE(d.primarySurface);
-    EXPECT_FALSE(d.frameSurface);
+    EXPECT_FALSE(d.surfaces.DirectDraw());
+    EXPECT_FALSE(d.surfaces.PrimarySurface());
+    EXPECT_FALSE(d.surfaces.FrameSurface());
     std::vector<uint32_t> frame(16 * 16, 0x11223344);
     orvo::stereo::PictureStore store;
     EXPECT_EQ(orvo::stereo::PresentFrame(d, reinterpret_cast<uint8_t*>(frame.data()), store), 0);

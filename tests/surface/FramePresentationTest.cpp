@@ -103,7 +103,7 @@ TEST_F(FramePresentationTest, SetupReplacesEarlierSurfaces) {
     ASSERT_EQ(SetupSurfaces(d), 1);
     d.window = second.Handle();
     ASSERT_EQ(SetupSurfaces(d), 1);
-    EXPECT_TRUE(d.frameSurface);
+    EXPECT_TRUE(d.surfaces.FrameSurface());
     std::vector<uint32_t> frame = MakePicture(20, 20, [](int, int) { return kGreen; });
     ASSERT_EQ(PresentFrame(d, Bytes(frame), m_store), 1);
     EXPECT_TRUE(NearColour(second.Pixel(20, 20), kGreen));

@@ -78,7 +78,8 @@ std::vector<NamedPcm> CardCapturePcms() {
 std::vector<DeviceEntry> ListAlsaCaptureDevices() {
     std::vector<NamedPcm> pcms = HintedCapturePcms();
     for (NamedPcm& card : CardCapturePcms()) {
-        const bool hinted = std::any_of(pcms.begin(), pcms.end(), [&](const NamedPcm& p) { return p.name == card.name; });
+        const bool hinted =
+            std::any_of(pcms.begin(), pcms.end(), [&](const NamedPcm& p) { return p.name == card.name; });
         if (!hinted) pcms.push_back(std::move(card));
     }
     std::vector<DeviceEntry> devices;

@@ -32,8 +32,7 @@ HRESULT CAudioCaptureStream::QueryInterface(REFIID riid, void** object) {
     return CSourceStream::QueryInterface(riid, object);
 }
 
-HRESULT CAudioCaptureStream::Get(REFGUID set, DWORD id, void*, DWORD, void* data, DWORD dataBytes,
-                                 DWORD* returned) {
+HRESULT CAudioCaptureStream::Get(REFGUID set, DWORD id, void*, DWORD, void* data, DWORD dataBytes, DWORD* returned) {
     return GetPinCategory(PIN_CATEGORY_CAPTURE, set, id, data, dataBytes, returned);
 }
 
@@ -85,7 +84,10 @@ HRESULT CAudioCaptureStream::Active() {
     m_started = std::chrono::steady_clock::now();
     m_clock.Activate(*m_filter);
     HRESULT hr = CSourceStream::Active();
-    if (FAILED(hr)) Close();
+    if (FAILED(hr)) {
+        Close();
+        m_clock.Deactivate();
+    }
     return hr;
 }
 

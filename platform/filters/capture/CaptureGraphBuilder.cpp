@@ -115,7 +115,8 @@ private:
         };
         const GUID asked = category ? *category : GUID_NULL;
         ComPtr<IPin> found = FreePin(filter.Get(), PINDIR_OUTPUT, of(asked));
-        if (!found && asked == PIN_CATEGORY_PREVIEW) found = FreePin(filter.Get(), PINDIR_OUTPUT, of(PIN_CATEGORY_CAPTURE));
+        if (!found && asked == PIN_CATEGORY_PREVIEW)
+            found = FreePin(filter.Get(), PINDIR_OUTPUT, of(PIN_CATEGORY_CAPTURE));
         return found;
     }
 

@@ -32,8 +32,8 @@ std::vector<uint8_t> EncodeJpeg(const uint8_t* argb, int width, int height) {
         frame->height = height;
         frame->quality = context->global_quality;
         if (avcodec_open2(context, codec, nullptr) == 0 && av_frame_get_buffer(frame, 0) == 0) {
-            libyuv::ARGBToJ420(argb, width * 4, frame->data[0], frame->linesize[0], frame->data[1],
-                               frame->linesize[1], frame->data[2], frame->linesize[2], width, height);
+            libyuv::ARGBToJ420(argb, width * 4, frame->data[0], frame->linesize[0], frame->data[1], frame->linesize[1],
+                               frame->data[2], frame->linesize[2], width, height);
             if (avcodec_send_frame(context, frame) == 0 && avcodec_receive_packet(context, packet) == 0)
                 jpeg.assign(packet->data, packet->data + packet->size);
         }

@@ -119,8 +119,7 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE Clone(IEnumMoniker** clone) override {
-        return CreateComObject<CEnumMoniker>(IID_IEnumMoniker, reinterpret_cast<void**>(clone), m_devices,
-                                             m_position);
+        return CreateComObject<CEnumMoniker>(IID_IEnumMoniker, reinterpret_cast<void**>(clone), m_devices, m_position);
     }
 
 protected:
@@ -144,8 +143,7 @@ public:
         *monikers = nullptr;
         auto devices = std::make_shared<const std::vector<DeviceEntry>>(ListDevices(category));
         if (devices->empty()) return S_FALSE;
-        return CreateComObject<CEnumMoniker>(IID_IEnumMoniker, reinterpret_cast<void**>(monikers), devices,
-                                             size_t(0));
+        return CreateComObject<CEnumMoniker>(IID_IEnumMoniker, reinterpret_cast<void**>(monikers), devices, size_t(0));
     }
 
 protected:

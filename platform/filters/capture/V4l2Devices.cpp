@@ -116,7 +116,8 @@ public:
         av_dict_set(&options, "input_format", pixel->inputFormat, 0);
         av_dict_set(&options, "video_size", size.c_str(), 0);
         if (m_format.frameTime > 0)
-            av_dict_set(&options, "framerate", (std::to_string(10'000'000) + "/" + std::to_string(m_format.frameTime)).c_str(), 0);
+            av_dict_set(&options, "framerate",
+                        (std::to_string(10'000'000) + "/" + std::to_string(m_format.frameTime)).c_str(), 0);
         AVFormatContext* context = avformat_alloc_context();
         if (!context) {
             av_dict_free(&options);
@@ -220,8 +221,8 @@ std::vector<DeviceEntry> ListV4l2Devices() {
         const int fd = OpenNode(path);
         if (fd < 0) continue;
         v4l2_capability capability{};
-        const bool capture =
-            Ioctl(fd, VIDIOC_QUERYCAP, &capability) == 0 && IsVideoCaptureNode(capability.capabilities, capability.device_caps);
+        const bool capture = Ioctl(fd, VIDIOC_QUERYCAP, &capability) == 0 &&
+                             IsVideoCaptureNode(capability.capabilities, capability.device_caps);
         close(fd);
         if (!capture) continue;
         const char* card = reinterpret_cast<const char*>(capability.card);

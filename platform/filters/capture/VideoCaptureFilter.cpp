@@ -39,8 +39,7 @@ HRESULT CVideoCaptureStream::QueryInterface(REFIID riid, void** object) {
     return CSourceStream::QueryInterface(riid, object);
 }
 
-HRESULT CVideoCaptureStream::Get(REFGUID set, DWORD id, void*, DWORD, void* data, DWORD dataBytes,
-                                 DWORD* returned) {
+HRESULT CVideoCaptureStream::Get(REFGUID set, DWORD id, void*, DWORD, void* data, DWORD dataBytes, DWORD* returned) {
     return GetPinCategory(PIN_CATEGORY_CAPTURE, set, id, data, dataBytes, returned);
 }
 
@@ -55,8 +54,7 @@ HRESULT CVideoCaptureStream::CheckMediaType(const graph::MediaType& mediaType) {
     if (mediaType.majortype != MEDIATYPE_Video || mediaType.subtype != m_format.subtype) return S_FALSE;
     const auto* info = mediaType.FormatAs<VIDEOINFOHEADER>();
     if (mediaType.formattype != FORMAT_VideoInfo || !info) return S_FALSE;
-    return info->bmiHeader.biWidth == m_format.width && info->bmiHeader.biHeight == m_format.height ? S_OK
-                                                                                                      : S_FALSE;
+    return info->bmiHeader.biWidth == m_format.width && info->bmiHeader.biHeight == m_format.height ? S_OK : S_FALSE;
 }
 
 HRESULT CVideoCaptureStream::GetMediaType(int position, graph::MediaType& mediaType) {
@@ -95,6 +93,7 @@ HRESULT CVideoCaptureStream::Active() {
     if (FAILED(hr)) {
         m_device.Close();
         m_open = false;
+        m_clock.Deactivate();
     }
     return hr;
 }

@@ -14,7 +14,7 @@
 namespace orvo::capture {
 
 struct VirtualCameraState {
-    VirtualCameraSpec spec;
+    VirtualCameraSettings settings;
     std::atomic<int> openCount{0};
 };
 
@@ -31,8 +31,8 @@ public:
     ~VirtualVideoDevice() override { Close(); }
 
     VideoFormat Format() const override {
-        const VirtualCameraSpec& spec = m_state->spec;
-        return {spec.subtype, spec.width, spec.height, 10'000'000 / std::max(1, spec.framesPerSecond)};
+        const VirtualCameraSettings& settings = m_state->settings;
+        return {settings.subtype, settings.width, settings.height, 10'000'000 / std::max(1, settings.framesPerSecond)};
     }
 
     HRESULT Open() override {
@@ -40,7 +40,8 @@ public:
         // The pattern moves by whole bars, so eight frames hold every picture it shows.
         m_frames.clear();
         for (uint64_t n = 0; n < kPatternBars; ++n) {
-            m_frames.push_back(PatternFrame(n, m_state->spec.width, m_state->spec.height, m_state->spec.subtype));
+            m_frames.push_back(
+                PatternFrame(n, m_state->settings.width, m_state->settings.height, m_state->settings.subtype));
             if (m_frames.back().empty()) return E_FAIL;
         }
         m_next = 0;
@@ -70,7 +71,7 @@ public:
         if (LONG(frame.size()) > capacity) return E_FAIL;
         std::memcpy(buffer, frame.data(), frame.size());
         *length = LONG(frame.size());
-        if (m_state->spec.onFrameSent) m_state->spec.onFrameSent(m_next);
+        if (m_state->settings.onFrameSent) m_state->settings.onFrameSent(m_next);
         ++m_next;
         return S_OK;
     }
@@ -85,8 +86,8 @@ private:
 
 }  // namespace
 
-VirtualCamera::VirtualCamera(VirtualCameraSpec spec) : m_state(std::make_shared<VirtualCameraState>()) {
-    m_state->spec = std::move(spec);
+VirtualCamera::VirtualCamera(VirtualCameraSettings settings) : m_state(std::make_shared<VirtualCameraState>()) {
+    m_state->settings = std::move(settings);
     std::lock_guard lock(s_camerasLock);
     s_cameras.push_back(m_state);
 }
@@ -102,11 +103,10 @@ std::vector<DeviceEntry> VirtualCameraDevices() {
     std::lock_guard lock(s_camerasLock);
     std::vector<DeviceEntry> devices;
     for (const auto& state : s_cameras) {
-        devices.push_back({com::Utf8ToUtf16(state->spec.name), CLSID_VideoCaptureSource,
-                           [state](REFIID riid, void** object) {
-                               return CVideoCaptureFilter::Create(std::make_unique<VirtualVideoDevice>(state), riid,
-                                                                  object);
-                           }});
+        devices.push_back(
+            {com::Utf8ToUtf16(state->settings.name), CLSID_VideoCaptureSource, [state](REFIID riid, void** object) {
+                 return CVideoCaptureFilter::Create(std::make_unique<VirtualVideoDevice>(state), riid, object);
+             }});
     }
     return devices;
 }

@@ -13,7 +13,7 @@
 
 namespace orvo::capture {
 
-struct VirtualCameraSpec {
+struct VirtualCameraSettings {
     std::string name = "Virtual Camera";
     int width = 320, height = 240;  // width a multiple of 16, height even
     int framesPerSecond = 25;
@@ -27,7 +27,7 @@ struct VirtualCameraState;
 // Registered for its lifetime; a capture filter already made keeps working after it goes.
 class VirtualCamera {
 public:
-    explicit VirtualCamera(VirtualCameraSpec spec);
+    explicit VirtualCamera(VirtualCameraSettings settings);
     ~VirtualCamera();
     VirtualCamera(const VirtualCamera&) = delete;
     VirtualCamera& operator=(const VirtualCamera&) = delete;

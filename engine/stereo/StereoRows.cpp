@@ -1,0 +1,178 @@
+#include "engine/stereo/StereoRows.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/stereo/ColorSpaceConverter.h"
+#include "engine/stereo/StereoGeometry.h"
+
+namespace orvo::stereo {
+namespace {
+
+// A band is about this many bytes per view, so that it stays in the second-level cache
+// between being converted and being written out.
+constexpr size_t kBandBytes = 64 * 1024;
+
+constexpr uint32_t kOpaqueBlack = 0xFF000000;
+constexpr size_t kFlatShift = 7;   // pseudo-stereo: the second view is 7 pixels earlier
+constexpr size_t kShownShift = 8;  // 2D shown shifted by 8 pixels
+
+// Where one frame's output rows go, and what each gets on the way.
+struct Writer {
+    uint8_t* target;
+    ptrdiff_t pitch;
+    int32_t height;
+    bool topDown;
+    bool grey;
+    uint32_t greyChannels;
+    const StereoKernels& k;
+
+    uint8_t* Row(int32_t r) const { return target + ptrdiff_t(topDown ? r : height - 1 - r) * pitch; }
+    void Finish(uint8_t* row, size_t pixels) const {
+        if (grey) k.greyMix(row, pixels, greyChannels);
+    }
+};
+
+// Full frame: the row as it is, its halves swapped (view 3) or mirrored (view 2).
+void WholeRow(const FrameDescriptor& d, uint8_t* out, const uint8_t* src, size_t w) {
+    if (d.stereoMode == STEREO_FULL_FRAME && d.viewMode == VIEW_FIRST) {
+        const size_t half = w / 2;
+        std::memcpy(out, src + 4 * (w - half), 4 * half);
+        std::memcpy(out + 4 * half, src + 4 * half, 4 * (w - 2 * half));
+        std::memcpy(out + 4 * (w - half), src, 4 * half);
+    } else if (d.stereoMode == STEREO_FULL_FRAME && d.viewMode == VIEW_GREEN_MAGENTA) {
+        for (size_t x = 0; x < w; ++x) std::memcpy(out + 4 * x, src + 4 * (w - 1 - x), 4);
+    } else {
+        std::memcpy(out, src, 4 * w);
+    }
+}
+
+void ViewRow(const ViewRule& rule, uint8_t* out, const uint8_t* first, const uint8_t* second, size_t w,
+             const StereoKernels& k) {
+    if (rule.kind == ViewKind::Anaglyph)
+        k.merge(out, first, second, w, rule.fromSecond);
+    else
+        std::memcpy(out, rule.kind == ViewKind::Second ? second : first, 4 * w);
+}
+
+// 2D pseudo-stereo, row r of W >= 8 pixels, with `carry` the previous row's last 8 pixels.
+// The shift runs across row ends: a row's first pixels pair with the previous row's last.
+void ShiftedRow(const ViewRule& rule, uint8_t* out, const uint8_t* src, const uint8_t* carry, bool firstRow,
+                size_t W, uint8_t* line, const StereoKernels& k) {
+    if (rule.kind == ViewKind::Anaglyph) {
+        // line = the previous row's last 7 pixels, then this row: line[x] is pixel p - 7.
+        std::memcpy(line, carry + 4 * (kShownShift - kFlatShift), 4 * kFlatShift);
+        std::memcpy(line + 4 * kFlatShift, src, 4 * W);
+        if (firstRow) {
+            // The frame's first 7 pixels have no earlier pixel and stay as they are.
+            std::memcpy(out, src, 4 * kFlatShift);
+            k.merge(out + 4 * kFlatShift, src + 4 * kFlatShift, line + 4 * kFlatShift, W - kFlatShift,
+                    rule.fromSecond);
+        } else {
+            k.merge(out, src, line, W, rule.fromSecond);
+        }
+    } else if (rule.kind == ViewKind::Second) {
+        std::memcpy(out, carry, 4 * kShownShift);
+        std::memcpy(out + 4 * kShownShift, src, 4 * (W - kShownShift));
+    } else {
+        std::memcpy(out, src, 4 * W);
+    }
+}
+
+}  // namespace
+
+bool ConvertedRows::HasRows() const { return m_source && m_converter.ConvertsRows() && m_bytes >= m_converter.SourceSize(); }
+
+const uint8_t* ConvertedRows::Rows(int32_t first, int32_t count, uint8_t* band) {
+    const ptrdiff_t pitch = ptrdiff_t(m_converter.Width()) * 4;
+    return m_converter.ConvertRows(m_source, m_bytes, first, count, band, pitch) ? band : nullptr;
+}
+
+uint8_t* ConvertedRows::Whole() {
+    if (m_bytes < m_converter.SourceSize()) return nullptr;
+    return m_converter.Convert(m_source, m_bytes);
+}
+
+bool HasRowForm(const FrameDescriptor& d, const FrameRows& rows, int32_t targetWidth, int32_t targetHeight) {
+    if (!rows.HasRows() || d.sourceWidth <= 0 || d.sourceHeight <= 0) return false;
+    const FrameSize size = StereoOutputSize(d.stereoMode, d.viewMode, d.sourceWidth, d.sourceHeight);
+    if (size.width <= 0 || size.height <= 0 || FrameSize{d.width, d.height} != size) return false;
+    if (targetWidth != d.width || targetHeight != d.height) return false;
+    const StereoGeometry& g = GeometryOf(d.stereoMode, d.viewMode);
+    const ViewRule& rule = ViewRuleOf(d.viewMode);
+    // Side by side with a view mode of 5 or more shows bytes that do not follow rows.
+    if (g.combine == Combine::Views && g.split == Split::Columns && rule.kind == ViewKind::Other) return false;
+    // The 2D shift runs across rows; a row of fewer pixels than the shift is left whole.
+    if (g.combine == Combine::Shifted && size_t(d.sourceWidth) < kShownShift) return false;
+    return true;
+}
+
+bool TransformRows(const FrameDescriptor& d, FrameRows& rows, uint8_t* target, ptrdiff_t pitch, PictureStore& store,
+                   const StereoKernels& k) {
+    const StereoGeometry& g = GeometryOf(d.stereoMode, d.viewMode);
+    const ViewRule& rule = ViewRuleOf(d.viewMode);
+    const size_t W = size_t(d.sourceWidth), w = size_t(d.width);
+    const int32_t H = d.sourceHeight, h = d.height;
+    const Writer out{target, pitch, h, d.topDown != 0, d.greyMix.load(std::memory_order_relaxed) == 1,
+                     rule.greyChannels, k};
+    // Bands of an even number of rows, so that 4:2:0 row pairs stay together.
+    const int32_t band = int32_t(std::max<size_t>(2, kBandBytes / (4 * W)) & ~size_t(1));
+    uint8_t* firstBand = store.Band(0, size_t(band) * 4 * W);
+    uint8_t* secondBand = store.Band(1, size_t(band) * 4 * W + 4 * kFlatShift);
+    if (!firstBand || !secondBand) return false;
+    // The source rows that make output rows: h of them for the views of a stacked pair, H
+    // for the rest. Each band of them is read once per view.
+    const int32_t sourceRows = g.split == Split::Rows ? h : H;
+    const bool stackedViews = g.split == Split::Rows && g.combine == Combine::Views;
+    const bool needsFirst = !(stackedViews && rule.kind == ViewKind::Second);
+    const bool needsSecond = g.split == Split::Rows && (g.combine == Combine::Beside ||
+                                                        rule.kind == ViewKind::Anaglyph ||
+                                                        rule.kind == ViewKind::Second);
+    uint8_t carry[4 * kShownShift];
+    // Before the first row: what the 2D shift brings in at the frame's start.
+    for (size_t i = 0; i < kShownShift; ++i) std::memcpy(carry + 4 * i, &kOpaqueBlack, 4);
+    for (int32_t r0 = 0; r0 < sourceRows; r0 += band) {
+        const int32_t n = std::min(band, sourceRows - r0);
+        const uint8_t* first = nullptr;
+        const uint8_t* second = nullptr;
+        if (needsFirst && !(first = rows.Rows(r0, n, firstBand))) return false;
+        if (needsSecond && !(second = rows.Rows(r0 + h, n, secondBand))) return false;
+        for (int32_t i = 0; i < n; ++i) {
+            const int32_t r = r0 + i;
+            const uint8_t* a = first ? first + size_t(i) * 4 * W : nullptr;
+            const uint8_t* b = second ? second + size_t(i) * 4 * W : nullptr;
+            switch (g.combine) {
+                case Combine::Whole:
+                    WholeRow(d, out.Row(r), a, w);
+                    out.Finish(out.Row(r), w);
+                    break;
+                case Combine::Views:
+                    if (g.split == Split::Columns)
+                        ViewRow(rule, out.Row(r), a, a + 4 * w, w, k);
+                    else
+                        ViewRow(rule, out.Row(r), a, b, w, k);
+                    out.Finish(out.Row(r), w);
+                    break;
+                case Combine::Beside:
+                    std::memcpy(out.Row(r), a, 4 * W);
+                    std::memcpy(out.Row(r) + 4 * W, b, 4 * W);
+                    out.Finish(out.Row(r), w);
+                    break;
+                case Combine::Stacked:
+                    std::memcpy(out.Row(r), a, 4 * w);
+                    std::memcpy(out.Row(H + r), a + 4 * w, 4 * w);
+                    out.Finish(out.Row(r), w);
+                    out.Finish(out.Row(H + r), w);
+                    break;
+                case Combine::Shifted:
+                    ShiftedRow(rule, out.Row(r), a, carry, r == 0, W, secondBand, k);
+                    std::memcpy(carry, a + 4 * (W - kShownShift), sizeof carry);
+                    out.Finish(out.Row(r), w);
+                    break;
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace orvo::stereo
