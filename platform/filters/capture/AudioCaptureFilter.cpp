@@ -26,6 +26,9 @@ CAudioCaptureStream::~CAudioCaptureStream() { Close(); }
 
 HRESULT CAudioCaptureStream::QueryInterface(REFIID riid, void** object) {
     if (object && riid == IID_IKsPropertySet) return GetInterface(static_cast<IKsPropertySet*>(this), object);
+    // A live source has no end and no positions to seek to. Answering seeking with a stop
+    // of 0 would hold the graph's position at 0 while the capture runs.
+    if (object && riid == IID_IMediaSeeking) return *object = nullptr, E_NOINTERFACE;
     return CSourceStream::QueryInterface(riid, object);
 }
 
