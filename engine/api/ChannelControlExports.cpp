@@ -8,6 +8,7 @@
 #include "engine/api/ChannelAttributes.h"
 #include "engine/api/ChannelRegistry.h"
 #include "engine/api/Lumex.h"
+#include "engine/graph/AudioFormat.h"
 #include "engine/stereo/OwnVideo.h"
 #include "platform/window/WindowSystem.h"
 
@@ -100,10 +101,16 @@ LUMEX_API int32_t LUMEX_CALL Lumex_ChannelSetPosition(uint32_t ch, double positi
 LUMEX_API void LUMEX_CALL Lumex_ChannelGetInfo(uint32_t ch, CHANNELINFO* info) {
     if (info) std::memset(info, 0, sizeof *info);
     CChannel* c = Find(ch);
-    if (!c || !info || !c->renderer) return;
-    info->frameRate = float(c->renderer->m_frameRate);
-    info->height = c->renderer->m_height;
-    info->width = c->renderer->m_width;
+    if (!c || !info) return;
+    if (c->renderer) {
+        info->frameRate = float(c->renderer->m_frameRate);
+        info->height = c->renderer->m_height;
+        info->width = c->renderer->m_width;
+    }
+    const orvo::engine::AudioFormat audio = orvo::engine::ConnectedAudioFormat(c->graph.Get());
+    info->channels = audio.channels;
+    info->sampleRate = audio.sampleRate;
+    info->bitsPerSample = audio.bitsPerSample;
 }
 
 LUMEX_API void LUMEX_CALL Lumex_ChannelSetWindow(uint32_t ch, int32_t reserved, LUMEX_HWND window) {

@@ -102,9 +102,9 @@ typedef struct CHANNELINFO {
     float frameRate;       /* frames per second */
     int32_t height;        /* pixels */
     int32_t width;         /* pixels */
-    int32_t channels;      /* always 0 */
-    int32_t sampleRate;    /* always 0 */
-    int32_t bitsPerSample; /* always 0 */
+    int32_t channels;      /* of the sound played; 0 without sound */
+    int32_t sampleRate;    /* samples per second; 0 without sound */
+    int32_t bitsPerSample; /* per sample; 0 without sound */
     int32_t reserved;      /* always 0 */
 } CHANNELINFO;
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <thread>
@@ -133,6 +134,29 @@ TEST_F(FileChannel, QueriesOfAnOpenFile) {
     ASSERT_EQ(Lumex_ChannelSetPosition(channel, 1.9, POS_SECONDS), 1);
     EXPECT_EQ(Lumex_ChannelGetPosition(channel, POS_SECONDS), 1.0) << "seeking 1.9 s lands on 1 s";
     EXPECT_EQ(Lumex_ChannelGetPosition(channel, POS_REFTIME), 10000000.0);
+}
+
+// The audio fields describe what the audio renderer was connected with: the audio decoder
+// offers 32-bit float first, whatever the file stores; a file without sound gives zeros.
+TEST_F(FileChannel, InfoCarriesTheConnectedAudioFormat) {
+    struct Case {
+        const char* clip;
+        int32_t channels, sampleRate, bits;
+    };
+    for (const Case& c : {Case{"sbs.mkv", 2, 48000, 32}, Case{"audio_only.mp3", 2, 44100, 32},
+                          Case{"multi.mkv", 2, 48000, 32}, Case{"video_only.mkv", 0, 0, 0}}) {
+        channel = Open(c.clip, 0);
+        ASSERT_NE(channel, 0u) << c.clip;
+        CHANNELINFO info;
+        std::memset(&info, 0x5A, sizeof info);
+        Lumex_ChannelGetInfo(channel, &info);
+        EXPECT_EQ(info.channels, c.channels) << c.clip;
+        EXPECT_EQ(info.sampleRate, c.sampleRate) << c.clip;
+        EXPECT_EQ(info.bitsPerSample, c.bits) << c.clip;
+        EXPECT_EQ(info.reserved, 0) << c.clip;
+        Lumex_StreamFree(channel);
+        channel = 0;
+    }
 }
 
 TEST_F(FileChannel, StreamsOfAMultiStreamFile) {

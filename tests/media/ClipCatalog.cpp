@@ -38,6 +38,13 @@ std::vector<ClipSpec> MakeCatalog() {
          {{"libx264", "yuv420p", 1920, 1080, 25, 1, 750, ViewLayout::Flat, "preset=veryfast"}}, {}},
         // 90.5 s long: the muxer takes the last frame's time as the length.
         {"long.mkv", "matroska", {{"ffv1", "bgr0", 16, 16, 2, 1, 182, ViewLayout::Flat}}, {}},
+        // The player's clips: flat-coloured views for reading the anaglyphs back from the screen,
+        // a 12 s clip for frame numbers past 10 s, and lengths that round half to even.
+        {"sbs_solid.mkv", "matroska",
+         {{"ffv1", "bgr0", 640, 240, 25, 1, 75, ViewLayout::SideBySide, "", true}}, {kPcmTone}},
+        {"flat_12s.mkv", "matroska", {Lossless(64, 48, 300)}, {}},
+        {"len75_5.mkv", "matroska", {{"ffv1", "bgr0", 16, 16, 2, 1, 152, ViewLayout::Flat}}, {}},
+        {"len74_5.mkv", "matroska", {{"ffv1", "bgr0", 16, 16, 2, 1, 150, ViewLayout::Flat}}, {}},
         {"truncated.mkv", "matroska", {Lossless(320, 240, 75)}, {kPcmTone}, nullptr, Damage::Truncated},
         {"random.mkv", "", {}, {}, nullptr, Damage::RandomBytes},
     };

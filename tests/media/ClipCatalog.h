@@ -17,6 +17,7 @@ struct VideoTrack {
     int frames;
     ViewLayout layout;
     const char* options = "";  // encoder options, "key=value:key=value"
+    bool solid = false;        // each view one flat colour (SolidViewPixel), the same in every frame
 };
 
 struct AudioTrack {

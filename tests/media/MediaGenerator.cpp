@@ -64,7 +64,7 @@ void FillRgb(AVFrame* frame, const VideoTrack& plan, int index, int bytesPerPixe
             int view = 0, vx = x, vy = y;
             if (plan.layout == ViewLayout::SideBySide && x >= plan.width / 2) view = 1, vx = x - plan.width / 2;
             if (plan.layout == ViewLayout::TopBottom && y >= plan.height / 2) view = 1, vy = y - plan.height / 2;
-            const Rgb p = ViewPixel(view, index, vx, vy);
+            const Rgb p = plan.solid ? SolidViewPixel(view) : ViewPixel(view, index, vx, vy);
             uint8_t* out = row + x * bytesPerPixel;
             out[0] = p.b, out[1] = p.g, out[2] = p.r;
             if (bytesPerPixel == 4) out[3] = 0;

@@ -21,6 +21,10 @@ constexpr Rgb ViewPixel(int view, int frame, int x, int y) {
     return view == 0 ? Rgb{ramp, rows, 0x20} : Rgb{0x20, rows, ramp};
 }
 
+// One eye's view of a clip whose views are flat colours: they differ in every channel, so each
+// anaglyph and single-view mode gives a colour of its own.
+constexpr Rgb SolidViewPixel(int view) { return view == 0 ? Rgb{0xC8, 0x28, 0x3C} : Rgb{0x1E, 0xB4, 0xDC}; }
+
 // Planes of the clips stored as 8-bit YUV; a 10-bit clip stores these values shifted left by 2.
 constexpr uint8_t LumaPixel(int frame, int x, int y) { return uint8_t(16 + (x + y + frame * 5) % 220); }
 constexpr uint8_t ChromaUPixel(int frame, int cx, int cy) { return uint8_t(16 + (cx * 3 + frame) % 224); }

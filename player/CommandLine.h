@@ -1,0 +1,18 @@
+#pragma once
+// The program's command line: OrvoPlayer [--left-right | --top-bottom | --2d] [FILE]
+#include <string>
+#include <vector>
+
+struct CommandLine {
+    enum class Layout { Flat, LeftRight, TopBottom };
+    Layout layout = Layout::Flat;
+    std::string file;   // empty: start idle
+    bool help = false;
+    std::string error;  // set when the arguments cannot be understood
+};
+
+// Reads the arguments after the program name.
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The usage text --help prints.
+const char* CommandLineUsage();

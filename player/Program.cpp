@@ -1,0 +1,45 @@
+#include "Program.h"
+
+#include <QFile>
+#include <xcb/xcb.h>
+
+#include "Unit1.h"
+#include "Unit2.h"
+#include "VideoForm.h"
+
+bool DisplayReachable() {
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool reachable = connection && !xcb_connection_has_error(connection);
+    xcb_disconnect(connection);
+    return reachable;
+}
+
+void CreateForms() {
+    FormPlayer = new TFormPlayer;
+    VideoWindow = new TVideoWindow;
+}
+
+void DestroyForms() {
+    // Closing gives the control strip back to the main window before either is deleted.
+    if (VideoWindow && VideoWindow->isVisible()) VideoWindow->close();
+    delete VideoWindow;
+    VideoWindow = nullptr;
+    delete FormPlayer;
+    FormPlayer = nullptr;
+}
+
+void OpenFromCommandLine(const CommandLine& line) {
+    if (line.file.empty()) return;
+    const QString name = QFile::decodeName(QByteArray::fromStdString(line.file));
+    switch (line.layout) {
+    case CommandLine::Layout::Flat: FormPlayer->Open2DFile(name); break;
+    case CommandLine::Layout::LeftRight:
+        FormPlayer->xmode = 0;
+        FormPlayer->OpenStereoFile(FormPlayer->Openafile1, name);
+        break;
+    case CommandLine::Layout::TopBottom:
+        FormPlayer->xmode = 1;
+        FormPlayer->OpenStereoFile(FormPlayer->Open3DTopBottomvideofile1, name);
+        break;
+    }
+}

@@ -1,0 +1,535 @@
+#include "Unit1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QUrl>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "Unit2.h"
+#include "VideoForm.h"
+#include "X11Sync.h"
+
+// TEMPORARY until the capture exports are in libCore: weak, so the program links without them.
+#pragma weak Lumex_CaptureGetDevices
+#pragma weak Lumex_CaptureCreate
+
+uint32_t CurrentChannel = 0;
+int32_t DeviceCount = 0;
+TFormPlayer* FormPlayer = nullptr;
+TVideoWindow* VideoWindow = nullptr;
+TFInfo* FInfo = nullptr;
+CHANNELINFO ChannelInfo{};
+
+namespace {
+
+constexpr int kClientWidth = 505;
+constexpr int kClientHeight = 329;
+constexpr const char* kDevice = "Device";
+constexpr const char* kMakerPage = "https://orvo-player.example/";
+
+LUMEX_HWND Handle(QWidget* widget) { return LUMEX_HWND(widget->winId()); }
+
+int32_t TagOf(QObject* sender) {
+    auto* item = qobject_cast<TMenuItem*>(sender);
+    return item ? item->Tag : 0;
+}
+
+QLabel* TimeLabel(const QString& name, QWidget* parent, int left, int top) {
+    auto* label = new QLabel(FormatTime(0), parent);
+    label->setObjectName(name);
+    label->move(left, top);
+    label->setStyleSheet("color: white;");
+    label->adjustSize();
+    return label;
+}
+
+TKestroButton* SkinButton(const QString& name, QWidget* parent, int left, int top, const char* strip) {
+    auto* button = new TKestroButton(parent);
+    button->setObjectName(name);
+    button->setProperty("Tag", 1);
+    button->move(left, top);
+    button->SetPngImg(QImage(QString(":/") + strip));
+    return button;
+}
+
+void UncheckAll(QMenu* menu) {
+    for (QAction* action : menu->actions())
+        if (auto* item = qobject_cast<TMenuItem*>(action)) item->SetChecked(false);
+}
+
+void ClearMenu(QMenu* menu) {
+    const QList<QAction*> items = menu->actions();
+    for (QAction* action : items) {
+        menu->removeAction(action);
+        delete action;
+    }
+}
+
+}  // namespace
+
+QString FormatTime(int32_t seconds) {
+    return QString::asprintf("%2.2d:%2.2d", seconds / 60, seconds % 60);
+}
+
+void LUMEX_CALL AddCaptureDevice(const char* name, GUID, intptr_t) {
+    ++DeviceCount;
+    auto* item = new TMenuItem(QString(), QString::fromUtf8(name), FormPlayer->MainMenu1, DeviceCount);
+    QObject::connect(item, &QAction::triggered, FormPlayer,
+                     [item] { FormPlayer->OpenFirstVideoCaptureDevice1Click(item); });
+    FormPlayer->OpenFirstVideoCaptureDevice1->addAction(item);
+}
+
+TFormPlayer::TFormPlayer() : m_presenter(this) {
+    setObjectName("FormPlayer");
+    setWindowTitle("Orvo-Player");
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    QFont font("Tahoma");
+    font.setPixelSize(11);
+    setFont(font);
+    CreateComponents();
+    CreateMenus();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        adjustSize();
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    FormCreate();
+}
+
+TFormPlayer::~TFormPlayer() { FormDestroy(); }
+
+void TFormPlayer::CreateComponents() {
+    Client = new QWidget(this);
+    Client->setObjectName("Client");
+    Client->setFixedSize(kClientWidth, kClientHeight);
+    setCentralWidget(Client);
+
+    // Native, so its X window id is the engine's video window.
+    Panel1 = new TPanel("Panel1", Client, Qt::black);
+    Panel1->setGeometry(0, 0, kClientWidth, 288);
+    Panel1->setAttribute(Qt::WA_NativeWindow);
+    Panel1->OnDblClick = [this](QObject* sender) { Panel1DblClick(sender); };
+    Image1 = new TImage("Image1", Panel1);
+    Image1->setGeometry(Panel1->rect());
+    Image1->setPixmap(QPixmap(":/logo"));
+    Image1->OnDblClick = [this](QObject* sender) { Panel1DblClick(sender); };
+
+    // Native too: in full screen it lies over the engine's picture, and a window of its own
+    // keeps the engine's drawing off it.
+    Panel2 = new TPanel("Panel2", Client, QColor(0x1c, 0x1e, 0x22));
+    Panel2->setGeometry(0, 288, kClientWidth, 41);
+    Panel2->setAttribute(Qt::WA_NativeWindow);
+
+    PlayBtn = SkinButton("PlayBtn", Panel2, 8, 14, "play_pause");
+    PlayBtn->setToolTip("Play/Pause");
+    Label1 = TimeLabel("Label1", Panel2, 27, 14);
+    Bar = new TPNGSlider(Panel2);
+    Bar->setObjectName("Bar");  // a "Bar" moved by the program raises no OnChange
+    Bar->move(60, 16);
+    Bar->setCursor(Qt::PointingHandCursor);
+    Bar->SetProgressBar(false);
+    Bar->Setslidertype(TSliderType::Normal);
+    Bar->OnChange = [this](QObject* sender) { BarChange(sender); };
+    Label2 = TimeLabel("Label2", Panel2, 419, 14);
+    volume_btn = SkinButton("volume_btn", Panel2, 456, 15, "volume");
+    fullscreen_btn = SkinButton("fullscreen_btn", Panel2, 480, 15, "fullscreen");
+    fullscreen_btn->setToolTip("Fullscreen");
+    fullscreen_btn->OnClick = [this](QObject* sender) { fullscreen_btnClick(sender); };
+    PlayBtn->OnClick = [this](QObject* sender) { PlayBtnClick(sender); };
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(30);
+    connect(Timer1, &QTimer::timeout, this, &TFormPlayer::Timer1Timer);
+}
+
+TMenuItem* TFormPlayer::Item(QMenu* menu, const QString& name, const QString& caption, int32_t tag,
+                             void (TFormPlayer::*handler)(QObject*)) {
+    auto* item = new TMenuItem(name, caption, MainMenu1, tag);
+    connect(item, &QAction::triggered, this, [this, item, handler] { (this->*handler)(item); });
+    menu->addAction(item);
+    return item;
+}
+
+void TFormPlayer::CreateMenus() {
+    MainMenu1 = menuBar();
+    MainMenu1->setObjectName("MainMenu1");
+    auto submenu = [this](QMenu* parent, const QString& name, const QString& caption) {
+        QMenu* menu = parent ? parent->addMenu(caption) : MainMenu1->addMenu(caption);
+        menu->setObjectName(name);
+        menu->menuAction()->setObjectName(name);
+        return menu;
+    };
+
+    File1 = submenu(nullptr, "File1", "File");
+    Open3D1 = submenu(File1, "Open3D1", "Open 3D");
+    Open3DTopBottomvideofile1 = Item(Open3D1, "Open3DTopBottomvideofile1", "Open 3D Top/Bottom video file...", 0,
+                                     &TFormPlayer::Open3DTopBottomvideofile1Click);
+    Openafile1 = Item(Open3D1, "Openafile1", "Open 3D Left/Right video file...", 0, &TFormPlayer::Openafile1Click);
+    Open2Dfile1 = Item(File1, "Open2Dfile1", "Open 2D file...", 0, &TFormPlayer::Open2Dfile1Click);
+    OpenFirstVideoCaptureDevice1 = submenu(File1, "OpenFirstVideoCaptureDevice1", "Open Video Device");
+    CloseCurrentvideo1 =
+        Item(File1, "CloseCurrentvideo1", "Close Current video", 0, &TFormPlayer::CloseCurrentvideo1Click);
+    Exit1 = Item(File1, "Exit1", "Exit Orvo-Player", 0, &TFormPlayer::Exit1Click);
+    for (TMenuItem* item : {Open2Dfile1, CloseCurrentvideo1, Exit1}) item->setCheckable(false);
+
+    Options1 = submenu(nullptr, "Options1", "Options");
+    FileInfo1 = Item(Options1, "FileInfo1", "File Info", 0, &TFormPlayer::FileInfo1Click);
+    FileInfo1->setCheckable(false);
+    Streams3 = submenu(Options1, "Streams3", "Streams");
+    Video2 = submenu(Streams3, "Video2", "Video");
+    Audio2 = submenu(Streams3, "Audio2", "Audio");
+    Subtitles2 = submenu(Streams3, "Subtitles2", "Subtitles");
+
+    N2D1 = submenu(Options1, "N2D1", "2D Video");
+    BlueYellowGlasses1 = Item(N2D1, "BlueYellowGlasses1", "Blue/Yellow Glasses ", VIEW_BLUE_YELLOW,
+                              &TFormPlayer::BlueYellowGlasses1Click);
+    RedCyanGlasses1 =
+        Item(N2D1, "RedCyanGlasses1", "Red/Cyan Glasses", VIEW_RED_CYAN, &TFormPlayer::BlueYellowGlasses1Click);
+    GreenMagentaGlasses1 = Item(N2D1, "GreenMagentaGlasses1", "Green/Magenta Glasses", VIEW_GREEN_MAGENTA,
+                                &TFormPlayer::BlueYellowGlasses1Click);
+    NoGlassesLeftPart1 =
+        Item(N2D1, "NoGlassesLeftPart1", "No Glasses Left Part", VIEW_FIRST, &TFormPlayer::BlueYellowGlasses1Click);
+    NoGlassesRightPart1 = Item(N2D1, "NoGlassesRightPart1", "No Glasses Right Part", VIEW_SECOND,
+                               &TFormPlayer::BlueYellowGlasses1Click);
+    BlueYellowGlasses1->SetChecked(true);
+
+    N31 = submenu(Options1, "N31", "3D Video");
+    BlueYellowGlasses2 =
+        Item(N31, "BlueYellowGlasses2", "Blue/Yellow Glasses", VIEW_BLUE_YELLOW, &TFormPlayer::BlueYellowGlasses2Click);
+    RedCyanGlasses2 =
+        Item(N31, "RedCyanGlasses2", "Red/Cyan Glasses", VIEW_RED_CYAN, &TFormPlayer::BlueYellowGlasses2Click);
+    GreenMagentaGlasses2 = Item(N31, "GreenMagentaGlasses2", "Green/Magenta Glasses", VIEW_GREEN_MAGENTA,
+                                &TFormPlayer::BlueYellowGlasses2Click);
+    NoGlassesLeftPart2 =
+        Item(N31, "NoGlassesLeftPart2", "No Glasses First Part", VIEW_FIRST, &TFormPlayer::BlueYellowGlasses2Click);
+    NoGlasses2ndPart1 =
+        Item(N31, "NoGlasses2ndPart1", "No Glasses 2nd Part", VIEW_SECOND, &TFormPlayer::BlueYellowGlasses2Click);
+    SidebySidedisplay1 =
+        Item(N31, "SidebySidedisplay1", "Side by Side display", 0, &TFormPlayer::SidebySidedisplay1Click);
+    opBottomDisplay1 = Item(N31, "opBottomDisplay1", "Top/Bottom Display", 0, &TFormPlayer::opBottomDisplay1Click);
+
+    for (QMenu* menu : {Streams3, N2D1, N31}) menu->menuAction()->setEnabled(false);
+
+    About1 = MainMenu1->addAction("About");
+    About1->setObjectName("About1");
+    connect(About1, &QAction::triggered, this, [this] { About1Click(About1); });
+}
+
+void TFormPlayer::FormCreate() {
+    QtDialogPresenter::Install(&m_presenter);
+    Lumex_Init(Handle(this), 0);
+    Lumex_SetConfig(CONFIG_WINDOW, intptr_t(Handle(Panel1)));
+    Lumex_SetConfig(CONFIG_RENDERER, RENDERER_OWN);
+
+    const QImage ruler(":/Progress"), progress(":/Progress_ruler"), thumb(":/progress_thumb2");
+    Bar->thumb2 = QImage(":/progress_thumb");
+    Bar->LoadBitmaps(ruler, thumb, progress);
+    Bar->maxvalue = 0;
+    Bar->minvalue = 0;
+    Bar->SetValue(0);
+    Bar->sec = true;
+
+    PlayBtn->states = true;
+    PlayBtn->update();
+    volume = 100;
+    DeviceCount = 0;
+    if (&Lumex_CaptureGetDevices) Lumex_CaptureGetDevices(DEVICE_VIDEO, AddCaptureDevice, 0);
+    Timer1->start();
+}
+
+void TFormPlayer::FormDestroy() {
+    Timer1->stop();
+    Lumex_StreamFree(CurrentChannel);
+    CurrentChannel = 0;
+    Lumex_Free();
+    QtDialogPresenter::Install(nullptr);
+}
+
+void TFormPlayer::ReleaseCurrentMedium(bool uncheckDevices) {
+    m_ended = false;
+    if (!CurrentChannel) return;
+    Lumex_StreamFree(CurrentChannel);
+    CurrentChannel = 0;
+    Bar->maxvalue = 0;
+    Bar->SetValue(0);
+    Label2->setText(FormatTime(0));
+    for (QMenu* menu : {Streams3, N2D1, N31}) menu->menuAction()->setEnabled(false);
+    if (uncheckDevices) UncheckAll(OpenFirstVideoCaptureDevice1);
+}
+
+uint32_t TFormPlayer::CreateFileChannel(const QString& name) {
+    CurrentChannel = Lumex_StreamCreateFile(name.utf16(), 0, Handle(Panel1), STREAM_UNICODE);
+    if (!CurrentChannel) return 0;
+    Bar->maxvalue = int64_t(std::nearbyint(Lumex_ChannelGetLength(CurrentChannel, POS_SECONDS)));
+    Label2->setText(FormatTime(int32_t(Bar->maxvalue)));
+    BindVideoWindow();
+    return CurrentChannel;
+}
+
+void TFormPlayer::BindVideoWindow() {
+    const bool fullScreen = VideoWindow && VideoWindow->isVisible();
+    Lumex_ChannelSetWindow(CurrentChannel, 0, Handle(fullScreen ? static_cast<QWidget*>(VideoWindow) : Panel1));
+}
+
+// A 2D source: the engine makes the second view by a sideways shift, combined as the
+// checked "2D Video" item says.
+void TFormPlayer::ApplyFlatViewMode() {
+    Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_STEREO_MODE, STEREO_FLAT);
+    const QList<QAction*> items = N2D1->actions();
+    for (int i = 0; i < items.size(); ++i)
+        if (items[i]->isChecked()) Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_VIEW_MODE, float(i));
+}
+
+void TFormPlayer::Set3DItemsEnabled(bool on) { N31->menuAction()->setEnabled(on); }
+void TFormPlayer::Set2DItemsEnabled(bool on) { N2D1->menuAction()->setEnabled(on); }
+
+void TFormPlayer::Open2Dfile1Click(QObject*) {
+    ReleaseCurrentMedium(false);
+    if (OD.Execute(this)) Open2DFile(OD.FileName);
+}
+
+void TFormPlayer::Open2DFile(const QString& name) {
+    ReleaseCurrentMedium(false);
+    if (!CreateFileChannel(name)) return;
+    SetStreamsInfo();
+    Streams3->menuAction()->setEnabled(true);
+    ApplyFlatViewMode();
+    Set3DItemsEnabled(false);
+    Set2DItemsEnabled(true);
+    SetVolume(volume);
+    Lumex_ChannelPlay(CurrentChannel);
+    PlayBtn->SetState(2);
+}
+
+void TFormPlayer::Open3DTopBottomvideofile1Click(QObject* Sender) {
+    xmode = 1;
+    Button1Click(Sender);
+}
+
+void TFormPlayer::Openafile1Click(QObject* Sender) {
+    xmode = 0;
+    Button1Click(Sender);
+}
+
+void TFormPlayer::Button1Click(QObject* Sender) {
+    ReleaseCurrentMedium(false);
+    if (OD.Execute(this)) OpenStereoFile(qobject_cast<TMenuItem*>(Sender), OD.FileName);
+}
+
+void TFormPlayer::OpenStereoFile(TMenuItem* openItem, const QString& name) {
+    ReleaseCurrentMedium(false);
+    if (!CreateFileChannel(name)) return;
+    Streams3->menuAction()->setEnabled(true);
+    SetStreamsInfo();
+    Set2DItemsEnabled(false);
+    Set3DItemsEnabled(true);
+    BlueYellowGlasses2Click(openItem);
+    SetVolume(volume);
+    Lumex_ChannelPlay(CurrentChannel);
+    PlayBtn->SetState(2);
+}
+
+void TFormPlayer::OpenFirstVideoCaptureDevice1Click(QObject* Sender) {
+    ReleaseCurrentMedium(true);
+    CurrentChannel = Lumex_CaptureCreate(-1, TagOf(Sender), 0, 0, 0);
+    if (!CurrentChannel) return;
+    Bar->maxvalue = 0;
+    Label2->setText(kDevice);
+    BindVideoWindow();
+    SetStreamsInfo();
+    Streams3->menuAction()->setEnabled(true);
+    ApplyFlatViewMode();
+    Set3DItemsEnabled(false);
+    Set2DItemsEnabled(true);
+    if (auto* item = qobject_cast<TMenuItem*>(Sender)) item->SetChecked(true);
+    Lumex_ChannelPlay(CurrentChannel);
+    PlayBtn->SetState(2);
+}
+
+void TFormPlayer::CloseCurrentvideo1Click(QObject*) { ReleaseCurrentMedium(false); }
+
+void TFormPlayer::PlayBtnClick(QObject*) {
+    if (!CurrentChannel) {
+        PlayBtn->SetState(0);
+    } else if (Lumex_ChannelGetState(CurrentChannel) == CHANNEL_PLAYING) {
+        Lumex_ChannelPause(CurrentChannel);
+        PlayBtn->SetState(0);
+    } else {
+        // A file that played to its end starts again from the beginning.
+        if (m_ended) Lumex_ChannelSetPosition(CurrentChannel, 0, POS_SECONDS);
+        m_ended = false;
+        Lumex_ChannelPlay(CurrentChannel);
+        PlayBtn->SetState(2);
+    }
+}
+
+void TFormPlayer::BarChange(QObject*) {
+    m_ended = false;
+    Lumex_ChannelSetPosition(CurrentChannel, double(Bar->position2), POS_SECONDS);
+}
+
+void TFormPlayer::Timer1Timer() {
+    if (!CurrentChannel) {
+        Image1->setVisible(true);
+        if (VideoWindow) VideoWindow->Image1->setVisible(true);
+        Label2->setText(FormatTime(0));
+        Label1->setText("00:00");
+        PlayBtn->SetState(0);
+        return;
+    }
+    if (Lumex_ChannelGetState(CurrentChannel) != CHANNEL_PLAYING) return;
+    const bool device = Label2->text() == kDevice;
+    const double p = std::nearbyint(Lumex_ChannelGetPosition(CurrentChannel, POS_SECONDS));
+    if (!device) {
+        Bar->SetValue(int64_t(p));
+        Label1->setText(FormatTime(int32_t(Bar->Value())));
+    } else {
+        Label1->setText(FormatTime(int32_t(p)));
+    }
+    Image1->setVisible(false);
+    if (VideoWindow) VideoWindow->Image1->setVisible(false);
+    // The engine holds a finished file at its length; the player learns of the end by
+    // comparing the exact position with the length.
+    const double length = Lumex_ChannelGetLength(CurrentChannel, POS_REFTIME);
+    if (!device && length > 0 && Lumex_ChannelGetPosition(CurrentChannel, POS_REFTIME) >= length) ShowEnd();
+}
+
+// Paused on the last picture, with the bar and the elapsed time at the end.
+void TFormPlayer::ShowEnd() {
+    Lumex_ChannelPause(CurrentChannel);
+    m_ended = true;
+    Bar->SetValue(Bar->maxvalue);
+    Label1->setText(FormatTime(int32_t(Bar->maxvalue)));
+    PlayBtn->SetState(0);
+}
+
+void TFormPlayer::SetVolume(int64_t value) {
+    value = std::clamp<int64_t>(value, 0, 100);
+    volume = value;
+    Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_VOLUME, float(value));
+}
+
+void TFormPlayer::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space) PlayBtnClick(this);
+    QMainWindow::keyPressEvent(event);
+}
+
+void TFormPlayer::wheelEvent(QWheelEvent* event) {
+    const int notches = TakeWheelNotches(m_wheelRest, event->angleDelta().y());
+    for (int i = 0; i < std::abs(notches); ++i) notches > 0 ? FormMouseWheelUp() : FormMouseWheelDown();
+    event->ignore();
+}
+
+void TFormPlayer::FormMouseWheelUp() { SetVolume(volume + 3); }
+void TFormPlayer::FormMouseWheelDown() { SetVolume(volume - 3); }
+
+void TFormPlayer::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (VideoWindow && VideoWindow->isVisible()) VideoWindow->close();
+    QCoreApplication::quit();
+}
+
+void TFormPlayer::Panel1DblClick(QObject*) { FullScreenToggle(); }
+void TFormPlayer::fullscreen_btnClick(QObject*) { FullScreenToggle(); }
+
+void TFormPlayer::FullScreenToggle() {
+    if (!VideoWindow) return;
+    if (VideoWindow->isVisible()) {
+        VideoWindow->close();
+    } else {
+        VideoWindow->show();
+        Panel2->setParent(VideoWindow);
+        Panel2->move(VideoWindow->width() / 2 - Panel2->width() / 2, VideoWindow->height() - Panel2->height());
+        Panel2->show();
+        Panel2->raise();
+        SyncWithServer();
+    }
+    Panel1->update();
+}
+
+void TFormPlayer::FileInfo1Click(QObject*) {
+    if (!CurrentChannel) {
+        QMessageBox::information(this, "Info", "No File is currently open");
+        return;
+    }
+    if (!FInfo) FInfo = new TFInfo(this);
+    FInfo->show();
+    FInfo->raise();
+}
+
+void TFormPlayer::About1Click(QObject*) {
+    QMessageBox::information(this, "About",
+                             "Orvo-Player v1.3\n"
+                             "A player for stereoscopic video.\n"
+                             "Made by the Orvo-Player team.\n" +
+                                 QString(kMakerPage));
+    QDesktopServices::openUrl(QUrl(kMakerPage));
+}
+
+void TFormPlayer::Exit1Click(QObject*) { close(); }
+
+void TFormPlayer::BlueYellowGlasses1Click(QObject* Sender) {
+    Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_VIEW_MODE, float(TagOf(Sender)));
+    UncheckAll(N2D1);
+    if (auto* item = qobject_cast<TMenuItem*>(Sender)) item->SetChecked(true);
+}
+
+void TFormPlayer::BlueYellowGlasses2Click(QObject* Sender) {
+    Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_STEREO_MODE, xmode == 0 ? STEREO_SIDE_BY_SIDE : STEREO_TOP_BOTTOM);
+    Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_VIEW_MODE, float(TagOf(Sender)));
+    UncheckAll(N31);
+    if (auto* item = qobject_cast<TMenuItem*>(Sender)) item->SetChecked(true);
+}
+
+void TFormPlayer::SidebySidedisplay1Click(QObject* Sender) {
+    Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_STEREO_MODE, xmode == 0 ? STEREO_FULL_FRAME : STEREO_TB_TO_SBS);
+    UncheckAll(N31);
+    if (auto* item = qobject_cast<TMenuItem*>(Sender)) item->SetChecked(true);
+}
+
+void TFormPlayer::opBottomDisplay1Click(QObject* Sender) {
+    if (xmode == 0) {
+        Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_STEREO_MODE, STEREO_SBS_TO_TB);
+    } else {
+        Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_STEREO_MODE, STEREO_TOP_BOTTOM);
+        Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_VIEW_MODE, VIEW_WHOLE_FRAME);
+    }
+    UncheckAll(N31);
+    if (auto* item = qobject_cast<TMenuItem*>(Sender)) item->SetChecked(true);
+}
+
+void TFormPlayer::SetStreamsInfo() {
+    for (QMenu* menu : {Video2, Audio2, Subtitles2}) ClearMenu(menu);
+    const int32_t count = Lumex_ChannelStreamsCount(CurrentChannel);
+    if (count < 1) {
+        for (QMenu* menu : {Video2, Audio2, Subtitles2}) {
+            QAction* item = menu->addAction("Default Stream");
+            item->setEnabled(false);
+        }
+        return;
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        StreamInfo record{};
+        if (!Lumex_ChannelGetStream(CurrentChannel, i, &record)) continue;
+        // A stream that reports no media type has no menu to go to.
+        QMenu* menu = record.type == 1 ? Video2 : record.type == 2 ? Audio2 : record.type == 3 ? Subtitles2 : nullptr;
+        if (!menu) continue;
+        auto* item = new TMenuItem(QString(), QString::fromUtf8(record.name ? record.name : ""), MainMenu1, i);
+        item->SetChecked(record.enabled != 0);
+        connect(item, &QAction::triggered, this, [this, item] { EnableStream(item); });
+        menu->addAction(item);
+    }
+}
+
+void TFormPlayer::EnableStream(QObject* Sender) { Lumex_ChannelEnableStream(CurrentChannel, TagOf(Sender)); }

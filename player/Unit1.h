@@ -1,0 +1,154 @@
+#pragma once
+// TFormPlayer, the main window: it starts and stops the engine, opens one medium at a time
+// (a 2D file, a stereo file, a capture device), plays, pauses, seeks, sets the volume and
+// carries the stereo display and stream menus. The engine draws straight into Panel1 (or
+// the full-screen window); the player never touches a frame. Everything here runs on the
+// GUI thread, including the engine's device callback, which the engine calls from inside
+// Lumex_CaptureGetDevices.
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QTimer>
+#include <cstdint>
+
+#include "Components.h"
+#include "Lumex.h"
+#include "MenuItem.h"
+#include "OpenDialog.h"
+#include "QtDialogPresenter.h"
+#include "controls/kestrobutton.h"
+#include "controls/kestroslider.h"
+
+class TFormPlayer;
+class TVideoWindow;
+class TFInfo;
+
+// Program-wide state, read by the other windows.
+extern uint32_t CurrentChannel;  // the open medium; 0 while nothing is open
+extern int32_t DeviceCount;      // video capture devices listed at start-up
+extern TFormPlayer* FormPlayer;
+extern TVideoWindow* VideoWindow;
+extern TFInfo* FInfo;            // null while the file information window does not exist
+extern CHANNELINFO ChannelInfo;  // filled and read by the file information window
+
+// "mm:ss" with at least two digits each and no hours field: 6000 gives "100:00".
+QString FormatTime(int32_t seconds);
+
+// The engine's device callback: appends one item per video capture device to "Open Video
+// Device", numbered from 1 in the order reported.
+void LUMEX_CALL AddCaptureDevice(const char* name, GUID clsid, intptr_t user);
+
+class TFormPlayer : public QMainWindow {
+    Q_OBJECT
+
+public:
+    TFormPlayer();
+    ~TFormPlayer() override;
+
+    // Components, reached by the other windows and by tests.
+    QWidget* Client;  // the client area, 505 x 329
+    TPanel* Panel1;
+    TImage* Image1;
+    TPanel* Panel2;
+    TKestroButton* PlayBtn;
+    QLabel* Label1;
+    TPNGSlider* Bar;
+    QLabel* Label2;
+    TKestroButton* volume_btn;
+    TKestroButton* fullscreen_btn;
+    TOpenDialog OD;
+    QTimer* Timer1;
+
+    QMenuBar* MainMenu1;
+    QMenu* File1;
+    QMenu* Open3D1;
+    TMenuItem* Open3DTopBottomvideofile1;
+    TMenuItem* Openafile1;
+    TMenuItem* Open2Dfile1;
+    QMenu* OpenFirstVideoCaptureDevice1;
+    TMenuItem* CloseCurrentvideo1;
+    TMenuItem* Exit1;
+    QMenu* Options1;
+    TMenuItem* FileInfo1;
+    QMenu* Streams3;
+    QMenu* Video2;
+    QMenu* Audio2;
+    QMenu* Subtitles2;
+    QMenu* N2D1;
+    TMenuItem* BlueYellowGlasses1;
+    TMenuItem* RedCyanGlasses1;
+    TMenuItem* GreenMagentaGlasses1;
+    TMenuItem* NoGlassesLeftPart1;
+    TMenuItem* NoGlassesRightPart1;
+    QMenu* N31;
+    TMenuItem* BlueYellowGlasses2;
+    TMenuItem* RedCyanGlasses2;
+    TMenuItem* GreenMagentaGlasses2;
+    TMenuItem* NoGlassesLeftPart2;
+    TMenuItem* NoGlasses2ndPart1;
+    TMenuItem* SidebySidedisplay1;
+    TMenuItem* opBottomDisplay1;
+    QAction* About1;
+
+    int64_t volume = 100;  // 0..100
+    int32_t xmode = 0;     // of the last stereo open: 0 left/right, 1 top/bottom
+
+    // Handlers, as bound to the components.
+    void FormCreate();
+    void FormDestroy();
+    void FormMouseWheelUp();
+    void FormMouseWheelDown();
+    void Panel1DblClick(QObject* Sender);
+    void fullscreen_btnClick(QObject* Sender);
+    void PlayBtnClick(QObject* Sender);
+    void BarChange(QObject* Sender);
+    void Timer1Timer();
+    void Open2Dfile1Click(QObject* Sender);
+    void Openafile1Click(QObject* Sender);
+    void Open3DTopBottomvideofile1Click(QObject* Sender);
+    void Button1Click(QObject* Sender);
+    void OpenFirstVideoCaptureDevice1Click(QObject* Sender);
+    void CloseCurrentvideo1Click(QObject* Sender);
+    void FileInfo1Click(QObject* Sender);
+    void About1Click(QObject* Sender);
+    void Exit1Click(QObject* Sender);
+    void BlueYellowGlasses1Click(QObject* Sender);
+    void BlueYellowGlasses2Click(QObject* Sender);
+    void SidebySidedisplay1Click(QObject* Sender);
+    void opBottomDisplay1Click(QObject* Sender);
+    void EnableStream(QObject* Sender);
+
+    void SetVolume(int64_t value);
+    void SetStreamsInfo();
+
+    // The opens of the menus after their dialog: the command line opens through these.
+    void Open2DFile(const QString& name);
+    void OpenStereoFile(TMenuItem* openItem, const QString& name);
+
+    // Whether the open file played to its end and waits, paused on its last picture, for
+    // Play to start it again.
+    bool Ended() const { return m_ended; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateComponents();
+    void CreateMenus();
+    void ReleaseCurrentMedium(bool uncheckDevices);
+    uint32_t CreateFileChannel(const QString& name);
+    void BindVideoWindow();
+    void ApplyFlatViewMode();
+    void Set3DItemsEnabled(bool on);
+    void Set2DItemsEnabled(bool on);
+    void ShowEnd();
+    void FullScreenToggle();
+    TMenuItem* Item(QMenu* menu, const QString& name, const QString& caption, int32_t tag,
+                    void (TFormPlayer::*handler)(QObject*));
+
+    QtDialogPresenter m_presenter;
+    bool m_ended = false;
+    int m_wheelRest = 0;  // wheel angle short of a whole notch
+};
