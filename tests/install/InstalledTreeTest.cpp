@@ -222,7 +222,10 @@ TEST_F(InstalledTree, LauncherStartsThePlayerOnTheDemoClip) {
         const auto [width, height] = x.Size(window);
         const std::vector<uint32_t> pixels = WindowPixels(HWND(window), width, height);
         const int top = height - 41 - 288;
-        if (top < 0 || pixels.size() < size_t(width) * height) break;
+        if (top < 0 || pixels.size() < size_t(width) * height) {
+            std::this_thread::sleep_for(50ms);  // not mapped yet
+            continue;
+        }
         long sum = 0;
         for (int y = top; y < top + 72; ++y)
             for (int x0 = 0; x0 < width; ++x0) {

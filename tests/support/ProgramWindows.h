@@ -12,7 +12,8 @@
 namespace orvo::test {
 
 // Starts the program args[0] (a path, or a name looked up in PATH) with the test's
-// environment; -1 when it cannot start.
+// environment, where LeakSanitizer also overlooks the leaks of system libraries; -1 when it
+// cannot start.
 pid_t StartProgram(std::vector<std::string> args);
 
 // The exit status of the child (128 + the signal when a signal ended it), or -1 when it has
