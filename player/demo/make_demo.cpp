@@ -72,7 +72,7 @@ bool Open(AVFormatContext* muxer, Track& track, AVDictionary** options) {
 
 CodecContextPtr NewEncoder(const char* name) {
     const AVCodec* codec = avcodec_find_encoder_by_name(name);
-    if (!codec) return Fail("this FFmpeg has no encoder", 0), nullptr;
+    if (!codec) return Fail((std::string("this FFmpeg has no encoder ") + name).c_str()), nullptr;
     return CodecContextPtr(avcodec_alloc_context3(codec));
 }
 
