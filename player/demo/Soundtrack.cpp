@@ -51,7 +51,8 @@ void AddPluck(std::vector<float>& out, int rate, double start, double frequency,
     for (size_t i = 0; i < length && first + i < out.size() / 2; ++i) {
         const double t = double(i) / rate;
         const double envelope = std::min(1.0, t / 0.004) * std::exp(-t * 5.5);
-        const double tone = std::sin(2 * kPi * frequency * t) + 0.45 * std::exp(-t * 9) * std::sin(4 * kPi * frequency * t) +
+        const double tone = std::sin(2 * kPi * frequency * t) +
+                            0.45 * std::exp(-t * 9) * std::sin(4 * kPi * frequency * t) +
                             0.2 * std::exp(-t * 14) * std::sin(6 * kPi * frequency * t);
         AddPanned(out, first + i, loudness * envelope * tone, pan);
     }

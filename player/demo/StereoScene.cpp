@@ -10,8 +10,8 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kCameraHeight = 1.0;
-constexpr double kFocalPerWidth = 0.9;       // focal length in picture widths: about 58 degrees across
-constexpr double kHorizonPerHeight = 0.36;  // the horizon sits 36% down the picture
+constexpr double kFocalPerWidth = 0.9;          // focal length in picture widths: about 58 degrees across
+constexpr double kHorizonPerHeight = 0.36;      // the horizon sits 36% down the picture
 constexpr double kFarDisparityPerWidth = 0.02;  // the hills: 2% of the width behind the screen
 
 // Colours are display values from 0 to 1.
@@ -24,8 +24,8 @@ constexpr Vec3 kPostMetal{0.50, 0.53, 0.58};
 constexpr Vec3 kLampGlow{1.00, 0.86, 0.55};
 constexpr double kTile = 0.6;
 
-// Stand-up lamp posts along both sides, from just behind the screen plane to far away.
-constexpr Vec3 kPostFeet[] = {{-1.65, 0, 4.2}, {2.05, 0, 5.6}, {-1.55, 0, 8.0},
+// Lamp posts along both sides, from just behind the screen plane to far away.
+constexpr Vec3 kPostFeet[] = {{-1.65, 0, 4.2}, {2.05, 0, 5.6},  {-1.55, 0, 8.0},
                               {1.75, 0, 11.0}, {-2.4, 0, 15.0}, {3.2, 0, 21.0}};
 constexpr double kPostRadius = 0.06;
 constexpr double kPostHeight = 1.45;
@@ -79,7 +79,7 @@ double RidgeHeight(double across) {
 struct Cloud {
     double across, up, width, height;
 };
-constexpr Cloud kClouds[] = {{-0.42, 0.20, 0.16, 0.035}, {-0.1, 0.32, 0.22, 0.05},  {0.28, 0.17, 0.13, 0.03},
+constexpr Cloud kClouds[] = {{-0.42, 0.20, 0.16, 0.035}, {-0.1, 0.32, 0.22, 0.05}, {0.28, 0.17, 0.13, 0.03},
                              {0.5, 0.35, 0.18, 0.045},   {-0.62, 0.42, 0.2, 0.05}, {0.05, 0.12, 0.1, 0.022}};
 
 Vec3 SkyColour(double across, double up) {
@@ -344,8 +344,10 @@ void StereoScene::Draw(double seconds, uint8_t* frame, int stride) const {
             std::memcpy(target.At(0, y), &eye.sky[size_t(y) * m_width], size_t(m_width) * 4);
         for (const Ball& ball : balls) DrawShadow(eye, target, ball.centre, ball.radius);
         for (const Item& item : items) {
-            if (item.ball) DrawBall(eye, target, *item.ball);
-            else DrawPost(eye, target, *item.post);
+            if (item.ball)
+                DrawBall(eye, target, *item.ball);
+            else
+                DrawPost(eye, target, *item.post);
         }
     }
 }

@@ -153,9 +153,9 @@ bool WriteClip(const std::string& path) {
     const std::vector<float> sound = demo::MakeSoundtrack(kSampleRate, kSeconds);
     FramePtr picture = NewFrame(AV_PIX_FMT_BGR0, 2 * kEyeWidth, kEyeHeight);
     FramePtr yuv = NewFrame(AV_PIX_FMT_YUV420P, 2 * kEyeWidth, kEyeHeight);
-    std::unique_ptr<SwsContext, ScalerDeleter> scaler(
-        sws_getContext(2 * kEyeWidth, kEyeHeight, AV_PIX_FMT_BGR0, 2 * kEyeWidth, kEyeHeight, AV_PIX_FMT_YUV420P,
-                       SWS_BILINEAR, nullptr, nullptr, nullptr));
+    std::unique_ptr<SwsContext, ScalerDeleter> scaler(sws_getContext(2 * kEyeWidth, kEyeHeight, AV_PIX_FMT_BGR0,
+                                                                     2 * kEyeWidth, kEyeHeight, AV_PIX_FMT_YUV420P,
+                                                                     SWS_BILINEAR, nullptr, nullptr, nullptr));
     const int chunk = audio.encoder->frame_size;
     FramePtr samples(av_frame_alloc());
     samples->format = AV_SAMPLE_FMT_FLTP;
@@ -170,8 +170,8 @@ bool WriteClip(const std::string& path) {
     int64_t frame = 0, sample = 0;
     // Whichever stream is behind in time gets its next frame, so the file is interleaved.
     while (frame < frames || sample < sampleCount) {
-        const bool videoNext = sample >= sampleCount ||
-                               (frame < frames && frame * kSampleRate < sample * kFramesPerSecond);
+        const bool videoNext =
+            sample >= sampleCount || (frame < frames && frame * kSampleRate < sample * kFramesPerSecond);
         if (videoNext) {
             scene.Draw(double(frame) / kFramesPerSecond, picture->data[0], picture->linesize[0]);
             if (av_frame_make_writable(yuv.get()) < 0) return Fail("no memory");

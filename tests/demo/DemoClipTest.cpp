@@ -151,8 +151,7 @@ double MeasuredDisparity(const Picture& frame, int x, int y, int halfWidth, int 
         double sum = 0;
         for (int dy = -halfHeight; dy <= halfHeight; ++dy)
             for (int dx = -halfWidth; dx <= halfWidth; ++dx)
-                sum += std::abs(frame.Brightness(x + dx, y + dy) -
-                                frame.Brightness(eyeWidth + x + dx + shift, y + dy));
+                sum += std::abs(frame.Brightness(x + dx, y + dy) - frame.Brightness(eyeWidth + x + dx + shift, y + dy));
         cost.push_back(sum);
     }
     size_t best = 1;
@@ -166,7 +165,7 @@ double MeasuredDisparity(const Picture& frame, int x, int y, int halfWidth, int 
 struct DepthCase {
     const char* what;
     double seconds;
-    int ball;      // index into demo::BallsAt, or -1 for `point`
+    int ball;  // index into demo::BallsAt, or -1 for `point`
     demo::Vec3 point;
 };
 

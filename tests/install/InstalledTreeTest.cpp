@@ -90,7 +90,7 @@ protected:
         s_root = pattern;
         s_prefix = s_root / "prefix";
         s_install = RunShell(std::string(ORVO_CMAKE) + " --install " + Quoted(ORVO_BUILD_DIR) + " --prefix " +
-                        Quoted(s_prefix.string()));
+                             Quoted(s_prefix.string()));
     }
     static void TearDownTestSuite() {
         std::error_code ignored;
@@ -114,10 +114,10 @@ protected:
 fs::path InstalledTree::s_root, InstalledTree::s_prefix;
 Result InstalledTree::s_install;
 
-#define ORVO_REQUIRE_HIDING()                                                                          \
-    do {                                                                                               \
-        std::string why;                                                                               \
-        if (!CanHideFolders(why)) GTEST_SKIP() << "no private mount namespace (unshare): " << why;     \
+#define ORVO_REQUIRE_HIDING()                                                                      \
+    do {                                                                                           \
+        std::string why;                                                                           \
+        if (!CanHideFolders(why)) GTEST_SKIP() << "no private mount namespace (unshare): " << why; \
     } while (0)
 
 TEST_F(InstalledTree, HoldsTheLayoutWithOnlyRelativeLinks) {
@@ -158,7 +158,8 @@ TEST_F(InstalledTree, HoldsTheLayoutWithOnlyRelativeLinks) {
     }
 
     // The text files name the installed tree, never the source or the build folder.
-    for (const char* text : {"bin/OrvoPlayer", "share/applications/orvo-player.desktop", "lib/pkgconfig/orvo-core.pc"}) {
+    for (const char* text :
+         {"bin/OrvoPlayer", "share/applications/orvo-player.desktop", "lib/pkgconfig/orvo-core.pc"}) {
         SCOPED_TRACE(text);
         const std::string content = ReadText(s_prefix / text);
         EXPECT_EQ(content.find(ORVO_SOURCE_DIR), std::string::npos) << content;
@@ -185,11 +186,11 @@ TEST_F(InstalledTree, EmbedderBuiltWithItsPkgConfigFilePlaysAClip) {
     fs::create_directories(work);
     fs::copy_file(ORVO_EMBEDDER_SOURCE, work / "play_installed.c", fs::copy_options::overwrite_existing);
     const std::string program = (work / "play_installed").string();
-    const std::string command =
-        "export PKG_CONFIG_PATH=" + Quoted((s_prefix / "lib/pkgconfig").string()) + " && " + ORVO_C_COMPILER +
-        " -std=c11 -Wall -Werror " + ORVO_EMBEDDER_FLAGS + " " + Quoted((work / "play_installed.c").string()) +
-        " -o " + Quoted(program) + " $(pkg-config --cflags --libs orvo-core xcb) && " + Quoted(program) + " " +
-        Quoted((s_prefix / "share/orvo-player/demo/stereo-demo.mkv").string());
+    const std::string command = "export PKG_CONFIG_PATH=" + Quoted((s_prefix / "lib/pkgconfig").string()) + " && " +
+                                ORVO_C_COMPILER + " -std=c11 -Wall -Werror " + ORVO_EMBEDDER_FLAGS + " " +
+                                Quoted((work / "play_installed.c").string()) + " -o " + Quoted(program) +
+                                " $(pkg-config --cflags --libs orvo-core xcb) && " + Quoted(program) + " " +
+                                Quoted((s_prefix / "share/orvo-player/demo/stereo-demo.mkv").string());
     const Result played = RunShell(ShellWords(Hidden(command)));
     EXPECT_EQ(played.status, 0) << played.output;
     EXPECT_NE(played.output.find("pixels lit"), std::string::npos) << played.output;
@@ -202,8 +203,7 @@ TEST_F(InstalledTree, LauncherStartsThePlayerOnTheDemoClip) {
     if (!ORVO_HAS_PLAYER) GTEST_SKIP() << "OrvoPlayer is not part of this build";
     ORVO_REQUIRE_DISPLAY();
     ORVO_REQUIRE_HIDING();
-    const pid_t pid = StartProgram(Hidden("exec " + Quoted((s_prefix / "bin/OrvoPlayer").string()) +
-                                          " --left-right " +
+    const pid_t pid = StartProgram(Hidden("exec " + Quoted((s_prefix / "bin/OrvoPlayer").string()) + " --left-right " +
                                           Quoted((s_prefix / "share/orvo-player/demo/stereo-demo.mkv").string())));
     ASSERT_GT(pid, 0);
     XClient x;

@@ -6,12 +6,11 @@
  *   play_installed CLIP
  */
 #define _POSIX_C_SOURCE 200809L /* nanosleep */
+#include <Lumex.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <time.h>
 #include <xcb/xcb.h>
-
-#include <Lumex.h>
 
 enum { kWidth = 320, kHeight = 180 };
 
@@ -23,8 +22,8 @@ static void sleep_ms(long ms) {
 /* How many of the window's pixels are lit, and how many distinct grey levels they have:
  * a played clip shows a varied picture, a window the engine never drew into stays black. */
 static int read_back(xcb_connection_t* c, xcb_window_t w, int* lit, int* levels) {
-    xcb_get_image_reply_t* image = xcb_get_image_reply(
-        c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, w, 0, 0, kWidth, kHeight, ~0u), NULL);
+    xcb_get_image_reply_t* image =
+        xcb_get_image_reply(c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, w, 0, 0, kWidth, kHeight, ~0u), NULL);
     if (!image || xcb_get_image_data_length(image) < kWidth * kHeight * 4) {
         free(image);
         return 0;

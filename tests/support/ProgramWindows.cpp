@@ -2,7 +2,6 @@
 
 #include <spawn.h>
 #include <sys/wait.h>
-
 #include <unistd.h>
 
 #include <cstdlib>
@@ -69,7 +68,8 @@ int WaitForExit(pid_t pid, std::chrono::milliseconds timeout) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < end) {
         int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return -1;
