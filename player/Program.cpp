@@ -3,6 +3,8 @@
 #include <QFile>
 #include <xcb/xcb.h>
 
+#include <utility>
+
 #include "Unit1.h"
 #include "Unit2.h"
 #include "VideoForm.h"
@@ -14,18 +16,17 @@ bool DisplayReachable() {
     return reachable;
 }
 
+// Each window stores itself in its global as it is made.
 void CreateForms() {
-    FormPlayer = new TFormPlayer;
-    VideoWindow = new TVideoWindow;
+    new TFormPlayer;
+    new TVideoWindow;
 }
 
 void DestroyForms() {
     // Closing gives the control strip back to the main window before either is deleted.
     if (VideoWindow && VideoWindow->isVisible()) VideoWindow->close();
-    delete VideoWindow;
-    VideoWindow = nullptr;
+    delete std::exchange(VideoWindow, nullptr);
     delete FormPlayer;
-    FormPlayer = nullptr;
 }
 
 void OpenFromCommandLine(const CommandLine& line) {

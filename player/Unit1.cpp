@@ -18,10 +18,6 @@
 #include "VideoForm.h"
 #include "X11Sync.h"
 
-// TEMPORARY until the capture exports are in libCore: weak, so the program links without them.
-#pragma weak Lumex_CaptureGetDevices
-#pragma weak Lumex_CaptureCreate
-
 uint32_t CurrentChannel = 0;
 int32_t DeviceCount = 0;
 TFormPlayer* FormPlayer = nullptr;
@@ -89,6 +85,8 @@ void LUMEX_CALL AddCaptureDevice(const char* name, GUID, intptr_t) {
 }
 
 TFormPlayer::TFormPlayer() : m_presenter(this) {
+    // The device callback reaches the window through FormPlayer while FormCreate runs.
+    FormPlayer = this;
     setObjectName("FormPlayer");
     setWindowTitle("Orvo-Player");
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -106,7 +104,10 @@ TFormPlayer::TFormPlayer() : m_presenter(this) {
     FormCreate();
 }
 
-TFormPlayer::~TFormPlayer() { FormDestroy(); }
+TFormPlayer::~TFormPlayer() {
+    FormDestroy();
+    FormPlayer = nullptr;
+}
 
 void TFormPlayer::CreateComponents() {
     Client = new QWidget(this);
@@ -244,7 +245,7 @@ void TFormPlayer::FormCreate() {
     PlayBtn->update();
     volume = 100;
     DeviceCount = 0;
-    if (&Lumex_CaptureGetDevices) Lumex_CaptureGetDevices(DEVICE_VIDEO, AddCaptureDevice, 0);
+    Lumex_CaptureGetDevices(DEVICE_VIDEO, AddCaptureDevice, 0);
     Timer1->start();
 }
 
@@ -385,14 +386,16 @@ void TFormPlayer::Timer1Timer() {
         if (VideoWindow) VideoWindow->Image1->setVisible(true);
         Label2->setText(FormatTime(0));
         Label1->setText("00:00");
-        PlayBtn->SetState(0);
+        // The button repaints on every SetState: only a change is sent.
+        if (PlayBtn->state != 0) PlayBtn->SetState(0);
         return;
     }
     if (Lumex_ChannelGetState(CurrentChannel) != CHANNEL_PLAYING) return;
     const bool device = Label2->text() == kDevice;
     const double p = std::nearbyint(Lumex_ChannelGetPosition(CurrentChannel, POS_SECONDS));
     if (!device) {
-        Bar->SetValue(int64_t(p));
+        // The bar repaints on every SetValue: only a move is sent.
+        if (Bar->Value() != std::clamp(int64_t(p), Bar->minvalue, Bar->maxvalue)) Bar->SetValue(int64_t(p));
         Label1->setText(FormatTime(int32_t(Bar->Value())));
     } else {
         Label1->setText(FormatTime(int32_t(p)));

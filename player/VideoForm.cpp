@@ -10,6 +10,7 @@
 #include "platform/window/WindowSystem.h"
 
 TVideoWindow::TVideoWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    VideoWindow = this;
     setObjectName("VideoWindow");
     setWindowTitle("FullScreen");
     setAttribute(Qt::WA_NativeWindow);
