@@ -25,11 +25,10 @@ void Background(QPainter& painter) {
 }
 
 // Two lenses, one per eye, drawn a little apart and added where they overlap: the
-// emblem of a stereo pair.
-void Lenses(QPainter& painter) {
-    const QPointF centre(kLogoSize.width() / 2.0, 104);
-    constexpr double radius = 44;
-    constexpr double apart = 30;
+// emblem of a stereo pair. `scale` 1 is the size the logo shows them at.
+void Lenses(QPainter& painter, QPointF centre, double scale) {
+    const double radius = 44 * scale;
+    const double apart = 30 * scale;
     painter.setPen(Qt::NoPen);
     painter.setCompositionMode(QPainter::CompositionMode_Plus);
     for (const auto& [dx, color] : {std::pair{-apart, kLeftEye}, std::pair{apart, kRightEye}}) {
@@ -41,9 +40,9 @@ void Lenses(QPainter& painter) {
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     // A play triangle in the overlap, dark on the light lens.
     QPainterPath play;
-    play.moveTo(centre + QPointF(-9, -15));
-    play.lineTo(centre + QPointF(-9, 15));
-    play.lineTo(centre + QPointF(16, 0));
+    play.moveTo(centre + QPointF(-9, -15) * scale);
+    play.lineTo(centre + QPointF(-9, 15) * scale);
+    play.lineTo(centre + QPointF(16, 0) * scale);
     play.closeSubpath();
     painter.setBrush(QColor(0x10, 0x12, 0x16, 235));
     painter.drawPath(play);
@@ -86,8 +85,25 @@ QImage MakeLogo() {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     Background(painter);
-    Lenses(painter);
+    Lenses(painter, QPointF(kLogoSize.width() / 2.0, 104), 1);
     Title(painter);
+    return image;
+}
+
+QImage MakeIcon() {
+    constexpr int kSide = 256;
+    QImage image(kSide, kSide, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // The lenses on a dark rounded plate, as the logo shows them on its background.
+    QLinearGradient fall(0, 0, 0, kSide);
+    fall.setColorAt(0, kBackgroundTop.lighter(130));
+    fall.setColorAt(1, kBackgroundBottom);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fall);
+    painter.drawRoundedRect(QRectF(8, 8, kSide - 16, kSide - 16), 44, 44);
+    Lenses(painter, QPointF(kSide / 2.0, kSide / 2.0), 1.35);
     return image;
 }
 

@@ -5,5 +5,7 @@
 namespace skin {
 
 QImage MakeLogo();
+// The 256 x 256 application icon: the logo's emblem on a plate of its own.
+QImage MakeIcon();
 
 }  // namespace skin

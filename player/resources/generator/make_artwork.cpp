@@ -27,6 +27,7 @@ const Artwork kArtwork[] = {
     {"volume.png", skin::MakeVolumeStrip},
     {"fullscreen.png", skin::MakeFullScreenStrip},
     {"logo.png", skin::MakeLogo},
+    {"orvo-player.png", skin::MakeIcon},
 };
 
 }  // namespace
