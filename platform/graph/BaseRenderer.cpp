@@ -69,18 +69,15 @@ void CBaseRenderer::SendCompleteIfDue() {
     NotifyEvent(EC_COMPLETE, S_OK, 0);
 }
 
+// The stopped state is set (and the stream hooks called) before the waiters wake, so that a
+// waiting sample sees it and gives up.
 HRESULT CBaseRenderer::Stop() {
     std::lock_guard filterLock(m_filterLock);
     HRESULT hr = CBaseFilter::Stop();
-    bool wasStreaming;
-    {
-        std::lock_guard lock(m_rendererLock);
-        m_endOfStream = false;
-        m_completeSent = false;
-        wasStreaming = std::exchange(m_streaming, false);
-        WakeWaiters();
-    }
-    if (wasStreaming) OnStopStreaming();
+    std::lock_guard lock(m_rendererLock);
+    m_endOfStream = false;
+    m_completeSent = false;
+    WakeWaiters();
     return hr;
 }
 
@@ -102,14 +99,9 @@ HRESULT CBaseRenderer::Run(REFERENCE_TIME start) {
     std::lock_guard filterLock(m_filterLock);
     HRESULT hr = CBaseFilter::Run(start);
     if (FAILED(hr)) return hr;
-    bool startStreaming;
-    {
-        std::lock_guard lock(m_rendererLock);
-        startStreaming = !std::exchange(m_streaming, true);
-        WakeWaiters();
-        SendCompleteIfDue();
-    }
-    if (startStreaming) OnStartStreaming();
+    std::lock_guard lock(m_rendererLock);
+    WakeWaiters();
+    SendCompleteIfDue();
     return S_OK;
 }
 

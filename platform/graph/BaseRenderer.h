@@ -67,8 +67,6 @@ public:
     virtual void OnReceiveFirstSample(IMediaSample* sample) {}
     virtual void OnRenderStart(IMediaSample* sample) {}
     virtual void OnRenderEnd(IMediaSample* sample) {}
-    virtual HRESULT OnStartStreaming() { return S_OK; }
-    virtual HRESULT OnStopStreaming() { return S_OK; }
     virtual HRESULT CompleteConnect(IPin* receivePin) { return S_OK; }
     virtual HRESULT BreakConnect() { return S_OK; }
     // Streaming-thread notifications; OnEndOfStream may block until the output has played out
@@ -105,7 +103,6 @@ private:
     bool m_holdingSample = false;  // a sample waits in Receive
     bool m_endOfStream = false;
     bool m_completeSent = false;
-    bool m_streaming = false;
 };
 
 class CBaseVideoRenderer : public CBaseRenderer, public IQualProp {
@@ -127,6 +124,7 @@ public:
 
     void OnReceiveFirstSample(IMediaSample* sample) override { DoRenderSample(sample); }
     void OnRenderStart(IMediaSample* sample) override;
+    // Every pause from stopped starts the statistics afresh.
     HRESULT OnStartStreaming() override;
 
 private:

@@ -89,21 +89,9 @@ CBasePin* CTransformFilter::GetPin(int index) {
     return nullptr;
 }
 
-HRESULT CTransformFilter::Pause() {
-    std::lock_guard lock(m_filterLock);
-    bool starting = IsStopped();
-    HRESULT hr = CBaseFilter::Pause();
-    if (SUCCEEDED(hr) && starting) hr = StartStreaming();
-    return hr;
-}
-
-HRESULT CTransformFilter::Stop() {
-    std::lock_guard lock(m_filterLock);
-    if (IsStopped()) return S_OK;
-    HRESULT hr = CBaseFilter::Stop();
+HRESULT CTransformFilter::OnStopStreaming() {
     std::lock_guard receiving(m_receiveLock);
-    StopStreaming();
-    return hr;
+    return S_OK;
 }
 
 // Upstream streaming thread.

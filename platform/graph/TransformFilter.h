@@ -45,9 +45,6 @@ public:
     explicit CTransformFilter(REFCLSID clsid);
     ~CTransformFilter() override;
 
-    HRESULT STDMETHODCALLTYPE Stop() override;
-    HRESULT STDMETHODCALLTYPE Pause() override;
-
     int GetPinCount() override { return 2; }
     CBasePin* GetPin(int index) override;
 
@@ -60,8 +57,6 @@ public:
     virtual HRESULT Transform(IMediaSample* in, IMediaSample* out) = 0;
     virtual HRESULT SetMediaType(PIN_DIRECTION direction, const orvo::graph::MediaType& mediaType) { return S_OK; }
     virtual HRESULT BreakConnect(PIN_DIRECTION direction) { return S_OK; }
-    virtual HRESULT StartStreaming() { return S_OK; }
-    virtual HRESULT StopStreaming() { return S_OK; }
 
     CTransformInputPin* InputPin() { return &m_input; }
     CTransformOutputPin* OutputPin() { return &m_output; }
@@ -69,6 +64,8 @@ public:
 protected:
     friend class CTransformInputPin;
     HRESULT Receive(IMediaSample* sample);
+    // Waits for the sample in flight: the pins are inactive, so its delivery fails.
+    HRESULT OnStopStreaming() override;
 
     CTransformInputPin m_input;
     CTransformOutputPin m_output;

@@ -98,10 +98,66 @@ HRESULT CDecoderOutputPin::ChangeMediaType(const graph::MediaType& type) {
     return S_OK;
 }
 
-CDecoderFilter::CDecoderFilter(REFCLSID clsid)
-    : CBaseFilter(clsid), m_input(this, u"Input"), m_output(this, u"Output") {}
+CDecoderFilter::CDecoderFilter(REFCLSID clsid, CodecSet codecs, const GUID& majorType)
+    : CBaseFilter(clsid),
+      m_input(this, u"Input"),
+      m_output(this, u"Output"),
+      m_codecs(codecs),
+      m_majorType(majorType),
+      m_frame(av_frame_alloc()) {}
 
-CDecoderFilter::~CDecoderFilter() = default;
+CDecoderFilter::~CDecoderFilter() { av_frame_free(&m_frame); }
+
+HRESULT CDecoderFilter::CheckInputType(const graph::MediaType& input) {
+    return input.majortype == m_majorType && Decoder::Accepts(input, m_codecs) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+}
+
+HRESULT CDecoderFilter::OpenDecoder(const graph::MediaType& input) {
+    std::unique_ptr<Decoder> decoder;
+    HRESULT hr = Decoder::Create(input, m_codecs, decoder);
+    if (FAILED(hr)) return hr;
+    hr = OnDecoderOpened(*decoder, input);
+    if (FAILED(hr)) return hr;
+    m_decoder = std::move(decoder);
+    return S_OK;
+}
+
+// Streaming thread.
+HRESULT CDecoderFilter::Decode(IMediaSample* sample) {
+    if (!m_decoder || !m_frame) return VFW_E_NOT_CONNECTED;
+    BYTE* data = nullptr;
+    if (FAILED(sample->GetPointer(&data))) return E_POINTER;
+    const LONG length = sample->GetActualDataLength();
+    REFERENCE_TIME start = 0, stop = 0;
+    const bool timed = SUCCEEDED(sample->GetTime(&start, &stop));
+    if (length > 0)
+        m_decoder->Send(data, size_t(length), timed ? start : AV_NOPTS_VALUE,
+                        EveryPacketIsKey() || sample->IsSyncPoint() == S_OK);
+    return DeliverFrames();
+}
+
+// Streaming thread.
+HRESULT CDecoderFilter::DeliverFrames() {
+    HRESULT result = S_OK;
+    while (m_decoder->Receive(m_frame) == S_OK) {
+        if (result == S_OK) result = DeliverFrame(*m_frame);
+        av_frame_unref(m_frame);
+    }
+    return FAILED(result) ? result : S_OK;
+}
+
+// Streaming thread.
+void CDecoderFilter::Drain() {
+    if (!m_decoder || !m_frame) return;
+    m_decoder->Send(nullptr, 0, AV_NOPTS_VALUE, false);
+    DeliverFrames();
+    m_decoder->Flush();
+}
+
+void CDecoderFilter::Discard() {
+    if (m_decoder) m_decoder->Flush();
+    OnDiscard();
+}
 
 CBasePin* CDecoderFilter::GetPin(int index) {
     if (index == 0) return &m_input;
@@ -109,13 +165,10 @@ CBasePin* CDecoderFilter::GetPin(int index) {
     return nullptr;
 }
 
-HRESULT CDecoderFilter::Stop() {
-    std::lock_guard lock(m_filterLock);
-    HRESULT hr = CBaseFilter::Stop();
-    // The pins are inactive: a Receive still running fails its next delivery and returns.
+HRESULT CDecoderFilter::OnStopStreaming() {
     std::lock_guard stream(m_streamLock);
     Discard();
-    return hr;
+    return S_OK;
 }
 
 }  // namespace orvo::ffmpeg

@@ -233,18 +233,14 @@ HRESULT CSplitterFilter::GetCurFile(LPOLESTR* fileName, AM_MEDIA_TYPE* mediaType
     return *fileName ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT CSplitterFilter::Stop() {
-    std::lock_guard lock(m_filterLock);
-    StopStreaming();
-    return CBaseFilter::Stop();
+HRESULT CSplitterFilter::OnStartStreaming() {
+    StartStreaming();
+    return S_OK;
 }
 
-HRESULT CSplitterFilter::Pause() {
-    std::lock_guard lock(m_filterLock);
-    const bool wasStopped = IsStopped();
-    HRESULT hr = CBaseFilter::Pause();
-    if (SUCCEEDED(hr) && wasStopped) StartStreaming();
-    return hr;
+HRESULT CSplitterFilter::OnStopStreaming() {
+    StopStreaming();
+    return S_OK;
 }
 
 // With the filter lock held and no streaming thread running.

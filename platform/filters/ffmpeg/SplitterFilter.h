@@ -79,9 +79,6 @@ public:
     DECLARE_IUNKNOWN
     HRESULT NonDelegatingQueryInterface(REFIID riid, void** object) override;
 
-    HRESULT STDMETHODCALLTYPE Stop() override;
-    HRESULT STDMETHODCALLTYPE Pause() override;
-
     int GetPinCount() override;
     CBasePin* GetPin(int index) override;
 
@@ -106,6 +103,11 @@ public:
     void Segment(REFERENCE_TIME& start, double& rate);
     void NoteDelivered(REFERENCE_TIME streamTime);
     const Demuxer* Media() const { return m_demuxer.get(); }
+
+protected:
+    // The reading thread and the pins' delivery threads run while the filter is active.
+    HRESULT OnStartStreaming() override;
+    HRESULT OnStopStreaming() override;
 
 private:
     void StartStreaming();
