@@ -20,6 +20,7 @@
 #include "platform/graph/Interfaces.h"
 
 class CBasePin;
+class CBaseInputPin;
 
 class CBaseFilter : public IBaseFilter, public CUnknown {
 public:
@@ -56,6 +57,15 @@ public:
     LONG PinVersion() const { return m_pinVersion.load(); }
     // Tells the graph about an event (EC_COMPLETE, ...); S_FALSE when not in a graph.
     HRESULT NotifyEvent(LONG code, LONG_PTR param1, LONG_PTR param2);
+
+    // The stream calls an input pin takes, passed to its filter once the pin has noted them
+    // (flushing set before InputBeginFlush and cleared after InputEndFlush, the segment
+    // recorded before InputNewSegment). Upstream streaming thread; InputBeginFlush also on the
+    // application's thread during a seek. The defaults take the call and do nothing.
+    virtual HRESULT InputEndOfStream(CBaseInputPin*) { return S_OK; }
+    virtual HRESULT InputBeginFlush(CBaseInputPin*) { return S_OK; }
+    virtual HRESULT InputEndFlush(CBaseInputPin*) { return S_OK; }
+    virtual HRESULT InputNewSegment(CBaseInputPin*, REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
 
 protected:
     IUnknown* PrimaryUnknown() override { return static_cast<IBaseFilter*>(this); }

@@ -24,11 +24,6 @@ public:
     CRendererInputPin(CBaseRenderer* renderer, const char16_t* name);
 
     HRESULT STDMETHODCALLTYPE Receive(IMediaSample* sample) override;
-    HRESULT STDMETHODCALLTYPE EndOfStream() override;
-    HRESULT STDMETHODCALLTYPE BeginFlush() override;
-    HRESULT STDMETHODCALLTYPE EndFlush() override;
-    HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
-
     HRESULT CheckMediaType(const orvo::graph::MediaType& mediaType) override;
     HRESULT SetMediaType(const orvo::graph::MediaType& mediaType) override;
     HRESULT CompleteConnect(IPin* receivePin) override;
@@ -87,9 +82,12 @@ protected:
 private:
     friend class CRendererInputPin;
     HRESULT Receive(IMediaSample* sample);
-    HRESULT EndOfStream();
-    void BeginFlush();
-    void EndFlush();
+    // The input pin's stream calls: the renderer's preroll and end-of-stream state, then the
+    // derived renderer's On* notification.
+    HRESULT InputEndOfStream(CBaseInputPin*) override;
+    HRESULT InputBeginFlush(CBaseInputPin*) override;
+    HRESULT InputEndFlush(CBaseInputPin*) override;
+    HRESULT InputNewSegment(CBaseInputPin*, REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
     void WakeWaiters();  // under m_rendererLock
     void SendCompleteIfDue();  // under m_rendererLock
 

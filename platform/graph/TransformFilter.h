@@ -13,10 +13,6 @@ class CTransformInputPin final : public CBaseInputPin {
 public:
     CTransformInputPin(CTransformFilter* filter, const char16_t* name);
     HRESULT STDMETHODCALLTYPE Receive(IMediaSample* sample) override;
-    HRESULT STDMETHODCALLTYPE EndOfStream() override;
-    HRESULT STDMETHODCALLTYPE BeginFlush() override;
-    HRESULT STDMETHODCALLTYPE EndFlush() override;
-    HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
     HRESULT CheckMediaType(const orvo::graph::MediaType& mediaType) override;
     HRESULT SetMediaType(const orvo::graph::MediaType& mediaType) override;
     HRESULT BreakConnect() override;
@@ -66,6 +62,13 @@ protected:
     HRESULT Receive(IMediaSample* sample);
     // Waits for the sample in flight: the pins are inactive, so its delivery fails.
     HRESULT OnStopStreaming() override;
+    // End of stream, flushes and segments pass downstream.
+    HRESULT InputEndOfStream(CBaseInputPin* pin) override;
+    HRESULT InputBeginFlush(CBaseInputPin*) override { return m_output.DeliverBeginFlush(); }
+    HRESULT InputEndFlush(CBaseInputPin*) override { return m_output.DeliverEndFlush(); }
+    HRESULT InputNewSegment(CBaseInputPin*, REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override {
+        return m_output.DeliverNewSegment(start, stop, rate);
+    }
 
     CTransformInputPin m_input;
     CTransformOutputPin m_output;

@@ -25,32 +25,6 @@ HRESULT CDecoderInputPin::Receive(IMediaSample* sample) {
     return m_decoder->Decode(sample);
 }
 
-HRESULT CDecoderInputPin::EndOfStream() {
-    std::lock_guard lock(m_decoder->m_streamLock);
-    if (HRESULT hr = CheckStreaming(); hr != S_OK) return hr;
-    m_decoder->Drain();
-    return m_decoder->OutputPin()->IsConnected() ? m_decoder->OutputPin()->DeliverEndOfStream() : S_OK;
-}
-
-HRESULT CDecoderInputPin::BeginFlush() {
-    CBaseInputPin::BeginFlush();
-    return m_decoder->OutputPin()->IsConnected() ? m_decoder->OutputPin()->DeliverBeginFlush() : S_OK;
-}
-
-HRESULT CDecoderInputPin::EndFlush() {
-    std::lock_guard lock(m_decoder->m_streamLock);
-    m_decoder->Discard();
-    CBaseInputPin::EndFlush();
-    return m_decoder->OutputPin()->IsConnected() ? m_decoder->OutputPin()->DeliverEndFlush() : S_OK;
-}
-
-HRESULT CDecoderInputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
-    std::lock_guard lock(m_decoder->m_streamLock);
-    CBaseInputPin::NewSegment(start, stop, rate);
-    return m_decoder->OutputPin()->IsConnected() ? m_decoder->OutputPin()->DeliverNewSegment(start, stop, rate)
-                                                 : S_OK;
-}
-
 CDecoderOutputPin::CDecoderOutputPin(CDecoderFilter* filter, const char16_t* name)
     : CBaseOutputPin(filter, name), m_decoder(filter), m_position(this, filter->InputPin()) {}
 
@@ -163,6 +137,30 @@ CBasePin* CDecoderFilter::GetPin(int index) {
     if (index == 0) return &m_input;
     if (index == 1) return &m_output;
     return nullptr;
+}
+
+// Upstream streaming thread.
+HRESULT CDecoderFilter::InputEndOfStream(CBaseInputPin* pin) {
+    std::lock_guard lock(m_streamLock);
+    if (HRESULT hr = pin->CheckStreaming(); hr != S_OK) return hr;
+    Drain();
+    return m_output.IsConnected() ? m_output.DeliverEndOfStream() : S_OK;
+}
+
+// Any thread: a Receive may be in progress, so only the pins learn of it here.
+HRESULT CDecoderFilter::InputBeginFlush(CBaseInputPin*) {
+    return m_output.IsConnected() ? m_output.DeliverBeginFlush() : S_OK;
+}
+
+HRESULT CDecoderFilter::InputEndFlush(CBaseInputPin*) {
+    std::lock_guard lock(m_streamLock);
+    Discard();
+    return m_output.IsConnected() ? m_output.DeliverEndFlush() : S_OK;
+}
+
+HRESULT CDecoderFilter::InputNewSegment(CBaseInputPin*, REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
+    std::lock_guard lock(m_streamLock);
+    return m_output.IsConnected() ? m_output.DeliverNewSegment(start, stop, rate) : S_OK;
 }
 
 HRESULT CDecoderFilter::OnStopStreaming() {

@@ -27,10 +27,6 @@ class CDecoderInputPin final : public CBaseInputPin {
 public:
     CDecoderInputPin(CDecoderFilter* filter, const char16_t* name);
     HRESULT STDMETHODCALLTYPE Receive(IMediaSample* sample) override;
-    HRESULT STDMETHODCALLTYPE EndOfStream() override;
-    HRESULT STDMETHODCALLTYPE BeginFlush() override;
-    HRESULT STDMETHODCALLTYPE EndFlush() override;
-    HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
     HRESULT CheckMediaType(const graph::MediaType& mediaType) override;
     HRESULT SetMediaType(const graph::MediaType& mediaType) override;
 
@@ -90,6 +86,11 @@ protected:
     // The pins are inactive: a Receive still running fails its next delivery and returns;
     // then what the decoder holds is dropped.
     HRESULT OnStopStreaming() override;
+    // End of stream drains the decoder; a flush drops what it holds; all pass downstream.
+    HRESULT InputEndOfStream(CBaseInputPin* pin) override;
+    HRESULT InputBeginFlush(CBaseInputPin* pin) override;
+    HRESULT InputEndFlush(CBaseInputPin* pin) override;
+    HRESULT InputNewSegment(CBaseInputPin* pin, REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
     // The decoder for input is open: takes the stream's shape from it, or refuses the type.
     virtual HRESULT OnDecoderOpened(const Decoder& decoder, const graph::MediaType& input) = 0;
     // Whether every packet decodes on its own (audio), or only those marked as sync points.
