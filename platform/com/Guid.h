@@ -89,6 +89,9 @@ inline constexpr GUID GUID_NULL{};
 std::optional<GUID> GuidFromString(std::string_view text);
 std::string GuidToString(REFGUID guid);  // upper-case braced form
 
+// The braced form in UTF-16 into *clsid; CO_E_CLASSSTRING (and GUID_NULL) when malformed.
+HRESULT CLSIDFromString(const WCHAR* text, CLSID* clsid);
+
 struct GuidHash {
     size_t operator()(const GUID& g) const {
         uint64_t a, b;

@@ -23,6 +23,7 @@ constexpr HRESULT CLASS_E_NOAGGREGATION = MakeHResult(0x80040110);
 constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = MakeHResult(0x80040111);
 constexpr HRESULT REGDB_E_CLASSNOTREG = MakeHResult(0x80040154);
 constexpr HRESULT CO_E_NOTINITIALIZED = MakeHResult(0x800401F0);
+constexpr HRESULT CO_E_CLASSSTRING = MakeHResult(0x800401F3);
 constexpr HRESULT RPC_E_CHANGED_MODE = MakeHResult(0x80010106);
 
 // Result codes of the filter-graph service.

@@ -77,12 +77,15 @@ HRESULT NotRenderedCode(IPin* pin) {
     return VFW_S_PARTIAL_RENDER;
 }
 
-// One code for several partly rendered streams: the shared code, or partial render.
+// One code for several partly rendered streams. When video alone, or audio alone, is missing
+// its code stands, whatever else (a subtitle stream) went unrendered beside it: a caller
+// learns that the picture or the sound will not play. Otherwise partial render.
 HRESULT CombinePartialCodes(const std::vector<HRESULT>& codes) {
     if (codes.empty()) return S_OK;
-    for (HRESULT c : codes)
-        if (c != codes[0]) return VFW_S_PARTIAL_RENDER;
-    return codes[0];
+    const bool video = std::find(codes.begin(), codes.end(), VFW_S_VIDEO_NOT_RENDERED) != codes.end();
+    const bool audio = std::find(codes.begin(), codes.end(), VFW_S_AUDIO_NOT_RENDERED) != codes.end();
+    if (video != audio) return video ? VFW_S_VIDEO_NOT_RENDERED : VFW_S_AUDIO_NOT_RENDERED;
+    return VFW_S_PARTIAL_RENDER;
 }
 
 }  // namespace

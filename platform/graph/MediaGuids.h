@@ -22,6 +22,7 @@ inline constexpr GUID MEDIASUBTYPE_IYUV = GuidFromFourCC(MakeFourCC('I', 'Y', 'U
 inline constexpr GUID MEDIASUBTYPE_I420 = GuidFromFourCC(MakeFourCC('I', '4', '2', '0'));
 inline constexpr GUID MEDIASUBTYPE_NV12 = GuidFromFourCC(MakeFourCC('N', 'V', '1', '2'));
 inline constexpr GUID MEDIASUBTYPE_YUY2 = GuidFromFourCC(MakeFourCC('Y', 'U', 'Y', '2'));
+inline constexpr GUID MEDIASUBTYPE_MJPG = GuidFromFourCC(MakeFourCC('M', 'J', 'P', 'G'));
 inline constexpr GUID MEDIASUBTYPE_PCM = GuidFromFourCC(0x0001);
 inline constexpr GUID MEDIASUBTYPE_IEEE_FLOAT = GuidFromFourCC(0x0003);
 

@@ -128,6 +128,8 @@ INSTANTIATE_TEST_SUITE_P(Streams, RenderFileCodes,
                                            RenderFileCase{u"Va", VFW_S_AUDIO_NOT_RENDERED, 2},
                                            RenderFileCase{u"vA", VFW_S_VIDEO_NOT_RENDERED, 2},
                                            RenderFileCase{u"VAs", VFW_S_PARTIAL_RENDER, 3},
+                                           RenderFileCase{u"vAs", VFW_S_VIDEO_NOT_RENDERED, 2},
+                                           RenderFileCase{u"Vas", VFW_S_AUDIO_NOT_RENDERED, 2},
                                            RenderFileCase{u"Vav", VFW_S_PARTIAL_RENDER, 2},
                                            RenderFileCase{u"vas", VFW_E_CANNOT_RENDER, 0},
                                            RenderFileCase{u"x", VFW_E_UNKNOWN_FILE_TYPE, 0}));
