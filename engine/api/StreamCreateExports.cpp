@@ -6,27 +6,8 @@
 #include "engine/api/LibraryState.h"
 #include "engine/api/Lumex.h"
 #include "engine/graph/FileGraph.h"
-#include "platform/com/Runtime.h"
+#include "engine/api/ThreadApartment.h"
 #include "platform/com/TextConversion.h"
-
-namespace {
-
-// The component runtime on the calling thread for as long as the graph is built: the thread
-// that called Lumex_Init has it already, any other thread joins for the call.
-class ThreadApartment {
-public:
-    ThreadApartment() : m_joined(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ThreadApartment() {
-        if (m_joined) CoUninitialize();
-    }
-    ThreadApartment(const ThreadApartment&) = delete;
-    ThreadApartment& operator=(const ThreadApartment&) = delete;
-
-private:
-    bool m_joined;
-};
-
-}  // namespace
 
 extern "C" {
 
