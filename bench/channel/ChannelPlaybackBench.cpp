@@ -91,7 +91,7 @@ bool Prepare(benchmark::State& state, std::string& clip) {
 
 // The delivery statistics of the channel's own renderer filter.
 void ReadRendererStatistics(uint32_t channel, Playback& p) {
-    orvo::engine::CChannel* record = orvo::engine::Channels().Lookup(channel);
+    const auto record = orvo::engine::Channels().Lookup(channel);
     ComPtr<IBaseFilter> renderer;
     if (!record || FAILED(record->graph->FindFilterByName(u"User Video Renderer", renderer.Put()))) return;
     if (ComPtr<IQualProp> quality = renderer.As<IQualProp>()) {

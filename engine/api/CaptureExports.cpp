@@ -1,9 +1,10 @@
 // Lumex_CaptureGetDevices and Lumex_CaptureCreate: capture devices are listed and opened into
-// stopped channels. Called on the caller's thread; the device callback runs on it too, before
+// stopped channels, on any thread; the device callback runs on the calling thread, before
 // Lumex_CaptureGetDevices returns. No path shows a message.
 #include "engine/api/ChannelRegistry.h"
 #include "engine/api/LibraryState.h"
 #include "engine/api/Lumex.h"
+#include "engine/api/ThreadApartment.h"
 #include "engine/graph/CaptureGraph.h"
 #include "platform/com/Runtime.h"
 #include "platform/com/TextConversion.h"
@@ -44,6 +45,7 @@ extern "C" {
 LUMEX_API int32_t LUMEX_CALL Lumex_CaptureGetDevices(int32_t kind, CAPTUREDEVICEPROC proc, intptr_t user) {
     using namespace orvo::engine;
     if (!Library().initialized) return 0;
+    ThreadApartment apartment;
     ComPtr<ICreateDevEnum> devices;
     if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
                                 IID_ICreateDevEnum, devices.PutVoid())) ||
@@ -64,6 +66,7 @@ LUMEX_API int32_t LUMEX_CALL Lumex_CaptureGetDevices(int32_t kind, CAPTUREDEVICE
 LUMEX_API uint32_t LUMEX_CALL Lumex_CaptureCreate(int32_t audio, int32_t video, int32_t, int32_t, int32_t) {
     using namespace orvo::engine;
     if (!Library().initialized || (audio == 0 && video == 0)) return 0;
+    ThreadApartment apartment;
     std::unique_ptr<CChannel> channel = CreateChannelRecord(Library().defaultWindow);
     if (!channel) return 0;
     if (!BuildCaptureGraph(*channel, audio, video)) {

@@ -1,5 +1,10 @@
 #pragma once
-// CChannel: one open medium. Owned by the registry; built on the caller's thread.
+// CChannel: one open medium. Shared by the registry and every export call using it: the record
+// lives until its last user lets go. An export on the channel holds callLock for the whole
+// call, so calls on one channel run one at a time and Lumex_StreamFree tears it down only
+// between them; `closed` then makes later calls fail quietly. `state` is read without the
+// lock (Lumex_ChannelGetState) and written under it.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -13,14 +18,16 @@
 namespace orvo::engine {
 
 struct CChannel {
-    CChannel* next = nullptr;  // the next older record in the registry
-    uint32_t handle = 0;       // 0 until registered
+    uint32_t handle = 0;  // 0 until registered
     ComPtr<IGraphBuilder> graph;
     HWND window = 0;  // fixed at creation
     ComPtr<IMediaControl> mediaControl;
     ComPtr<IMediaSeeking> mediaSeeking;
     std::unique_ptr<CVideoRenderer> renderer;  // null for kinds that create none
-    int32_t state = CHANNEL_NONE;
+    std::atomic<int32_t> state{CHANNEL_NONE};
+
+    std::recursive_mutex callLock;  // a callback from inside a call may call in again
+    std::atomic<bool> closed{false};  // set by Lumex_StreamFree, under callLock
 
     // The last stream name handed out: readable until the next stream query on the channel.
     std::mutex streamNameLock;

@@ -12,22 +12,20 @@
 #include "engine/stereo/OwnVideo.h"
 #include "platform/window/WindowSystem.h"
 
-using orvo::engine::CChannel;
+using orvo::engine::ChannelCall;
 
 namespace {
 
 constexpr double kUnitsPerSecond = 10000000.0;
 constexpr double kUnitsPerMillisecond = 10000.0;
 
-CChannel* Find(uint32_t handle) { return handle ? orvo::engine::Channels().Lookup(handle) : nullptr; }
-
 // Moves the channel to `to` through `call` when its state is one of `from`.
 template <class Call>
 int32_t Transition(uint32_t handle, std::initializer_list<int32_t> from, int32_t to, Call call) {
-    CChannel* c = Find(handle);
+    ChannelCall c(handle);
     if (!c) return 0;
     if (!c->mediaControl) return 1;
-    if (std::find(from.begin(), from.end(), c->state) == from.end()) return 0;
+    if (std::find(from.begin(), from.end(), c->state.load()) == from.end()) return 0;
     if (FAILED(call(*c->mediaControl.Get()))) return 0;
     c->state = to;
     return 1;
@@ -62,13 +60,14 @@ LUMEX_API int32_t LUMEX_CALL Lumex_ChannelStop(uint32_t ch) {
                       [](IMediaControl& control) { return control.Stop(); });
 }
 
+// Takes no call lock, so that it answers at once even during a long call on the channel.
 LUMEX_API int32_t LUMEX_CALL Lumex_ChannelGetState(uint32_t ch) {
-    CChannel* c = Find(ch);
-    return c ? c->state : 0;
+    const auto c = ch ? orvo::engine::Channels().Lookup(ch) : nullptr;
+    return c && !c->closed ? c->state.load() : 0;
 }
 
 LUMEX_API double LUMEX_CALL Lumex_ChannelGetLength(uint32_t ch, int32_t unit) {
-    CChannel* c = Find(ch);
+    ChannelCall c(ch);
     if (!c || !c->mediaSeeking || c->state == CHANNEL_NONE) return 0.0;
     LONGLONG duration = 0;
     if (FAILED(c->mediaSeeking->GetDuration(&duration))) return 0.0;
@@ -78,7 +77,7 @@ LUMEX_API double LUMEX_CALL Lumex_ChannelGetLength(uint32_t ch, int32_t unit) {
 }
 
 LUMEX_API double LUMEX_CALL Lumex_ChannelGetPosition(uint32_t ch, int32_t unit) {
-    CChannel* c = Find(ch);
+    ChannelCall c(ch);
     if (!c || !c->mediaSeeking || c->state == CHANNEL_NONE) return 0.0;
     LONGLONG position = 0;
     if (FAILED(c->mediaSeeking->GetPositions(&position, nullptr))) return 0.0;
@@ -89,7 +88,7 @@ LUMEX_API double LUMEX_CALL Lumex_ChannelGetPosition(uint32_t ch, int32_t unit) 
 }
 
 LUMEX_API int32_t LUMEX_CALL Lumex_ChannelSetPosition(uint32_t ch, double position, int32_t unit) {
-    CChannel* c = Find(ch);
+    ChannelCall c(ch);
     if (!c || !c->mediaSeeking || c->state == CHANNEL_NONE) return 0;
     LONGLONG target;
     if (!ToReferenceTime(position, unit, target)) return 0;
@@ -100,7 +99,7 @@ LUMEX_API int32_t LUMEX_CALL Lumex_ChannelSetPosition(uint32_t ch, double positi
 
 LUMEX_API void LUMEX_CALL Lumex_ChannelGetInfo(uint32_t ch, CHANNELINFO* info) {
     if (info) std::memset(info, 0, sizeof *info);
-    CChannel* c = Find(ch);
+    ChannelCall c(ch);
     if (!c || !info) return;
     if (c->renderer) {
         info->frameRate = float(c->renderer->m_frameRate);
@@ -114,7 +113,7 @@ LUMEX_API void LUMEX_CALL Lumex_ChannelGetInfo(uint32_t ch, CHANNELINFO* info) {
 }
 
 LUMEX_API void LUMEX_CALL Lumex_ChannelSetWindow(uint32_t ch, int32_t reserved, LUMEX_HWND window) {
-    CChannel* c = Find(ch);
+    ChannelCall c(ch);
     if (!c || reserved != 0 || !c->renderer) return;
     RECT client{};
     const bool known = GetClientRect(HWND(window), &client);
@@ -123,25 +122,25 @@ LUMEX_API void LUMEX_CALL Lumex_ChannelSetWindow(uint32_t ch, int32_t reserved, 
 
 LUMEX_API void LUMEX_CALL Lumex_ChannelResizeWindow(uint32_t ch, int32_t reserved, int32_t l, int32_t t, int32_t r,
                                                     int32_t b) {
-    CChannel* c = Find(ch);
+    ChannelCall c(ch);
     if (!c || reserved != 0 || !c->renderer) return;
     const RECT rect{l, t, r, b};
     c->renderer->SetWindow(0, &rect);
 }
 
 LUMEX_API int32_t LUMEX_CALL Lumex_ChannelRepaint(uint32_t ch, int32_t reserved, LUMEX_HDC dc) {
-    CChannel* c = Find(ch);
+    ChannelCall c(ch);
     if (!c) return 0;
     if (reserved != 0 || !c->renderer) return 1;
     return SUCCEEDED(c->renderer->Repaint(c->window, static_cast<HDC>(dc))) ? 1 : 0;
 }
 
 LUMEX_API void LUMEX_CALL Lumex_ChannelSetAttribute(uint32_t ch, int32_t code, float value) {
-    if (CChannel* c = Find(ch)) orvo::engine::ApplyAttribute(*c, code, value);
+    if (ChannelCall c(ch); c) orvo::engine::ApplyAttribute(*c, code, value);
 }
 
 LUMEX_API int32_t LUMEX_CALL Lumex_ChannelSetDDrawCallback(uint32_t ch, DDRAWCALLBACK cb, intptr_t) {
-    CChannel* c = Find(ch);
+    ChannelCall c(ch);
     orvo::stereo::COwnVideo* own = c ? orvo::engine::OwnRenderer(*c) : nullptr;
     return own ? own->SetPresentCallback(cb) : 0;
 }

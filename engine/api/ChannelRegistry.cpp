@@ -4,38 +4,48 @@
 
 namespace orvo::engine {
 
-uint32_t ChannelRegistry::Register(std::unique_ptr<CChannel> channel) {
+uint32_t ChannelRegistry::Register(std::shared_ptr<CChannel> channel) {
     std::lock_guard lock(m_lock);
     if (++m_lastHandle == 0) ++m_lastHandle;  // 0 never names a channel, even after wrapping
     channel->handle = m_lastHandle;
-    channel->next = m_head;
-    m_head = channel.release();
-    return m_head->handle;
+    m_channels.push_front(std::move(channel));
+    return m_lastHandle;
 }
 
-std::unique_ptr<CChannel> ChannelRegistry::Unregister(uint32_t handle) {
+std::shared_ptr<CChannel> ChannelRegistry::Unregister(uint32_t handle) {
     std::lock_guard lock(m_lock);
-    for (CChannel** link = &m_head; *link; link = &(*link)->next) {
-        if ((*link)->handle != handle) continue;
-        CChannel* found = *link;
-        *link = found->next;
-        found->next = nullptr;
-        return std::unique_ptr<CChannel>(found);
+    for (auto it = m_channels.begin(); it != m_channels.end(); ++it) {
+        if ((*it)->handle != handle) continue;
+        std::shared_ptr<CChannel> found = std::move(*it);
+        m_channels.erase(it);
+        return found;
     }
     return nullptr;
 }
 
-CChannel* ChannelRegistry::Lookup(uint32_t handle) {
+std::shared_ptr<CChannel> ChannelRegistry::Lookup(uint32_t handle) {
     if (!Library().initialized) return nullptr;
     std::lock_guard lock(m_lock);
-    for (CChannel* c = m_head; c; c = c->next)
+    for (const auto& c : m_channels)
         if (c->handle == handle) return c;
     return nullptr;
 }
 
 ChannelRegistry& Channels() {
-    static ChannelRegistry registry;
-    return registry;
+    // Never destroyed: records the caller never freed must not be torn down at exit, when
+    // the platform beneath may be gone.
+    static ChannelRegistry* registry = new ChannelRegistry;
+    return *registry;
+}
+
+ChannelCall::ChannelCall(uint32_t handle) {
+    if (!handle) return;
+    std::shared_ptr<CChannel> channel = Channels().Lookup(handle);
+    if (!channel) return;
+    std::unique_lock lock(channel->callLock);
+    if (channel->closed) return;  // freed while this call waited for the lock
+    m_channel = std::move(channel);
+    m_lock = std::move(lock);
 }
 
 }  // namespace orvo::engine

@@ -1,4 +1,4 @@
-// Lumex_Init, Lumex_Free, Lumex_SetConfig, Lumex_StreamFree. Called on the caller's thread.
+// Lumex_Init, Lumex_Free, Lumex_SetConfig, Lumex_StreamFree. Any thread may call them.
 #include "engine/api/ChannelRegistry.h"
 #include "engine/api/LibraryState.h"
 #include "engine/api/Lumex.h"
@@ -11,6 +11,7 @@ extern "C" {
 
 LUMEX_API int32_t LUMEX_CALL Lumex_Init(LUMEX_HWND window, int32_t) {
     auto& lib = Library();
+    std::lock_guard lock(lib.initLock);
     if (lib.initialized) return 1;
     if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) lib.initialized = true;
     // The default window is taken even when the runtime refused this thread.
@@ -20,6 +21,7 @@ LUMEX_API int32_t LUMEX_CALL Lumex_Init(LUMEX_HWND window, int32_t) {
 
 LUMEX_API int32_t LUMEX_CALL Lumex_Free(void) {
     auto& lib = Library();
+    std::lock_guard lock(lib.initLock);
     if (!lib.initialized) return 0;
     CoUninitialize();
     lib.initialized = false;
@@ -43,12 +45,14 @@ LUMEX_API intptr_t LUMEX_CALL Lumex_SetConfig(int32_t option, intptr_t value) {
     }
 }
 
+// Waits for a call in progress on the channel, then tears it down; calls that come later, or
+// that waited, find it closed. The record itself goes with its last user.
 LUMEX_API int32_t LUMEX_CALL Lumex_StreamFree(uint32_t channel) {
-    if (channel == 0) return 0;
-    auto& registry = orvo::engine::Channels();
-    if (!registry.Lookup(channel)) return 0;
-    std::unique_ptr<orvo::engine::CChannel> record = registry.Unregister(channel);
+    if (channel == 0 || !Library().initialized) return 0;
+    std::shared_ptr<orvo::engine::CChannel> record = orvo::engine::Channels().Unregister(channel);
     if (!record) return 0;
+    std::lock_guard lock(record->callLock);
+    record->closed = true;
     orvo::engine::TeardownChannel(*record);
     return 1;
 }

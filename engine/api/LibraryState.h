@@ -1,17 +1,21 @@
 #pragma once
-// The library's process-wide state. Read and written on the caller's thread without a
-// lock; only the channel registry has one.
+// The library's process-wide state. Every field is atomic: any thread may call the exports
+// that read and write it. Lumex_Init and Lumex_Free also take initLock, so that the runtime
+// is started and shut down once.
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "platform/com/Types.h"
 
 namespace orvo::engine {
 
 struct LibraryState {
-    bool initialized = false;
-    HWND defaultWindow = 0;
-    int32_t rendererKind = 1;       // 1..7
-    uint32_t mixerStreamCount = 1;  // 1..15
+    std::mutex initLock;
+    std::atomic<bool> initialized{false};
+    std::atomic<HWND> defaultWindow{0};
+    std::atomic<int32_t> rendererKind{1};       // 1..7
+    std::atomic<uint32_t> mixerStreamCount{1};  // 1..15
 };
 
 LibraryState& Library();

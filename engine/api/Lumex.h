@@ -1,6 +1,22 @@
 /* Lumex: the engine's flat C interface for stereoscopic playback.
  * Usable from C and C++. Every function reports failure through its result only
- * (0, 0.0, or nothing); a handle that is not registered fails quietly. */
+ * (0, 0.0, or nothing); a handle that is not registered fails quietly.
+ *
+ * Threads. Every function may be called from any thread, and from several at once:
+ *  - Calls on one channel run one at a time; calls on different channels run side by side.
+ *    Lumex_ChannelGetState never waits for another call.
+ *  - A channel freed by Lumex_StreamFree on one thread while another thread uses its handle:
+ *    the other call either finishes before the channel is torn down or fails quietly, as
+ *    for any handle that is not registered. The engine's record of a channel lives until
+ *    its last user lets go; no call touches freed memory.
+ *  - Records the caller owns (CHANNELINFO, StreamInfo) are filled on the calling thread. A
+ *    StreamInfo name stays readable until the next stream query on that channel from any
+ *    thread, or until the channel is freed.
+ *  - Callbacks: CAPTUREDEVICEPROC, StreamEnumProc and FilterEnumProc run on the calling
+ *    thread inside the call and may call in again. DDRAWCALLBACK runs on a streaming thread
+ *    of the channel; from it, call no function on the same channel other than
+ *    Lumex_ChannelGetState (a control call on another thread may be waiting for it).
+ *  - Lumex_Init and Lumex_Free may come from any thread, once each in turn. */
 #ifndef LUMEX_H
 #define LUMEX_H
 

@@ -1,4 +1,4 @@
-// Lumex_StreamCreateFile: a file opens into a stopped channel. Called on the caller's thread.
+// Lumex_StreamCreateFile: a file opens into a stopped channel, on any thread.
 #include <cstring>
 #include <vector>
 
@@ -6,6 +6,7 @@
 #include "engine/api/LibraryState.h"
 #include "engine/api/Lumex.h"
 #include "engine/graph/FileGraph.h"
+#include "engine/api/ThreadApartment.h"
 #include "platform/com/TextConversion.h"
 
 extern "C" {
@@ -13,7 +14,8 @@ extern "C" {
 LUMEX_API uint32_t LUMEX_CALL Lumex_StreamCreateFile(const void* path, int32_t, LUMEX_HWND window, uint32_t flags) {
     using namespace orvo::engine;
     if (!Library().initialized || !path) return 0;
-    std::unique_ptr<CChannel> channel = CreateChannelRecord(window ? HWND(window) : Library().defaultWindow);
+    ThreadApartment apartment;
+    std::unique_ptr<CChannel> channel = CreateChannelRecord(window ? HWND(window) : Library().defaultWindow.load());
     if (!channel) return 0;
     // Only the top bit means anything: a UTF-16 path; otherwise UTF-8, which must convert
     // whole into a path buffer.

@@ -14,8 +14,6 @@ namespace {
 constexpr size_t kStreamNameBytes = 260;  // 259 characters and the terminating zero
 constexpr size_t kFilterNameBytes = 128;
 
-CChannel* Find(uint32_t handle) { return handle ? orvo::engine::Channels().Lookup(handle) : nullptr; }
-
 // The stream selector at the head of the channel's graph, never a decoder's behind it.
 ComPtr<IAMStreamSelect> SelectorOf(CChannel& c) {
     ComPtr<IAMStreamSelect> selector;
@@ -99,7 +97,7 @@ bool ForEachFilter(IGraphBuilder* graph, Visit visit) {
 extern "C" {
 
 LUMEX_API int32_t LUMEX_CALL Lumex_ChannelStreamsCount(uint32_t ch) {
-    CChannel* c = Find(ch);
+    orvo::engine::ChannelCall c(ch);
     if (!c) return 0;
     ComPtr<IAMStreamSelect> selector = SelectorOf(*c);
     DWORD count = 0;
@@ -109,7 +107,7 @@ LUMEX_API int32_t LUMEX_CALL Lumex_ChannelStreamsCount(uint32_t ch) {
 
 LUMEX_API int32_t LUMEX_CALL Lumex_ChannelGetStream(uint32_t ch, int32_t index, StreamInfo* info) {
     if (!info) return 0;
-    CChannel* c = Find(ch);
+    orvo::engine::ChannelCall c(ch);
     if (!c) return 0;
     ComPtr<IAMStreamSelect> selector = SelectorOf(*c);
     return selector && DescribeStream(*c, *selector.Get(), index, *info) ? 1 : 0;
@@ -120,7 +118,7 @@ LUMEX_API int32_t LUMEX_CALL Lumex_ChannelEnumerateStreams(uint32_t ch, StreamEn
     const int32_t count = Lumex_ChannelStreamsCount(ch);
     int32_t passed = 0;
     for (int32_t i = 0; i < count; ++i) {
-        CChannel* c = Find(ch);
+        orvo::engine::ChannelCall c(ch);
         if (!c) break;
         ComPtr<IAMStreamSelect> selector = SelectorOf(*c);
         StreamInfo info{};
@@ -132,7 +130,7 @@ LUMEX_API int32_t LUMEX_CALL Lumex_ChannelEnumerateStreams(uint32_t ch, StreamEn
 }
 
 LUMEX_API int32_t LUMEX_CALL Lumex_ChannelEnableStream(uint32_t ch, int32_t index) {
-    CChannel* c = Find(ch);
+    orvo::engine::ChannelCall c(ch);
     if (!c) return 0;
     ComPtr<IAMStreamSelect> selector = SelectorOf(*c);
     if (!selector) return 0;
@@ -143,7 +141,7 @@ LUMEX_API int32_t LUMEX_CALL Lumex_ChannelEnableStream(uint32_t ch, int32_t inde
 }
 
 LUMEX_API int32_t LUMEX_CALL Lumex_ChannelGetConnectedFilters(uint32_t ch, FilterEnumProc proc, intptr_t) {
-    CChannel* c = Find(ch);
+    orvo::engine::ChannelCall c(ch);
     if (!c) return 0;
     int32_t count = 0;
     bool failed = false;
@@ -167,7 +165,7 @@ LUMEX_API int32_t LUMEX_CALL Lumex_ChannelGetConnectedFilters(uint32_t ch, Filte
 }
 
 LUMEX_API void LUMEX_CALL Lumex_ShowFilterPropertyPage(uint32_t ch, int32_t index, LUMEX_HWND owner) {
-    CChannel* c = Find(ch);
+    orvo::engine::ChannelCall c(ch);
     if (!c) return;
     int32_t at = 0;
     ForEachFilter(c->graph.Get(), [&](IBaseFilter* filter) {

@@ -43,26 +43,34 @@ HRESULT CBaseFilter::GetClassID(CLSID* classId) {
 
 HRESULT CBaseFilter::Stop() {
     std::lock_guard lock(m_filterLock);
+    if (IsStopped()) return S_OK;
     HRESULT result = S_OK;
-    if (IsActive())
-        for (int i = 0; CBasePin* pin = GetPin(i); ++i) {
-            HRESULT hr = pin->Inactive();
-            if (FAILED(hr) && SUCCEEDED(result)) result = hr;
-        }
+    for (int i = 0; CBasePin* pin = GetPin(i); ++i) {
+        HRESULT hr = pin->Inactive();
+        if (FAILED(hr) && SUCCEEDED(result)) result = hr;
+    }
     m_state = State_Stopped;
-    return result;
+    HRESULT hr = OnStopStreaming();
+    return FAILED(result) ? result : hr;
 }
 
 HRESULT CBaseFilter::Pause() {
     std::lock_guard lock(m_filterLock);
-    if (IsStopped())
-        for (int i = 0; CBasePin* pin = GetPin(i); ++i) {
-            HRESULT hr = pin->Active();
-            if (FAILED(hr)) {
-                for (int j = 0; j < i; ++j) GetPin(j)->Inactive();
-                return hr;
-            }
+    if (IsStopped()) {
+        int active = 0;
+        HRESULT hr = S_OK;
+        for (; CBasePin* pin = GetPin(active); ++active)
+            if (FAILED(hr = pin->Active())) break;
+        if (SUCCEEDED(hr)) {
+            m_state = State_Paused;
+            hr = OnStartStreaming();
         }
+        if (FAILED(hr)) {
+            for (int j = 0; j < active; ++j) GetPin(j)->Inactive();
+            m_state = State_Stopped;
+            return hr;
+        }
+    }
     m_state = State_Paused;
     return S_OK;
 }

@@ -1,10 +1,17 @@
 #pragma once
 // CBaseFilter: IBaseFilter for filters whose pins derive from CBasePin. Derived filters own
-// their pins and give them out by index; the filter keeps state, clock, graph and name.
+// their pins and give them out by index; the filter keeps state, clock, graph and name, and
+// owns the state machine: derived filters add what they do through two hooks.
 //
-// Locks: m_filterLock (the filter's interface lock) guards state changes and connections; a
-// renderer's or transform's streaming lock is taken inside it, and a derived filter's own data
-// lock innermost.
+// Stopped to Paused: every pin is activated (allocators committed), the state becomes Paused,
+// then OnStartStreaming starts what the filter runs (threads, decoders); a failure undoes it.
+// Any state to Stopped: every pin is deactivated (allocators decommitted, which releases a
+// streaming thread waiting for a buffer), the state becomes Stopped, then OnStopStreaming
+// waits for the filter's streaming work to end. Run from Stopped pauses first.
+//
+// Locks: m_filterLock (the filter's interface lock) guards state changes and connections and is
+// held around both hooks; a renderer's or transform's streaming lock is taken inside it, and a
+// derived filter's own data lock innermost. The global order is in platform/graph/THREADS.md.
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -13,6 +20,7 @@
 #include "platform/graph/Interfaces.h"
 
 class CBasePin;
+class CBaseInputPin;
 
 class CBaseFilter : public IBaseFilter, public CUnknown {
 public:
@@ -50,8 +58,20 @@ public:
     // Tells the graph about an event (EC_COMPLETE, ...); S_FALSE when not in a graph.
     HRESULT NotifyEvent(LONG code, LONG_PTR param1, LONG_PTR param2);
 
+    // The stream calls an input pin takes, passed to its filter once the pin has noted them
+    // (flushing set before InputBeginFlush and cleared after InputEndFlush, the segment
+    // recorded before InputNewSegment). Upstream streaming thread; InputBeginFlush also on the
+    // application's thread during a seek. The defaults take the call and do nothing.
+    virtual HRESULT InputEndOfStream(CBaseInputPin*) { return S_OK; }
+    virtual HRESULT InputBeginFlush(CBaseInputPin*) { return S_OK; }
+    virtual HRESULT InputEndFlush(CBaseInputPin*) { return S_OK; }
+    virtual HRESULT InputNewSegment(CBaseInputPin*, REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
+
 protected:
     IUnknown* PrimaryUnknown() override { return static_cast<IBaseFilter*>(this); }
+    // Application's thread, filter lock held; see the state machine above.
+    virtual HRESULT OnStartStreaming() { return S_OK; }
+    virtual HRESULT OnStopStreaming() { return S_OK; }
     void IncrementPinVersion() { ++m_pinVersion; }
     IFilterGraph* Graph() const { return m_graph; }
 

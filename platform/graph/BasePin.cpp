@@ -281,14 +281,22 @@ HRESULT CBaseInputPin::QueryInterface(REFIID riid, void** object) {
     return CBasePin::QueryInterface(riid, object);
 }
 
+HRESULT CBaseInputPin::EndOfStream() { return m_filter->InputEndOfStream(this); }
+
 HRESULT CBaseInputPin::BeginFlush() {
     m_flushing = true;
-    return S_OK;
+    return m_filter->InputBeginFlush(this);
 }
 
 HRESULT CBaseInputPin::EndFlush() {
+    HRESULT hr = m_filter->InputEndFlush(this);
     m_flushing = false;
-    return S_OK;
+    return hr;
+}
+
+HRESULT CBaseInputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
+    CBasePin::NewSegment(start, stop, rate);
+    return m_filter->InputNewSegment(this, start, stop, rate);
 }
 
 HRESULT CBaseInputPin::GetAllocator(IMemAllocator** allocator) {

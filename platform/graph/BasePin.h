@@ -120,8 +120,11 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return CBasePin::AddRef(); }
     ULONG STDMETHODCALLTYPE Release() override { return CBasePin::Release(); }
 
+    // Note the call and pass it to the filter's Input* hook.
+    HRESULT STDMETHODCALLTYPE EndOfStream() override;
     HRESULT STDMETHODCALLTYPE BeginFlush() override;
     HRESULT STDMETHODCALLTYPE EndFlush() override;
+    HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
 
     HRESULT STDMETHODCALLTYPE GetAllocator(IMemAllocator** allocator) override;
     HRESULT STDMETHODCALLTYPE NotifyAllocator(IMemAllocator* allocator, BOOL readOnly) override;

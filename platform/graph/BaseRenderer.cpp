@@ -12,25 +12,6 @@ CRendererInputPin::CRendererInputPin(CBaseRenderer* renderer, const char16_t* na
 
 HRESULT CRendererInputPin::Receive(IMediaSample* sample) { return m_renderer->Receive(sample); }
 
-HRESULT CRendererInputPin::EndOfStream() { return m_renderer->EndOfStream(); }
-
-HRESULT CRendererInputPin::BeginFlush() {
-    CBaseInputPin::BeginFlush();
-    m_renderer->BeginFlush();
-    return S_OK;
-}
-
-HRESULT CRendererInputPin::EndFlush() {
-    m_renderer->EndFlush();
-    return CBaseInputPin::EndFlush();
-}
-
-HRESULT CRendererInputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
-    CBasePin::NewSegment(start, stop, rate);
-    m_renderer->OnNewSegment(start, stop, rate);
-    return S_OK;
-}
-
 HRESULT CRendererInputPin::CheckMediaType(const MediaType& mediaType) { return m_renderer->CheckMediaType(mediaType); }
 
 HRESULT CRendererInputPin::SetMediaType(const MediaType& mediaType) {
@@ -69,18 +50,15 @@ void CBaseRenderer::SendCompleteIfDue() {
     NotifyEvent(EC_COMPLETE, S_OK, 0);
 }
 
+// The stopped state is set (and the stream hooks called) before the waiters wake, so that a
+// waiting sample sees it and gives up.
 HRESULT CBaseRenderer::Stop() {
     std::lock_guard filterLock(m_filterLock);
     HRESULT hr = CBaseFilter::Stop();
-    bool wasStreaming;
-    {
-        std::lock_guard lock(m_rendererLock);
-        m_endOfStream = false;
-        m_completeSent = false;
-        wasStreaming = std::exchange(m_streaming, false);
-        WakeWaiters();
-    }
-    if (wasStreaming) OnStopStreaming();
+    std::lock_guard lock(m_rendererLock);
+    m_endOfStream = false;
+    m_completeSent = false;
+    WakeWaiters();
     return hr;
 }
 
@@ -102,14 +80,9 @@ HRESULT CBaseRenderer::Run(REFERENCE_TIME start) {
     std::lock_guard filterLock(m_filterLock);
     HRESULT hr = CBaseFilter::Run(start);
     if (FAILED(hr)) return hr;
-    bool startStreaming;
-    {
-        std::lock_guard lock(m_rendererLock);
-        startStreaming = !std::exchange(m_streaming, true);
-        WakeWaiters();
-        SendCompleteIfDue();
-    }
-    if (startStreaming) OnStartStreaming();
+    std::lock_guard lock(m_rendererLock);
+    WakeWaiters();
+    SendCompleteIfDue();
     return S_OK;
 }
 
@@ -202,7 +175,7 @@ HRESULT CBaseRenderer::Receive(IMediaSample* sample) {
     }
 }
 
-HRESULT CBaseRenderer::EndOfStream() {
+HRESULT CBaseRenderer::InputEndOfStream(CBaseInputPin*) {
     HRESULT hr = m_inputPin.CheckStreaming();
     if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
     if (State() == State_Running) OnEndOfStream();
@@ -214,7 +187,7 @@ HRESULT CBaseRenderer::EndOfStream() {
     return S_OK;
 }
 
-void CBaseRenderer::BeginFlush() {
+HRESULT CBaseRenderer::InputBeginFlush(CBaseInputPin*) {
     {
         std::lock_guard lock(m_rendererLock);
         m_flushing = true;
@@ -223,14 +196,21 @@ void CBaseRenderer::BeginFlush() {
         WakeWaiters();
     }
     OnBeginFlush();
+    return S_OK;
 }
 
-void CBaseRenderer::EndFlush() {
+HRESULT CBaseRenderer::InputEndFlush(CBaseInputPin*) {
     {
         std::lock_guard lock(m_rendererLock);
         m_flushing = false;
     }
     OnEndFlush();
+    return S_OK;
+}
+
+HRESULT CBaseRenderer::InputNewSegment(CBaseInputPin*, REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
+    OnNewSegment(start, stop, rate);
+    return S_OK;
 }
 
 CBaseVideoRenderer::CBaseVideoRenderer(REFCLSID clsid, const char16_t* pinName) : CBaseRenderer(clsid, pinName) {}

@@ -24,11 +24,6 @@ public:
     CRendererInputPin(CBaseRenderer* renderer, const char16_t* name);
 
     HRESULT STDMETHODCALLTYPE Receive(IMediaSample* sample) override;
-    HRESULT STDMETHODCALLTYPE EndOfStream() override;
-    HRESULT STDMETHODCALLTYPE BeginFlush() override;
-    HRESULT STDMETHODCALLTYPE EndFlush() override;
-    HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
-
     HRESULT CheckMediaType(const orvo::graph::MediaType& mediaType) override;
     HRESULT SetMediaType(const orvo::graph::MediaType& mediaType) override;
     HRESULT CompleteConnect(IPin* receivePin) override;
@@ -67,8 +62,6 @@ public:
     virtual void OnReceiveFirstSample(IMediaSample* sample) {}
     virtual void OnRenderStart(IMediaSample* sample) {}
     virtual void OnRenderEnd(IMediaSample* sample) {}
-    virtual HRESULT OnStartStreaming() { return S_OK; }
-    virtual HRESULT OnStopStreaming() { return S_OK; }
     virtual HRESULT CompleteConnect(IPin* receivePin) { return S_OK; }
     virtual HRESULT BreakConnect() { return S_OK; }
     // Streaming-thread notifications; OnEndOfStream may block until the output has played out
@@ -89,9 +82,12 @@ protected:
 private:
     friend class CRendererInputPin;
     HRESULT Receive(IMediaSample* sample);
-    HRESULT EndOfStream();
-    void BeginFlush();
-    void EndFlush();
+    // The input pin's stream calls: the renderer's preroll and end-of-stream state, then the
+    // derived renderer's On* notification.
+    HRESULT InputEndOfStream(CBaseInputPin*) override;
+    HRESULT InputBeginFlush(CBaseInputPin*) override;
+    HRESULT InputEndFlush(CBaseInputPin*) override;
+    HRESULT InputNewSegment(CBaseInputPin*, REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
     void WakeWaiters();  // under m_rendererLock
     void SendCompleteIfDue();  // under m_rendererLock
 
@@ -105,7 +101,6 @@ private:
     bool m_holdingSample = false;  // a sample waits in Receive
     bool m_endOfStream = false;
     bool m_completeSent = false;
-    bool m_streaming = false;
 };
 
 class CBaseVideoRenderer : public CBaseRenderer, public IQualProp {
@@ -127,6 +122,7 @@ public:
 
     void OnReceiveFirstSample(IMediaSample* sample) override { DoRenderSample(sample); }
     void OnRenderStart(IMediaSample* sample) override;
+    // Every pause from stopped starts the statistics afresh.
     HRESULT OnStartStreaming() override;
 
 private:

@@ -1,14 +1,13 @@
 #include "platform/graph/FilterGraph.h"
 
 #include <algorithm>
-#include <cmath>
+#include <chrono>
 #include <cstdio>
 #include <set>
 
 #include "platform/com/Runtime.h"
 #include "platform/graph/ClassIds.h"
 #include "platform/graph/FilterRegistry.h"
-#include "platform/graph/MediaTimeFormat.h"
 #include "platform/graph/ReferenceClock.h"
 
 using orvo::graph::kUnitsPerMillisecond;
@@ -165,6 +164,7 @@ HRESULT CFilterGraph::NonDelegatingQueryInterface(REFIID riid, void** object) {
     if (riid == IID_IBasicAudio) return GetInterface(static_cast<IBasicAudio*>(this), object);
     if (riid == IID_IMediaFilter || riid == IID_IPersist) return GetInterface(static_cast<IMediaFilter*>(this), object);
     if (riid == IID_IMediaEventSink) return GetInterface(static_cast<IMediaEventSink*>(this), object);
+    if (riid == IID_IMediaEvent) return GetInterface(static_cast<IMediaEvent*>(this), object);
     return CUnknown::NonDelegatingQueryInterface(riid, object);
 }
 
@@ -287,9 +287,11 @@ HRESULT CFilterGraph::SetDefaultSyncSource() {
 HRESULT CFilterGraph::SetSyncSource(IReferenceClock* clock) {
     std::lock_guard lock(m_lock);
     if (m_state != State_Stopped) return VFW_E_NOT_STOPPED;
+    const bool changed = m_clockChosen && clock != m_clock.Get();
     m_clock = ComPtr<IReferenceClock>(clock);
     m_clockChosen = true;
     for (auto& e : m_filters) e.filter->SetSyncSource(clock);
+    if (changed) QueueEvent(EC_CLOCK_CHANGED, 0, 0);
     return S_OK;
 }
 
@@ -456,8 +458,13 @@ REFERENCE_TIME CFilterGraph::StreamTime() {
 }
 
 void CFilterGraph::ResetCompletion() {
+    const size_t renderers = SeekingTargets().size();
     std::lock_guard lock(m_eventLock);
     m_completions = 0;
+    m_renderers = renderers;
+    m_ended = 0;
+    m_holdPosition = false;
+    m_heldPosition = -1;
 }
 
 HRESULT CFilterGraph::PauseFilters() {
@@ -480,11 +487,17 @@ HRESULT CFilterGraph::RunFilters(REFERENCE_TIME start) {
 
 // Lets renderers take their first samples before the clock starts, so the run does not begin
 // late; a filter that cannot preroll (a live source) answers VFW_S_CANT_CUE at once.
+// The renderers preroll side by side on their streaming threads, so one deadline covers them
+// all: each wait takes only what is left of it.
 void CFilterGraph::WaitForPreroll() {
     FILTER_STATE state;
     for (auto& f : m_filters)
         if (f.filter->GetState(0, &state) == VFW_S_CANT_CUE) return;  // its renderers wait for nothing
-    for (auto& f : m_filters) f.filter->GetState(kPrerollWaitMs, &state);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPrerollWaitMs);
+    for (auto& f : m_filters) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        f.filter->GetState(DWORD(std::max<int64_t>(0, left.count())), &state);
+    }
 }
 
 HRESULT CFilterGraph::Pause() {
@@ -493,7 +506,7 @@ HRESULT CFilterGraph::Pause() {
     if (m_state == State_Stopped) {
         m_pausedStreamTime = 0;
         ResetCompletion();
-        SeekTargets(m_positionBase, nullptr, AM_SEEKING_NoPositioning);
+        SeekTargets(m_positionBase, true, 0, false);
     } else if (m_state == State_Running) {
         m_pausedStreamTime = StreamTime();
     }
@@ -572,11 +585,69 @@ HRESULT CFilterGraph::GetClassID(CLSID* classId) {
     return S_OK;
 }
 
-HRESULT CFilterGraph::Notify(LONG eventCode, LONG_PTR, LONG_PTR) {
-    if (eventCode == EC_COMPLETE) {
-        std::lock_guard lock(m_eventLock);
-        ++m_completions;
+// ---- events ----
+
+void CFilterGraph::QueueEvent(LONG code, LONG_PTR param1, LONG_PTR param2) {
+    std::lock_guard lock(m_eventLock);
+    m_events.push_back({code, param1, param2});
+    m_eventCame.notify_all();
+}
+
+// Streaming threads. Renderers complete one by one; the graph tells of the end once, when
+// the last one has. An abort ends the stream at once and holds the position where it was.
+HRESULT CFilterGraph::Notify(LONG eventCode, LONG_PTR param1, LONG_PTR param2) {
+    std::lock_guard lock(m_eventLock);
+    switch (eventCode) {
+        case EC_COMPLETE:
+            if (m_ended || size_t(++m_completions) < std::max<size_t>(m_renderers, 1)) return S_OK;
+            m_ended = EC_COMPLETE;
+            m_events.push_back({EC_COMPLETE, S_OK, 0});
+            break;
+        case EC_ERRORABORT:
+        case EC_USERABORT:
+            m_events.push_back({eventCode, param1, param2});
+            if (!m_ended) {
+                m_ended = eventCode;
+                m_holdPosition = true;
+            }
+            break;
+        default:
+            m_events.push_back({eventCode, param1, param2});
     }
+    m_eventCame.notify_all();
+    return S_OK;
+}
+
+HRESULT CFilterGraph::GetEvent(LONG* eventCode, LONG_PTR* param1, LONG_PTR* param2, LONG msTimeout) {
+    if (!eventCode || !param1 || !param2) return E_POINTER;
+    std::unique_lock lock(m_eventLock);
+    auto queued = [&] { return !m_events.empty(); };
+    if (msTimeout < 0)
+        m_eventCame.wait(lock, queued);
+    else if (!m_eventCame.wait_for(lock, std::chrono::milliseconds(msTimeout), queued))
+        return E_ABORT;
+    const QueuedEvent e = m_events.front();
+    m_events.pop_front();
+    *eventCode = e.code;
+    *param1 = e.param1;
+    *param2 = e.param2;
+    return S_OK;
+}
+
+HRESULT CFilterGraph::WaitForCompletion(LONG msTimeout, LONG* eventCode) {
+    if (!eventCode) return E_POINTER;
+    *eventCode = 0;
+    {
+        std::lock_guard lock(m_lock);
+        if (m_state == State_Stopped) return VFW_E_WRONG_STATE;
+    }
+    std::unique_lock lock(m_eventLock);
+    auto ended = [&] { return m_ended != 0; };
+    if (msTimeout < 0)
+        m_eventCame.wait(lock, ended);
+    else if (!m_eventCame.wait_for(lock, std::chrono::milliseconds(msTimeout), ended))
+        return E_ABORT;
+    *eventCode = m_ended;
     return S_OK;
 }
 
@@ -612,31 +683,30 @@ HRESULT CFilterGraph::ForEachTarget(const std::function<HRESULT(IMediaSeeking*)>
     return result;
 }
 
-HRESULT CFilterGraph::SeekTargets(REFERENCE_TIME position, LONGLONG* stop, DWORD stopFlags) {
+HRESULT CFilterGraph::SeekTargets(REFERENCE_TIME position, bool moveCurrent, REFERENCE_TIME stop, bool moveStop) {
     return ForEachTarget([&](IMediaSeeking* s) {
-        LONGLONG current = position;
-        LONGLONG end = stop ? *stop : 0;
-        return s->SetPositions(&current, AM_SEEKING_AbsolutePositioning, stop ? &end : nullptr, stopFlags);
+        LONGLONG current = position, end = stop;
+        return s->SetPositions(&current, moveCurrent ? AM_SEEKING_AbsolutePositioning : AM_SEEKING_NoPositioning,
+                               &end, moveStop ? AM_SEEKING_AbsolutePositioning : AM_SEEKING_NoPositioning);
     });
 }
 
+// With the graph lock held. A completed stream stands at its stop position; an aborted one
+// where it was when the abort was first seen.
 REFERENCE_TIME CFilterGraph::CurrentPosition() {
     REFERENCE_TIME position = m_positionBase + REFERENCE_TIME(double(StreamTime()) * m_rate);
     LONGLONG stop = 0;
-    size_t renderers = SeekingTargets().size();
-    bool complete;
-    {
-        std::lock_guard lock(m_eventLock);
-        complete = m_completions > 0 && size_t(m_completions) >= renderers;
+    const bool stopKnown = SUCCEEDED(ForEachTarget([&](IMediaSeeking* s) { return s->GetStopPosition(&stop); }));
+    if (stopKnown && position > stop) position = stop;
+    std::lock_guard lock(m_eventLock);
+    if (m_holdPosition) {
+        if (m_heldPosition < 0) m_heldPosition = position;
+        return m_heldPosition;
     }
-    if (SUCCEEDED(ForEachTarget([&](IMediaSeeking* s) { return s->GetStopPosition(&stop); })) &&
-        (complete || position > stop))
-        position = stop;
-    return position;
+    return stopKnown && m_ended == EC_COMPLETE ? stop : position;
 }
 
-HRESULT CFilterGraph::GetCapabilities(DWORD* capabilities) {
-    if (!capabilities) return E_POINTER;
+HRESULT CFilterGraph::SeekingCapabilities(DWORD& capabilities) {
     std::lock_guard lock(m_lock);
     DWORD all = 0xFFFFFFFF;
     HRESULT hr = ForEachTarget([&](IMediaSeeking* s) {
@@ -645,132 +715,64 @@ HRESULT CFilterGraph::GetCapabilities(DWORD* capabilities) {
         all &= c;
         return r;
     });
-    *capabilities = SUCCEEDED(hr) ? all : 0;
+    capabilities = SUCCEEDED(hr) ? all : 0;
     return hr;
 }
 
-HRESULT CFilterGraph::CheckCapabilities(DWORD* capabilities) {
-    if (!capabilities) return E_POINTER;
-    DWORD have = 0;
-    HRESULT hr = GetCapabilities(&have);
-    if (FAILED(hr)) return hr;
-    return orvo::graph::CheckCapabilitiesAgainst(have, capabilities);
-}
-
-HRESULT CFilterGraph::IsFormatSupported(const GUID* format) { return orvo::graph::IsMediaTimeFormat(format); }
-
-HRESULT CFilterGraph::QueryPreferredFormat(GUID* format) { return GetTimeFormat(format); }
-
-HRESULT CFilterGraph::GetTimeFormat(GUID* format) { return orvo::graph::GetMediaTimeFormat(format); }
-
-HRESULT CFilterGraph::IsUsingTimeFormat(const GUID* format) { return IsFormatSupported(format); }
-
-HRESULT CFilterGraph::SetTimeFormat(const GUID* format) { return orvo::graph::SetMediaTimeFormat(format); }
-
-HRESULT CFilterGraph::GetDuration(LONGLONG* duration) {
-    if (!duration) return E_POINTER;
+HRESULT CFilterGraph::ReadPositions(Positions& positions) {
     std::lock_guard lock(m_lock);
-    *duration = 0;
-    return ForEachTarget([&](IMediaSeeking* s) {
+    positions.current = CurrentPosition();
+    ForEachTarget([&](IMediaSeeking* s) { return s->GetStopPosition(&positions.stop); });
+    ForEachTarget([&](IMediaSeeking* s) {
         LONGLONG d = 0;
         HRESULT hr = s->GetDuration(&d);
-        *duration = std::max(*duration, d);
+        positions.duration = std::max(positions.duration, d);
         return hr;
     });
-}
-
-HRESULT CFilterGraph::GetStopPosition(LONGLONG* stop) {
-    if (!stop) return E_POINTER;
-    std::lock_guard lock(m_lock);
-    return ForEachTarget([&](IMediaSeeking* s) { return s->GetStopPosition(stop); });
-}
-
-HRESULT CFilterGraph::GetCurrentPosition(LONGLONG* current) {
-    if (!current) return E_POINTER;
-    std::lock_guard lock(m_lock);
-    *current = CurrentPosition();
     return S_OK;
-}
-
-HRESULT CFilterGraph::ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
-                                        const GUID* sourceFormat) {
-    return orvo::graph::ConvertMediaTime(target, targetFormat, source, sourceFormat);
 }
 
 // A running graph pauses, the sources seek (flushing what is on its way), and the graph runs
 // again with stream time 0 at the new position; a paused graph prerolls the new position.
-HRESULT CFilterGraph::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags) {
+// The first failure of pausing, seeking or running again is the result.
+HRESULT CFilterGraph::ChangePositions(REFERENCE_TIME current, bool moveCurrent, REFERENCE_TIME stop, bool moveStop) {
     std::lock_guard lock(m_lock);
-    DWORD positioning = currentFlags & AM_SEEKING_PositioningBitsMask;
-    if (positioning > AM_SEEKING_RelativePositioning || (positioning && !current)) return E_INVALIDARG;
-    if ((stopFlags & AM_SEEKING_PositioningBitsMask) && !stop) return E_INVALIDARG;
     if (SeekingTargets().empty()) return E_NOTIMPL;
-    REFERENCE_TIME target = CurrentPosition();
-    if (positioning == AM_SEEKING_AbsolutePositioning) target = *current;
-    if (positioning == AM_SEEKING_RelativePositioning) target += *current;
-    if (target < 0) return E_INVALIDARG;
-
-    bool wasRunning = m_state == State_Running;
+    const bool wasRunning = m_state == State_Running;
+    HRESULT hr = S_OK;
     if (wasRunning) {
         m_pausedStreamTime = StreamTime();
-        PauseFilters();
+        hr = PauseFilters();
         m_state = State_Paused;
     }
-    HRESULT hr;
-    if (positioning)
-        hr = SeekTargets(target, stop, stopFlags);
-    else
-        hr = ForEachTarget([&](IMediaSeeking* s) { return s->SetPositions(nullptr, 0, stop, stopFlags); });
-    if (SUCCEEDED(hr) && positioning) {
-        m_positionBase = target;
+    if (SUCCEEDED(hr)) hr = SeekTargets(current, moveCurrent, stop, moveStop);
+    if (SUCCEEDED(hr) && moveCurrent) {
+        m_positionBase = current;
         m_pausedStreamTime = 0;
         ResetCompletion();
     }
     if (wasRunning) {
         WaitForPreroll();
         m_start = ClockTime() + kRunLead - m_pausedStreamTime;
-        RunFilters(m_start);
-        m_state = State_Running;
+        const HRESULT run = RunFilters(m_start);
+        if (SUCCEEDED(run)) m_state = State_Running;
+        if (SUCCEEDED(hr)) hr = run;
     }
-    if (current && (currentFlags & AM_SEEKING_ReturnTime)) *current = m_positionBase;
-    if (stop && (stopFlags & AM_SEEKING_ReturnTime)) ForEachTarget([&](IMediaSeeking* s) { return s->GetStopPosition(stop); });
     return FAILED(hr) ? hr : S_OK;
 }
 
-HRESULT CFilterGraph::GetPositions(LONGLONG* current, LONGLONG* stop) {
+HRESULT CFilterGraph::ChangeRate(double rate) {
     std::lock_guard lock(m_lock);
-    if (current) *current = CurrentPosition();
-    if (stop) return ForEachTarget([&](IMediaSeeking* s) { return s->GetStopPosition(stop); });
-    return S_OK;
-}
-
-HRESULT CFilterGraph::GetAvailable(LONGLONG* earliest, LONGLONG* latest) {
-    if (earliest) *earliest = 0;
-    return latest ? GetDuration(latest) : S_OK;
-}
-
-HRESULT CFilterGraph::SetRate(double rate) {
-    if (!(rate > 0) || !std::isfinite(rate)) return E_INVALIDARG;
-    std::lock_guard lock(m_lock);
-    REFERENCE_TIME position = CurrentPosition();
+    const REFERENCE_TIME position = CurrentPosition();
     HRESULT hr = ForEachTarget([&](IMediaSeeking* s) { return s->SetRate(rate); });
     if (FAILED(hr)) return hr;
     m_rate = rate;
-    LONGLONG restart = position;
-    return SetPositions(&restart, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+    return ChangePositions(position, true, 0, false);
 }
 
-HRESULT CFilterGraph::GetRate(double* rate) {
-    if (!rate) return E_POINTER;
+double CFilterGraph::ReadRate() {
     std::lock_guard lock(m_lock);
-    *rate = m_rate;
-    return S_OK;
-}
-
-HRESULT CFilterGraph::GetPreroll(LONGLONG* preroll) {
-    if (!preroll) return E_POINTER;
-    *preroll = 0;
-    return S_OK;
+    return m_rate;
 }
 
 // ---- audio ----

@@ -3,8 +3,16 @@
 // intelligent connect, state changes (downstream filters first), the graph clock, positions
 // and seeking in 100-ns units, and the audio renderer's volume and balance.
 //
+// Events: filters raise them on their streaming threads through IMediaEventSink; the graph
+// keeps them in a queue in the order they came (IMediaEvent), counts completions so that one
+// EC_COMPLETE stands for all renderers, and ends the stream on EC_ERRORABORT or EC_USERABORT
+// as on a completion, keeping the abort's code.
+//
 // Threads: every interface method runs on the caller's thread under the graph lock; filters'
-// streaming threads only call Notify, which takes the event lock alone.
+// streaming threads only call Notify, which takes the event lock alone (the graph lock may be
+// held by a thread that waits for them).
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -12,10 +20,12 @@
 
 #include "platform/com/ComPtr.h"
 #include "platform/graph/Interfaces.h"
+#include "platform/graph/MediaSeeking.h"
 
 class CFilterGraph final : public IGraphBuilder,
                            public IMediaControl,
-                           public IMediaSeeking,
+                           public CMediaSeeking,
+                           public IMediaEvent,
                            public IBasicAudio,
                            public IMediaFilter,
                            public IMediaEventSink,
@@ -54,26 +64,6 @@ public:
     HRESULT STDMETHODCALLTYPE get_FilterCollection(IDispatch**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_RegFilterCollection(IDispatch**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE StopWhenReady() override;
-    // IMediaSeeking
-    HRESULT STDMETHODCALLTYPE GetCapabilities(DWORD* capabilities) override;
-    HRESULT STDMETHODCALLTYPE CheckCapabilities(DWORD* capabilities) override;
-    HRESULT STDMETHODCALLTYPE IsFormatSupported(const GUID* format) override;
-    HRESULT STDMETHODCALLTYPE QueryPreferredFormat(GUID* format) override;
-    HRESULT STDMETHODCALLTYPE GetTimeFormat(GUID* format) override;
-    HRESULT STDMETHODCALLTYPE IsUsingTimeFormat(const GUID* format) override;
-    HRESULT STDMETHODCALLTYPE SetTimeFormat(const GUID* format) override;
-    HRESULT STDMETHODCALLTYPE GetDuration(LONGLONG* duration) override;
-    HRESULT STDMETHODCALLTYPE GetStopPosition(LONGLONG* stop) override;
-    HRESULT STDMETHODCALLTYPE GetCurrentPosition(LONGLONG* current) override;
-    HRESULT STDMETHODCALLTYPE ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
-                                                const GUID* sourceFormat) override;
-    HRESULT STDMETHODCALLTYPE SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop,
-                                           DWORD stopFlags) override;
-    HRESULT STDMETHODCALLTYPE GetPositions(LONGLONG* current, LONGLONG* stop) override;
-    HRESULT STDMETHODCALLTYPE GetAvailable(LONGLONG* earliest, LONGLONG* latest) override;
-    HRESULT STDMETHODCALLTYPE SetRate(double rate) override;
-    HRESULT STDMETHODCALLTYPE GetRate(double* rate) override;
-    HRESULT STDMETHODCALLTYPE GetPreroll(LONGLONG* preroll) override;
     // IBasicAudio
     HRESULT STDMETHODCALLTYPE put_Volume(LONG volume) override;
     HRESULT STDMETHODCALLTYPE get_Volume(LONG* volume) override;
@@ -87,6 +77,10 @@ public:
     HRESULT STDMETHODCALLTYPE GetSyncSource(IReferenceClock** clock) override;
     // IMediaEventSink
     HRESULT STDMETHODCALLTYPE Notify(LONG eventCode, LONG_PTR param1, LONG_PTR param2) override;
+    // IMediaEvent
+    HRESULT STDMETHODCALLTYPE GetEvent(LONG* eventCode, LONG_PTR* param1, LONG_PTR* param2, LONG msTimeout) override;
+    HRESULT STDMETHODCALLTYPE WaitForCompletion(LONG msTimeout, LONG* eventCode) override;
+    HRESULT STDMETHODCALLTYPE FreeEventParams(LONG, LONG_PTR, LONG_PTR) override { return S_OK; }
 
     // For the filter enumerator.
     LONG Version();
@@ -94,6 +88,12 @@ public:
 
 protected:
     IUnknown* PrimaryUnknown() override { return static_cast<IGraphBuilder*>(this); }
+    // CMediaSeeking: the renderers' positions, passed up to the sources.
+    HRESULT SeekingCapabilities(DWORD& capabilities) override;
+    HRESULT ReadPositions(Positions& positions) override;
+    HRESULT ChangePositions(REFERENCE_TIME current, bool moveCurrent, REFERENCE_TIME stop, bool moveStop) override;
+    HRESULT ChangeRate(double rate) override;
+    double ReadRate() override;
 
 private:
     struct Entry {
@@ -114,8 +114,10 @@ private:
     REFERENCE_TIME ClockTime();
     REFERENCE_TIME StreamTime();
     REFERENCE_TIME CurrentPosition();
-    HRESULT SeekTargets(REFERENCE_TIME position, LONGLONG* stop, DWORD stopFlags);
+    HRESULT SeekTargets(REFERENCE_TIME position, bool moveCurrent, REFERENCE_TIME stop, bool moveStop);
+    // A new stream begins (from stopped, or after a seek): completions and aborts are forgotten.
     void ResetCompletion();
+    void QueueEvent(LONG code, LONG_PTR param1, LONG_PTR param2);
 
     HRESULT TryIntermediates(IPin* output, int depth, const Finish& finish);
     HRESULT TryFilterInputs(IPin* output, IBaseFilter* filter, const Finish& finish);
@@ -136,6 +138,16 @@ private:
     REFERENCE_TIME m_positionBase = 0;     // media position of stream time 0
     double m_rate = 1.0;
 
-    std::mutex m_eventLock;  // streaming threads' Notify
+    struct QueuedEvent {
+        LONG code;
+        LONG_PTR param1, param2;
+    };
+    std::mutex m_eventLock;  // innermost: the queue and the end of the stream
+    std::condition_variable m_eventCame;
+    std::deque<QueuedEvent> m_events;
     int m_completions = 0;
+    size_t m_renderers = 0;  // renderers that complete the stream, counted when it begins
+    LONG m_ended = 0;        // EC_COMPLETE, EC_ERRORABORT or EC_USERABORT once the stream ended
+    bool m_holdPosition = false;  // an abort froze the position; m_heldPosition once read
+    REFERENCE_TIME m_heldPosition = -1;
 };

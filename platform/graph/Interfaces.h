@@ -290,6 +290,21 @@ struct IMediaEventSink : IUnknown {
 };
 inline constexpr const GUID& IID_IMediaEventSink = IMediaEventSink::kIid;
 
+// The graph's queue of the events its filters raised, oldest first.
+struct IMediaEvent : IUnknown {
+    static constexpr GUID kIid = MakeGuid("{56A868B6-0AD4-11CE-B03A-0020AF0BA770}");
+    // Takes the oldest event, waiting up to msTimeout (negative: for ever); E_ABORT when
+    // none came in time.
+    virtual HRESULT STDMETHODCALLTYPE GetEvent(LONG* eventCode, LONG_PTR* param1, LONG_PTR* param2,
+                                               LONG msTimeout) = 0;
+    // Waits until the stream has ended (every renderer complete, or an abort): *eventCode is
+    // EC_COMPLETE, EC_ERRORABORT or EC_USERABORT; E_ABORT on timeout, VFW_E_WRONG_STATE
+    // while the graph is stopped.
+    virtual HRESULT STDMETHODCALLTYPE WaitForCompletion(LONG msTimeout, LONG* eventCode) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FreeEventParams(LONG eventCode, LONG_PTR param1, LONG_PTR param2) = 0;
+};
+inline constexpr const GUID& IID_IMediaEvent = IMediaEvent::kIid;
+
 struct IMediaControl : IUnknown {
     static constexpr GUID kIid = MakeGuid("{56A868B1-0AD4-11CE-B03A-0020AF0BA770}");
     // A non-negative result means the graph accepted the state; S_FALSE while it is still

@@ -1,7 +1,5 @@
 #include "platform/graph/SourceStream.h"
 
-#include "platform/graph/MediaTimeFormat.h"
-
 CSourceStream::CSourceStream(CBaseFilter* filter, const char16_t* name) : CBaseOutputPin(filter, name) {}
 
 CSourceStream::~CSourceStream() { StopThread(); }
@@ -53,8 +51,9 @@ void CSourceStream::ThreadProc() {
             return;
         }
         if (FAILED(hr)) {
-            DeliverEndOfStream();
+            // The graph hears of the error before the renderers finish what came before it.
             m_filter->NotifyEvent(EC_ERRORABORT, hr, 0);
+            DeliverEndOfStream();
             return;
         }
         if (Deliver(sample.Get()) != S_OK) return;
@@ -82,130 +81,34 @@ double CSourceStream::PlayRate() {
     return m_rate;
 }
 
-namespace {
-
-constexpr DWORD kSeekingCapabilities = AM_SEEKING_CanSeekAbsolute | AM_SEEKING_CanSeekForwards |
-                                       AM_SEEKING_CanSeekBackwards | AM_SEEKING_CanGetCurrentPos |
-                                       AM_SEEKING_CanGetStopPos | AM_SEEKING_CanGetDuration;
-
-// The new value of a position under AM_SEEKING positioning flags; false when they are invalid.
-bool ApplyPosition(LONGLONG& position, const LONGLONG* value, DWORD flags) {
-    switch (flags & AM_SEEKING_PositioningBitsMask) {
-        case AM_SEEKING_NoPositioning:
-            return true;
-        case AM_SEEKING_AbsolutePositioning:
-            if (!value) return false;
-            position = *value;
-            return true;
-        case AM_SEEKING_RelativePositioning:
-            if (!value) return false;
-            position += *value;
-            return true;
-        default:
-            return false;
-    }
-}
-
-}  // namespace
-
-HRESULT CSourceStream::GetCapabilities(DWORD* capabilities) {
-    if (!capabilities) return E_POINTER;
-    *capabilities = kSeekingCapabilities;
+HRESULT CSourceStream::SeekingCapabilities(DWORD& capabilities) {
+    capabilities = kSourceCapabilities;
     return S_OK;
 }
 
-HRESULT CSourceStream::CheckCapabilities(DWORD* capabilities) {
-    return orvo::graph::CheckCapabilitiesAgainst(kSeekingCapabilities, capabilities);
-}
-
-HRESULT CSourceStream::IsFormatSupported(const GUID* format) { return orvo::graph::IsMediaTimeFormat(format); }
-
-HRESULT CSourceStream::QueryPreferredFormat(GUID* format) { return GetTimeFormat(format); }
-
-HRESULT CSourceStream::GetTimeFormat(GUID* format) { return orvo::graph::GetMediaTimeFormat(format); }
-
-HRESULT CSourceStream::IsUsingTimeFormat(const GUID* format) { return orvo::graph::IsMediaTimeFormat(format); }
-
-HRESULT CSourceStream::SetTimeFormat(const GUID* format) { return orvo::graph::SetMediaTimeFormat(format); }
-
-HRESULT CSourceStream::GetDuration(LONGLONG* duration) {
-    if (!duration) return E_POINTER;
+HRESULT CSourceStream::ReadPositions(Positions& positions) {
     std::lock_guard lock(m_positionLock);
-    *duration = m_duration;
+    positions = {m_start, m_stop, m_duration};
     return S_OK;
 }
 
-HRESULT CSourceStream::GetStopPosition(LONGLONG* stop) {
-    if (!stop) return E_POINTER;
-    std::lock_guard lock(m_positionLock);
-    *stop = m_stop;
-    return S_OK;
-}
-
-HRESULT CSourceStream::GetCurrentPosition(LONGLONG* current) {
-    if (!current) return E_POINTER;
-    std::lock_guard lock(m_positionLock);
-    *current = m_start;
-    return S_OK;
-}
-
-HRESULT CSourceStream::ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
-                                         const GUID* sourceFormat) {
-    return orvo::graph::ConvertMediaTime(target, targetFormat, source, sourceFormat);
-}
-
-HRESULT CSourceStream::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags) {
+HRESULT CSourceStream::ChangePositions(REFERENCE_TIME current, bool moveCurrent, REFERENCE_TIME stop, bool moveStop) {
     std::lock_guard seek(m_seekLock);
-    bool moved;
     {
         std::lock_guard lock(m_positionLock);
-        LONGLONG start = m_start, end = m_stop;
-        if (!ApplyPosition(start, current, currentFlags) || !ApplyPosition(end, stop, stopFlags)) return E_INVALIDARG;
-        if (start < 0 || end < 0) return E_INVALIDARG;
-        moved = (currentFlags & AM_SEEKING_PositioningBitsMask) != AM_SEEKING_NoPositioning;
-        m_start = start;
-        m_stop = end;
-        if (currentFlags & AM_SEEKING_ReturnTime && current) *current = m_start;
-        if (stopFlags & AM_SEEKING_ReturnTime && stop) *stop = m_stop;
+        if (moveCurrent) m_start = current;
+        if (moveStop) m_stop = stop;
     }
-    if (moved && m_thread.joinable()) {
+    if (moveCurrent && m_thread.joinable()) {
         StopThread();
         StartThread();
     }
     return S_OK;
 }
 
-HRESULT CSourceStream::GetPositions(LONGLONG* current, LONGLONG* stop) {
-    std::lock_guard lock(m_positionLock);
-    if (current) *current = m_start;
-    if (stop) *stop = m_stop;
-    return S_OK;
-}
-
-HRESULT CSourceStream::GetAvailable(LONGLONG* earliest, LONGLONG* latest) {
-    std::lock_guard lock(m_positionLock);
-    if (earliest) *earliest = 0;
-    if (latest) *latest = m_duration;
-    return S_OK;
-}
-
-HRESULT CSourceStream::SetRate(double rate) {
-    if (!(rate > 0)) return E_INVALIDARG;
+HRESULT CSourceStream::ChangeRate(double rate) {
     std::lock_guard lock(m_positionLock);
     m_rate = rate;
-    return S_OK;
-}
-
-HRESULT CSourceStream::GetRate(double* rate) {
-    if (!rate) return E_POINTER;
-    std::lock_guard lock(m_positionLock);
-    *rate = m_rate;
-    return S_OK;
-}
-
-HRESULT CSourceStream::GetPreroll(LONGLONG* preroll) {
-    if (!preroll) return E_POINTER;
-    *preroll = 0;
     return S_OK;
 }
 

@@ -13,8 +13,9 @@
 #include <vector>
 
 #include "platform/graph/BasePin.h"
+#include "platform/graph/MediaSeeking.h"
 
-class CSourceStream : public CBaseOutputPin, public IMediaSeeking {
+class CSourceStream : public CBaseOutputPin, public CMediaSeeking {
 public:
     CSourceStream(CBaseFilter* filter, const char16_t* name);
     ~CSourceStream() override;
@@ -32,28 +33,15 @@ public:
     // Called on the streaming thread before the first FillBuffer of a run or after a seek.
     virtual void OnThreadStartPlay() {}
 
-    HRESULT STDMETHODCALLTYPE GetCapabilities(DWORD* capabilities) override;
-    HRESULT STDMETHODCALLTYPE CheckCapabilities(DWORD* capabilities) override;
-    HRESULT STDMETHODCALLTYPE IsFormatSupported(const GUID* format) override;
-    HRESULT STDMETHODCALLTYPE QueryPreferredFormat(GUID* format) override;
-    HRESULT STDMETHODCALLTYPE GetTimeFormat(GUID* format) override;
-    HRESULT STDMETHODCALLTYPE IsUsingTimeFormat(const GUID* format) override;
-    HRESULT STDMETHODCALLTYPE SetTimeFormat(const GUID* format) override;
-    HRESULT STDMETHODCALLTYPE GetDuration(LONGLONG* duration) override;
-    HRESULT STDMETHODCALLTYPE GetStopPosition(LONGLONG* stop) override;
-    HRESULT STDMETHODCALLTYPE GetCurrentPosition(LONGLONG* current) override;
-    HRESULT STDMETHODCALLTYPE ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
-                                                const GUID* sourceFormat) override;
-    HRESULT STDMETHODCALLTYPE SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop,
-                                           DWORD stopFlags) override;
-    HRESULT STDMETHODCALLTYPE GetPositions(LONGLONG* current, LONGLONG* stop) override;
-    HRESULT STDMETHODCALLTYPE GetAvailable(LONGLONG* earliest, LONGLONG* latest) override;
-    // Takes effect from the next seek; sample times are stream times at that rate.
-    HRESULT STDMETHODCALLTYPE SetRate(double rate) override;
-    HRESULT STDMETHODCALLTYPE GetRate(double* rate) override;
-    HRESULT STDMETHODCALLTYPE GetPreroll(LONGLONG* preroll) override;
-
 protected:
+    // CMediaSeeking: a new start restarts the thread from it; a new stop or rate takes
+    // effect from the next start.
+    HRESULT SeekingCapabilities(DWORD& capabilities) override;
+    HRESULT ReadPositions(Positions& positions) override;
+    HRESULT ChangePositions(REFERENCE_TIME current, bool moveCurrent, REFERENCE_TIME stop, bool moveStop) override;
+    HRESULT ChangeRate(double rate) override;
+    double ReadRate() override { return PlayRate(); }
+
     void SetDuration(REFERENCE_TIME duration);
     // The segment being played: set by seeks, read by FillBuffer on the streaming thread.
     REFERENCE_TIME SegmentStartPosition();

@@ -11,28 +11,6 @@ HRESULT CTransformInputPin::Receive(IMediaSample* sample) {
     return m_transform->Receive(sample);
 }
 
-HRESULT CTransformInputPin::EndOfStream() {
-    HRESULT hr = CheckStreaming();
-    if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
-    return m_transform->OutputPin()->DeliverEndOfStream();
-}
-
-HRESULT CTransformInputPin::BeginFlush() {
-    CBaseInputPin::BeginFlush();
-    return m_transform->OutputPin()->DeliverBeginFlush();
-}
-
-HRESULT CTransformInputPin::EndFlush() {
-    HRESULT hr = m_transform->OutputPin()->DeliverEndFlush();
-    CBaseInputPin::EndFlush();
-    return hr;
-}
-
-HRESULT CTransformInputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
-    CBasePin::NewSegment(start, stop, rate);
-    return m_transform->OutputPin()->DeliverNewSegment(start, stop, rate);
-}
-
 HRESULT CTransformInputPin::CheckMediaType(const MediaType& mediaType) { return m_transform->CheckInputType(mediaType); }
 
 HRESULT CTransformInputPin::SetMediaType(const MediaType& mediaType) {
@@ -89,21 +67,15 @@ CBasePin* CTransformFilter::GetPin(int index) {
     return nullptr;
 }
 
-HRESULT CTransformFilter::Pause() {
-    std::lock_guard lock(m_filterLock);
-    bool starting = IsStopped();
-    HRESULT hr = CBaseFilter::Pause();
-    if (SUCCEEDED(hr) && starting) hr = StartStreaming();
-    return hr;
+HRESULT CTransformFilter::InputEndOfStream(CBaseInputPin* pin) {
+    HRESULT hr = pin->CheckStreaming();
+    if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
+    return m_output.DeliverEndOfStream();
 }
 
-HRESULT CTransformFilter::Stop() {
-    std::lock_guard lock(m_filterLock);
-    if (IsStopped()) return S_OK;
-    HRESULT hr = CBaseFilter::Stop();
+HRESULT CTransformFilter::OnStopStreaming() {
     std::lock_guard receiving(m_receiveLock);
-    StopStreaming();
-    return hr;
+    return S_OK;
 }
 
 // Upstream streaming thread.

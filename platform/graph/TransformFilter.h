@@ -13,10 +13,6 @@ class CTransformInputPin final : public CBaseInputPin {
 public:
     CTransformInputPin(CTransformFilter* filter, const char16_t* name);
     HRESULT STDMETHODCALLTYPE Receive(IMediaSample* sample) override;
-    HRESULT STDMETHODCALLTYPE EndOfStream() override;
-    HRESULT STDMETHODCALLTYPE BeginFlush() override;
-    HRESULT STDMETHODCALLTYPE EndFlush() override;
-    HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
     HRESULT CheckMediaType(const orvo::graph::MediaType& mediaType) override;
     HRESULT SetMediaType(const orvo::graph::MediaType& mediaType) override;
     HRESULT BreakConnect() override;
@@ -45,9 +41,6 @@ public:
     explicit CTransformFilter(REFCLSID clsid);
     ~CTransformFilter() override;
 
-    HRESULT STDMETHODCALLTYPE Stop() override;
-    HRESULT STDMETHODCALLTYPE Pause() override;
-
     int GetPinCount() override { return 2; }
     CBasePin* GetPin(int index) override;
 
@@ -60,8 +53,6 @@ public:
     virtual HRESULT Transform(IMediaSample* in, IMediaSample* out) = 0;
     virtual HRESULT SetMediaType(PIN_DIRECTION direction, const orvo::graph::MediaType& mediaType) { return S_OK; }
     virtual HRESULT BreakConnect(PIN_DIRECTION direction) { return S_OK; }
-    virtual HRESULT StartStreaming() { return S_OK; }
-    virtual HRESULT StopStreaming() { return S_OK; }
 
     CTransformInputPin* InputPin() { return &m_input; }
     CTransformOutputPin* OutputPin() { return &m_output; }
@@ -69,6 +60,15 @@ public:
 protected:
     friend class CTransformInputPin;
     HRESULT Receive(IMediaSample* sample);
+    // Waits for the sample in flight: the pins are inactive, so its delivery fails.
+    HRESULT OnStopStreaming() override;
+    // End of stream, flushes and segments pass downstream.
+    HRESULT InputEndOfStream(CBaseInputPin* pin) override;
+    HRESULT InputBeginFlush(CBaseInputPin*) override { return m_output.DeliverBeginFlush(); }
+    HRESULT InputEndFlush(CBaseInputPin*) override { return m_output.DeliverEndFlush(); }
+    HRESULT InputNewSegment(CBaseInputPin*, REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override {
+        return m_output.DeliverNewSegment(start, stop, rate);
+    }
 
     CTransformInputPin m_input;
     CTransformOutputPin m_output;

@@ -194,7 +194,7 @@ TEST_F(Streams, FiltersAndPropertyPages) {
 }
 
 TEST_F(Streams, WithoutASelectorThereAreNoStreams) {
-    CChannel* c = Channels().Lookup(handle);
+    CChannel* c = Channels().Lookup(handle).get();
     c->graph->RemoveFilter(source.Get());
     EXPECT_EQ(Lumex_ChannelStreamsCount(handle), 0);
     StreamInfo info{};

@@ -3,15 +3,18 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/com/Runtime.h"
 #include "platform/com/TextConversion.h"
 #include "platform/filters/ffmpeg/Demuxer.h"
 #include "platform/filters/ffmpeg/FFmpegFilters.h"
+#include "platform/graph/ClassIds.h"
 #include "platform/graph/MediaFormats.h"
 #include "platform/window/DialogPresenter.h"
 #include "tests/ffmpeg/SinkFilter.h"
+#include "tests/graph/TestFilters.h"
 #include "tests/media/MediaClip.h"
 #include "tests/media/TestPattern.h"
 
@@ -318,6 +321,173 @@ TEST(DecoderFilters, SystemCodecSetRefusesWhatOnlyThePlugInsDecode) {
     EXPECT_EQ(test::PinAt(mpeg2.Get(), 0)->Connect(test::PinAt(video.Get(), 0).Get(), nullptr), S_OK);
     EXPECT_EQ(test::PinAt(mpeg2.Get(), 1)->Connect(test::PinAt(audio.Get(), 0).Get(), nullptr), S_OK);
     test::DisconnectFilters({splitter.Get(), mpeg2.Get(), video.Get(), audio.Get()});
+}
+
+TEST(Splitter, StopPositionEndsTheStreamThere) {
+    Chain chain("flat.mkv", 0, true, [](const graph::MediaType& t) { return IsSubtype(t, MEDIASUBTYPE_RGB32); });
+    ComPtr<IMediaSeeking> seeking;
+    test::PinAt(chain.splitter.Get(), 0)->QueryInterface(IID_IMediaSeeking, seeking.PutVoid());
+    LONGLONG start = 4'000'000, stop = 12'000'000;  // frames 10 to 29 of 75
+    ASSERT_EQ(seeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, &stop, AM_SEEKING_AbsolutePositioning),
+              S_OK);
+    LONGLONG current = 0, end = 0;
+    EXPECT_EQ(seeking->GetPositions(&current, &end), S_OK);
+    EXPECT_EQ(current, start);
+    EXPECT_EQ(end, stop);
+    chain.Run();
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    auto samples = chain.recorder->Samples();
+    ASSERT_EQ(samples.size(), 20u);
+    EXPECT_EQ(samples.front().start, 0);
+    EXPECT_EQ(samples.back().start, 19 * 400'000LL);
+
+    // A new stop alone moves the end and keeps the start; the end of the file stays reachable.
+    chain.recorder->Clear();
+    stop = 6'000'000;
+    ASSERT_EQ(seeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, &stop, AM_SEEKING_AbsolutePositioning),
+              S_OK);
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    EXPECT_EQ(chain.recorder->Samples().size(), 5u);
+    LONGLONG duration = 0;
+    seeking->GetDuration(&duration);
+    EXPECT_EQ(seeking->SetPositions(nullptr, AM_SEEKING_NoPositioning, &duration, AM_SEEKING_AbsolutePositioning), S_OK);
+    seeking->GetStopPosition(&end);
+    EXPECT_EQ(end, duration);
+    LONGLONG before = -1;
+    EXPECT_EQ(seeking->SetPositions(&before, AM_SEEKING_AbsolutePositioning, nullptr, 0), E_INVALIDARG);
+}
+
+// The splitter's pins in a graph, whose event queue tells how the stream ended.
+struct GraphChain : Chain {
+    ComPtr<IGraphBuilder> graph;
+    ComPtr<IMediaEvent> events;
+
+    explicit GraphChain(const char* clip)
+        : Chain(clip, 0, true, [](const graph::MediaType& t) { return IsSubtype(t, MEDIASUBTYPE_RGB32); }) {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        EXPECT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                   graph.PutVoid()),
+                  S_OK);
+        graph.As(events);
+        for (IBaseFilter* f : {splitter.Get(), decoder.Get(), sink.Get()}) graph->AddFilter(f, nullptr);
+    }
+    ~GraphChain() {
+        test::StopFilters({sink.Get(), decoder.Get(), splitter.Get()});
+        for (IBaseFilter* f : {splitter.Get(), decoder.Get(), sink.Get()}) graph->RemoveFilter(f);
+        events.Reset();
+        graph.Reset();
+        CoUninitialize();
+    }
+    // The codes of the events queued until none comes for a while.
+    std::vector<std::pair<LONG, LONG_PTR>> Drain() {
+        std::vector<std::pair<LONG, LONG_PTR>> seen;
+        LONG code = 0;
+        LONG_PTR p1 = 0, p2 = 0;
+        while (events->GetEvent(&code, &p1, &p2, 500) == S_OK) {
+            seen.emplace_back(code, p1);
+            events->FreeEventParams(code, p1, p2);
+        }
+        return seen;
+    }
+};
+
+TEST(Splitter, ACutFileEndsWithAnErrorAndAWholeOneWithout) {
+    const struct {
+        const char* clip;
+        bool cut;
+    } cases[] = {{"flat.mkv", false}, {"truncated.mkv", true}};
+    for (const auto& c : cases) {
+        GraphChain chain(c.clip);
+        ASSERT_TRUE(chain.events) << c.clip;
+        chain.Run();
+        ASSERT_TRUE(chain.recorder->WaitForEnd()) << c.clip << ": what the file holds still plays to its end";
+        const auto seen = chain.Drain();
+        const bool aborted = std::any_of(seen.begin(), seen.end(), [](auto& e) {
+            return e.first == EC_ERRORABORT && e.second == LONG_PTR(VFW_E_FILE_TOO_SHORT);
+        });
+        EXPECT_EQ(aborted, c.cut) << c.clip;
+    }
+    auto demuxed = [](const char* clip) {
+        std::unique_ptr<Demuxer> demuxer;
+        EXPECT_EQ(Demuxer::Open(com::Utf8ToUtf16(test::MediaClip(clip)), demuxer), S_OK);
+        AVPacket* packet = av_packet_alloc();
+        while (demuxer->ReadPacket(packet) == S_OK) av_packet_unref(packet);
+        av_packet_free(&packet);
+        return demuxer->EndResult();
+    };
+    EXPECT_EQ(demuxed("flat.mkv"), S_OK);
+    EXPECT_EQ(demuxed("h264.mkv"), S_OK);
+    EXPECT_EQ(demuxed("audio_only.mp3"), S_OK);
+    EXPECT_EQ(demuxed("truncated.mkv"), VFW_E_FILE_TOO_SHORT);
+}
+
+// Every IMediaSeeking of the platform: the graph's, a source stream's, the splitter pin's, and
+// the pass-through of a transform and of a decoder.
+TEST(Seeking, EveryInterfaceRefusesTheSameRatesAndFormats) {
+    ASSERT_GE(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), 0);
+    {
+        test::TestRegistrations registrations;
+        ComPtr<IGraphBuilder> graph;
+        ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                   graph.PutVoid()),
+                  S_OK);
+        test::StreamSpec plan;
+        plan.sub = test::kCompressedVideo;
+        ComPtr<test::TestSource> source(new test::TestSource({plan}));
+        ComPtr<test::TestDecoder> transform(new test::TestDecoder);
+        ComPtr<test::TestVideoSink> renderer(new test::TestVideoSink);
+        graph->AddFilter(source.Get(), u"Source");
+        graph->AddFilter(transform.Get(), u"Decoder");
+        graph->AddFilter(renderer.Get(), u"Sink");
+        ASSERT_EQ(graph->Render(test::PinAt(source.Get(), 0).Get()), S_OK);
+        Chain chain("flat.mkv", 0, true, [](const graph::MediaType& t) { return IsSubtype(t, MEDIASUBTYPE_RGB32); });
+
+        auto seekingOf = [](IUnknown* object) {
+            ComPtr<IMediaSeeking> seeking;
+            object->QueryInterface(IID_IMediaSeeking, seeking.PutVoid());
+            return seeking;
+        };
+        const struct {
+            const char* name;
+            ComPtr<IMediaSeeking> seeking;
+        } targets[] = {
+            {"graph", seekingOf(graph.Get())},
+            {"source stream", seekingOf(test::PinAt(source.Get(), 0).Get())},
+            {"transform", seekingOf(test::PinAt(transform.Get(), 1).Get())},
+            {"splitter pin", seekingOf(test::PinAt(chain.splitter.Get(), 0).Get())},
+            {"decoder", chain.Seeking()},
+        };
+        const double refused[] = {std::nan(""), INFINITY, -INFINITY, 0.0, -1.0, -0.0};
+        for (const auto& t : targets) {
+            ASSERT_TRUE(t.seeking) << t.name;
+            for (double rate : refused) EXPECT_EQ(t.seeking->SetRate(rate), E_INVALIDARG) << t.name << " " << rate;
+            double rate = 0;
+            EXPECT_EQ(t.seeking->GetRate(&rate), S_OK) << t.name;
+            EXPECT_EQ(rate, 1.0) << t.name << ": a refused rate leaves the rate as it was";
+
+            for (const GUID* format : {&TIME_FORMAT_NONE, &TIME_FORMAT_FRAME}) {
+                EXPECT_EQ(t.seeking->IsFormatSupported(format), S_FALSE) << t.name;
+                EXPECT_EQ(t.seeking->SetTimeFormat(format), E_INVALIDARG) << t.name;
+                LONGLONG converted = 0;
+                EXPECT_EQ(t.seeking->ConvertTimeFormat(&converted, format, 5, nullptr), E_INVALIDARG) << t.name;
+            }
+            EXPECT_EQ(t.seeking->SetTimeFormat(&TIME_FORMAT_MEDIA_TIME), S_OK) << t.name;
+            DWORD capabilities = 0;
+            EXPECT_EQ(t.seeking->GetCapabilities(&capabilities), S_OK) << t.name;
+            DWORD asked = AM_SEEKING_CanSeekAbsolute | AM_SEEKING_CanGetDuration | AM_SEEKING_CanPlayBackwards;
+            EXPECT_EQ(t.seeking->CheckCapabilities(&asked), S_FALSE) << t.name;
+            EXPECT_EQ(asked, DWORD(AM_SEEKING_CanSeekAbsolute | AM_SEEKING_CanGetDuration)) << t.name;
+            LONGLONG position = 0;
+            EXPECT_EQ(t.seeking->SetPositions(&position, AM_SEEKING_AbsolutePositioning | 0x40, nullptr, 0),
+                      E_INVALIDARG)
+                << t.name << ": unknown flags";
+            EXPECT_EQ(t.seeking->SetPositions(nullptr, AM_SEEKING_AbsolutePositioning, nullptr, 0), E_POINTER) << t.name;
+        }
+        graph->RemoveFilter(source.Get());
+        graph->RemoveFilter(transform.Get());
+        graph->RemoveFilter(renderer.Get());
+    }
+    CoUninitialize();
 }
 
 }  // namespace

@@ -39,6 +39,7 @@ void TestStream::OnThreadStartPlay() {
 HRESULT TestStream::FillBuffer(IMediaSample* sample) {
     while (m_spec.live && m_filter->State() != State_Running && !StopRequested())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (m_frame == m_spec.failAt) return m_spec.failure;
     REFERENCE_TIME start = m_frame * m_spec.interval;
     REFERENCE_TIME media = m_segmentStart + start;
     if (media >= m_segmentStop) return S_FALSE;

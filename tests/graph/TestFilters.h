@@ -32,6 +32,8 @@ struct StreamSpec {
     REFERENCE_TIME duration = 2000 * kMs;
     std::u16string name = u"Out";
     bool live = false;  // delivers only while running, like a capture device
+    int failAt = -1;    // the sample whose filling fails with `failure`; -1 never
+    HRESULT failure = E_FAIL;
 };
 
 // Samples are stamped in stream time from 0 at each segment; the media time is the position.

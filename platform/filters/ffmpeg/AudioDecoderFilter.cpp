@@ -14,21 +14,11 @@ constexpr REFERENCE_TIME kUnitsPerSecond = 10'000'000;
 }  // namespace
 
 CAudioDecoderFilter::CAudioDecoderFilter(REFCLSID clsid, CodecSet codecs)
-    : CDecoderFilter(clsid), m_codecs(codecs), m_frame(av_frame_alloc()) {}
+    : CDecoderFilter(clsid, codecs, MEDIATYPE_Audio) {}
 
-CAudioDecoderFilter::~CAudioDecoderFilter() { av_frame_free(&m_frame); }
-
-HRESULT CAudioDecoderFilter::CheckInputType(const graph::MediaType& input) {
-    return input.majortype == MEDIATYPE_Audio && Decoder::Accepts(input, m_codecs) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
-}
-
-HRESULT CAudioDecoderFilter::OpenDecoder(const graph::MediaType& input) {
-    std::unique_ptr<Decoder> decoder;
-    HRESULT hr = Decoder::Create(input, m_codecs, decoder);
-    if (FAILED(hr)) return hr;
-    const AVCodecContext& context = decoder->Context();
+HRESULT CAudioDecoderFilter::OnDecoderOpened(const Decoder& decoder, const graph::MediaType&) {
+    const AVCodecContext& context = decoder.Context();
     if (context.ch_layout.nb_channels <= 0 || context.sample_rate <= 0) return VFW_E_TYPE_NOT_ACCEPTED;
-    m_decoder = std::move(decoder);
     // A stream switched mid-play keeps the connected output while it has the same shape.
     if (!m_output.IsConnected()) m_channels = context.ch_layout.nb_channels, m_rate = context.sample_rate;
     m_nextStart = AV_NOPTS_VALUE;
@@ -55,28 +45,6 @@ void CAudioDecoderFilter::SetOutputType(const graph::MediaType& type) {
 }
 
 LONG CAudioDecoderFilter::OutputBufferSize() { return kOutputBuffer; }
-
-// Streaming thread.
-HRESULT CAudioDecoderFilter::Decode(IMediaSample* sample) {
-    if (!m_decoder) return VFW_E_NOT_CONNECTED;
-    BYTE* data = nullptr;
-    if (FAILED(sample->GetPointer(&data))) return E_POINTER;
-    const LONG length = sample->GetActualDataLength();
-    REFERENCE_TIME start = 0, stop = 0;
-    const bool timed = SUCCEEDED(sample->GetTime(&start, &stop));
-    if (length > 0) m_decoder->Send(data, size_t(length), timed ? start : AV_NOPTS_VALUE, true);
-    return DeliverFrames();
-}
-
-// Streaming thread.
-HRESULT CAudioDecoderFilter::DeliverFrames() {
-    HRESULT result = S_OK;
-    while (m_decoder->Receive(m_frame) == S_OK) {
-        if (result == S_OK) result = DeliverFrame(*m_frame);
-        av_frame_unref(m_frame);
-    }
-    return FAILED(result) ? result : S_OK;
-}
 
 // Streaming thread. Splits the frame over as many output buffers as it needs.
 HRESULT CAudioDecoderFilter::DeliverFrame(const AVFrame& frame) {
@@ -106,19 +74,6 @@ HRESULT CAudioDecoderFilter::DeliverFrame(const AVFrame& frame) {
         done += count;
     }
     return S_OK;
-}
-
-// Streaming thread.
-void CAudioDecoderFilter::Drain() {
-    if (!m_decoder) return;
-    m_decoder->Send(nullptr, 0, AV_NOPTS_VALUE, true);
-    DeliverFrames();
-    m_decoder->Flush();
-}
-
-void CAudioDecoderFilter::Discard() {
-    if (m_decoder) m_decoder->Flush();
-    m_nextStart = AV_NOPTS_VALUE;
 }
 
 }  // namespace orvo::ffmpeg

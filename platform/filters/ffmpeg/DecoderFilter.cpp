@@ -25,32 +25,6 @@ HRESULT CDecoderInputPin::Receive(IMediaSample* sample) {
     return m_decoder->Decode(sample);
 }
 
-HRESULT CDecoderInputPin::EndOfStream() {
-    std::lock_guard lock(m_decoder->m_streamLock);
-    if (HRESULT hr = CheckStreaming(); hr != S_OK) return hr;
-    m_decoder->Drain();
-    return m_decoder->OutputPin()->IsConnected() ? m_decoder->OutputPin()->DeliverEndOfStream() : S_OK;
-}
-
-HRESULT CDecoderInputPin::BeginFlush() {
-    CBaseInputPin::BeginFlush();
-    return m_decoder->OutputPin()->IsConnected() ? m_decoder->OutputPin()->DeliverBeginFlush() : S_OK;
-}
-
-HRESULT CDecoderInputPin::EndFlush() {
-    std::lock_guard lock(m_decoder->m_streamLock);
-    m_decoder->Discard();
-    CBaseInputPin::EndFlush();
-    return m_decoder->OutputPin()->IsConnected() ? m_decoder->OutputPin()->DeliverEndFlush() : S_OK;
-}
-
-HRESULT CDecoderInputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
-    std::lock_guard lock(m_decoder->m_streamLock);
-    CBaseInputPin::NewSegment(start, stop, rate);
-    return m_decoder->OutputPin()->IsConnected() ? m_decoder->OutputPin()->DeliverNewSegment(start, stop, rate)
-                                                 : S_OK;
-}
-
 CDecoderOutputPin::CDecoderOutputPin(CDecoderFilter* filter, const char16_t* name)
     : CBaseOutputPin(filter, name), m_decoder(filter), m_position(this, filter->InputPin()) {}
 
@@ -98,10 +72,66 @@ HRESULT CDecoderOutputPin::ChangeMediaType(const graph::MediaType& type) {
     return S_OK;
 }
 
-CDecoderFilter::CDecoderFilter(REFCLSID clsid)
-    : CBaseFilter(clsid), m_input(this, u"Input"), m_output(this, u"Output") {}
+CDecoderFilter::CDecoderFilter(REFCLSID clsid, CodecSet codecs, const GUID& majorType)
+    : CBaseFilter(clsid),
+      m_input(this, u"Input"),
+      m_output(this, u"Output"),
+      m_codecs(codecs),
+      m_majorType(majorType),
+      m_frame(av_frame_alloc()) {}
 
-CDecoderFilter::~CDecoderFilter() = default;
+CDecoderFilter::~CDecoderFilter() { av_frame_free(&m_frame); }
+
+HRESULT CDecoderFilter::CheckInputType(const graph::MediaType& input) {
+    return input.majortype == m_majorType && Decoder::Accepts(input, m_codecs) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+}
+
+HRESULT CDecoderFilter::OpenDecoder(const graph::MediaType& input) {
+    std::unique_ptr<Decoder> decoder;
+    HRESULT hr = Decoder::Create(input, m_codecs, decoder);
+    if (FAILED(hr)) return hr;
+    hr = OnDecoderOpened(*decoder, input);
+    if (FAILED(hr)) return hr;
+    m_decoder = std::move(decoder);
+    return S_OK;
+}
+
+// Streaming thread.
+HRESULT CDecoderFilter::Decode(IMediaSample* sample) {
+    if (!m_decoder || !m_frame) return VFW_E_NOT_CONNECTED;
+    BYTE* data = nullptr;
+    if (FAILED(sample->GetPointer(&data))) return E_POINTER;
+    const LONG length = sample->GetActualDataLength();
+    REFERENCE_TIME start = 0, stop = 0;
+    const bool timed = SUCCEEDED(sample->GetTime(&start, &stop));
+    if (length > 0)
+        m_decoder->Send(data, size_t(length), timed ? start : AV_NOPTS_VALUE,
+                        EveryPacketIsKey() || sample->IsSyncPoint() == S_OK);
+    return DeliverFrames();
+}
+
+// Streaming thread.
+HRESULT CDecoderFilter::DeliverFrames() {
+    HRESULT result = S_OK;
+    while (m_decoder->Receive(m_frame) == S_OK) {
+        if (result == S_OK) result = DeliverFrame(*m_frame);
+        av_frame_unref(m_frame);
+    }
+    return FAILED(result) ? result : S_OK;
+}
+
+// Streaming thread.
+void CDecoderFilter::Drain() {
+    if (!m_decoder || !m_frame) return;
+    m_decoder->Send(nullptr, 0, AV_NOPTS_VALUE, false);
+    DeliverFrames();
+    m_decoder->Flush();
+}
+
+void CDecoderFilter::Discard() {
+    if (m_decoder) m_decoder->Flush();
+    OnDiscard();
+}
 
 CBasePin* CDecoderFilter::GetPin(int index) {
     if (index == 0) return &m_input;
@@ -109,13 +139,34 @@ CBasePin* CDecoderFilter::GetPin(int index) {
     return nullptr;
 }
 
-HRESULT CDecoderFilter::Stop() {
-    std::lock_guard lock(m_filterLock);
-    HRESULT hr = CBaseFilter::Stop();
-    // The pins are inactive: a Receive still running fails its next delivery and returns.
+// Upstream streaming thread.
+HRESULT CDecoderFilter::InputEndOfStream(CBaseInputPin* pin) {
+    std::lock_guard lock(m_streamLock);
+    if (HRESULT hr = pin->CheckStreaming(); hr != S_OK) return hr;
+    Drain();
+    return m_output.IsConnected() ? m_output.DeliverEndOfStream() : S_OK;
+}
+
+// Any thread: a Receive may be in progress, so only the pins learn of it here.
+HRESULT CDecoderFilter::InputBeginFlush(CBaseInputPin*) {
+    return m_output.IsConnected() ? m_output.DeliverBeginFlush() : S_OK;
+}
+
+HRESULT CDecoderFilter::InputEndFlush(CBaseInputPin*) {
+    std::lock_guard lock(m_streamLock);
+    Discard();
+    return m_output.IsConnected() ? m_output.DeliverEndFlush() : S_OK;
+}
+
+HRESULT CDecoderFilter::InputNewSegment(CBaseInputPin*, REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
+    std::lock_guard lock(m_streamLock);
+    return m_output.IsConnected() ? m_output.DeliverNewSegment(start, stop, rate) : S_OK;
+}
+
+HRESULT CDecoderFilter::OnStopStreaming() {
     std::lock_guard stream(m_streamLock);
     Discard();
-    return hr;
+    return S_OK;
 }
 
 }  // namespace orvo::ffmpeg

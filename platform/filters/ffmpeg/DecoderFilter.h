@@ -1,15 +1,20 @@
 #pragma once
 // CDecoderFilter: one input pin taking compressed samples and one output pin delivering
 // decoded ones, where one input sample may give any number of outputs (decoder delay, frame
-// threads, audio frames split over buffers). Flushes, segments and end of stream pass
-// downstream, seeking passes upstream.
+// threads, audio frames split over buffers). The base opens the FFmpeg decoder for the input
+// type, sends it each sample, takes every frame it gives and drains it at the end of the
+// stream; the audio and video filters say only which streams they take and how a decoded
+// frame becomes output samples. Flushes, segments and end of stream pass downstream, seeking
+// passes upstream.
 //
 // Threads: Receive, EndOfStream, NewSegment and EndFlush come on the upstream streaming thread
 // and run the decoder under m_streamLock; BeginFlush may come on the application's thread while
 // a Receive is in progress and only marks the pins flushing. Connection and state calls come on
 // the application's thread. m_streamLock is taken inside the filter lock, never around it.
+#include <memory>
 #include <mutex>
 
+#include "platform/filters/ffmpeg/Decoder.h"
 #include "platform/graph/BaseFilter.h"
 #include "platform/graph/BasePin.h"
 #include "platform/graph/PosPassThru.h"
@@ -22,10 +27,6 @@ class CDecoderInputPin final : public CBaseInputPin {
 public:
     CDecoderInputPin(CDecoderFilter* filter, const char16_t* name);
     HRESULT STDMETHODCALLTYPE Receive(IMediaSample* sample) override;
-    HRESULT STDMETHODCALLTYPE EndOfStream() override;
-    HRESULT STDMETHODCALLTYPE BeginFlush() override;
-    HRESULT STDMETHODCALLTYPE EndFlush() override;
-    HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
     HRESULT CheckMediaType(const graph::MediaType& mediaType) override;
     HRESULT SetMediaType(const graph::MediaType& mediaType) override;
 
@@ -56,39 +57,64 @@ private:
 
 class CDecoderFilter : public CBaseFilter {
 public:
-    explicit CDecoderFilter(REFCLSID clsid);
+    // Takes streams of one major type that a decoder of the codec set decodes.
+    CDecoderFilter(REFCLSID clsid, CodecSet codecs, const GUID& majorType);
     ~CDecoderFilter() override;
 
-    HRESULT STDMETHODCALLTYPE Stop() override;
     int GetPinCount() override { return 2; }
     CBasePin* GetPin(int index) override;
 
-    virtual HRESULT CheckInputType(const graph::MediaType& input) = 0;
+    HRESULT CheckInputType(const graph::MediaType& input);
     // Opens the decoder for a new input type (on connection, or a type change on a sample).
-    virtual HRESULT OpenDecoder(const graph::MediaType& input) = 0;
+    HRESULT OpenDecoder(const graph::MediaType& input);
     virtual HRESULT GetOutputType(int position, graph::MediaType& type) = 0;
     virtual HRESULT CheckOutputType(const graph::MediaType& type) = 0;
     virtual void SetOutputType(const graph::MediaType& type) = 0;
     virtual LONG OutputBufferSize() = 0;
     // Streaming thread, m_streamLock held: decode the sample and deliver what comes out.
-    virtual HRESULT Decode(IMediaSample* sample) = 0;
+    HRESULT Decode(IMediaSample* sample);
     // Streaming thread, m_streamLock held: deliver what the decoder still holds, then reset it.
-    virtual void Drain() = 0;
+    void Drain();
     // Drops what the decoder holds (a flush).
-    virtual void Discard() = 0;
+    void Discard();
 
     CDecoderInputPin* InputPin() { return &m_input; }
     CDecoderOutputPin* OutputPin() { return &m_output; }
 
 protected:
     friend class CDecoderInputPin;
+    // The pins are inactive: a Receive still running fails its next delivery and returns;
+    // then what the decoder holds is dropped.
+    HRESULT OnStopStreaming() override;
+    // End of stream drains the decoder; a flush drops what it holds; all pass downstream.
+    HRESULT InputEndOfStream(CBaseInputPin* pin) override;
+    HRESULT InputBeginFlush(CBaseInputPin* pin) override;
+    HRESULT InputEndFlush(CBaseInputPin* pin) override;
+    HRESULT InputNewSegment(CBaseInputPin* pin, REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
+    // The decoder for input is open: takes the stream's shape from it, or refuses the type.
+    virtual HRESULT OnDecoderOpened(const Decoder& decoder, const graph::MediaType& input) = 0;
+    // Whether every packet decodes on its own (audio), or only those marked as sync points.
+    virtual bool EveryPacketIsKey() const = 0;
+    // Streaming thread: turns one decoded frame into output samples. S_FALSE ends the
+    // delivery of this sample's frames without an error.
+    virtual HRESULT DeliverFrame(const AVFrame& frame) = 0;
+    // After a flush or stop: forgets timing carried from frame to frame.
+    virtual void OnDiscard() {}
     // Gets a buffer, lets fill write it (returning the bytes written), stamps and delivers it.
     template <class Fill>
     HRESULT DeliverSample(REFERENCE_TIME start, REFERENCE_TIME stop, bool timed, Fill fill);
 
+    std::unique_ptr<Decoder> m_decoder;
     CDecoderInputPin m_input;
     CDecoderOutputPin m_output;
     std::mutex m_streamLock;
+
+private:
+    HRESULT DeliverFrames();
+
+    CodecSet m_codecs;
+    GUID m_majorType;
+    AVFrame* m_frame;
 };
 
 template <class Fill>

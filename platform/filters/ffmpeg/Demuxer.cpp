@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/com/TextConversion.h"
@@ -89,13 +90,42 @@ std::string Demuxer::FormatName() const { return m_context->iformat->long_name ?
 
 HRESULT Demuxer::ReadPacket(AVPacket* packet) {
     const int error = av_read_frame(m_context, packet);
-    if (error == 0) return S_OK;
-    // A file cut short reads as its end: what it held has been delivered.
-    if (error == AVERROR_EOF || error == AVERROR_INVALIDDATA || avio_feof(m_context->pb)) return S_FALSE;
+    if (error == 0) {
+        const int64_t timestamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        if (timestamp != AV_NOPTS_VALUE) {
+            const AVRational base = m_context->streams[packet->stream_index]->time_base;
+            m_reached = std::max(m_reached, ToReferenceTime(packet->stream_index, timestamp) +
+                                                av_rescale_q(packet->duration, base, kReferenceTimeBase));
+        }
+        return S_OK;
+    }
+    // A file cut short ends the packets like its end does, so that what it held plays; how it
+    // ended is kept apart for the reader to tell.
+    const bool atEnd = error == AVERROR_EOF || avio_feof(m_context->pb);
+    if (atEnd || error == AVERROR_INVALIDDATA) {
+        if (!atEnd)
+            m_endResult = VFW_E_INVALID_FILE_FORMAT;
+        else
+            m_endResult = error == AVERROR_INVALIDDATA || m_context->pb->error < 0 || EndsShort() ? VFW_E_FILE_TOO_SHORT
+                                                                                                 : S_OK;
+        return S_FALSE;
+    }
+    m_endResult = E_FAIL;
     return E_FAIL;
 }
 
+// Whether the packets stopped well before the duration the file declares. A duration only
+// estimated from the bit rate says nothing.
+bool Demuxer::EndsShort() const {
+    if (m_context->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE) return false;
+    const REFERENCE_TIME duration = Duration();
+    constexpr REFERENCE_TIME kSlack = 2'000'000;  // 200 ms of last packets without a duration
+    return duration > 0 && m_reached + std::max(duration / 10, kSlack) < duration;
+}
+
 HRESULT Demuxer::Seek(REFERENCE_TIME time) {
+    m_reached = 0;
+    m_endResult = S_OK;
     const int64_t target = av_rescale_q(time, kReferenceTimeBase, AVRational{1, AV_TIME_BASE}) + m_startTime;
     if (av_seek_frame(m_context, -1, target, AVSEEK_FLAG_BACKWARD) >= 0) return S_OK;
     // Some formats seek only by bytes or only forward; the start is always reachable.

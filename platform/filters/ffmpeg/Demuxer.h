@@ -51,6 +51,10 @@ public:
     // The next packet of any stream: S_OK, S_FALSE at the end of the file (or where it breaks
     // off), a failure on a read error.
     HRESULT ReadPacket(AVPacket* packet);
+    // How the reading ended, once ReadPacket stopped giving packets: S_OK at the end the file
+    // declares, VFW_E_FILE_TOO_SHORT where a file cut short breaks off, VFW_E_INVALID_FILE_FORMAT
+    // on data that cannot be read, the read failure otherwise.
+    HRESULT EndResult() const { return m_endResult; }
     // Moves to the last key frame at or before time; packets before the time still come and the
     // receiver drops what it need not show.
     HRESULT Seek(REFERENCE_TIME time);
@@ -62,8 +66,12 @@ private:
     explicit Demuxer(AVFormatContext* context);
     void DescribeStreams();
 
+    bool EndsShort() const;
+
     AVFormatContext* m_context;
     int64_t m_startTime = 0;  // AV_TIME_BASE units
+    REFERENCE_TIME m_reached = 0;  // the furthest packet end read since opening or seeking
+    HRESULT m_endResult = S_OK;
     std::vector<DemuxedStream> m_streams;
 };
 

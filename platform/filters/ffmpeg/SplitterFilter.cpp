@@ -97,7 +97,7 @@ void CSplitterOutputPin::DeliveryThread() {
     REFERENCE_TIME segmentStart = 0;
     double rate = 1.0;
     m_splitter->Segment(segmentStart, rate);
-    DeliverNewSegment(segmentStart, std::max(m_splitter->Duration(), segmentStart), rate);
+    DeliverNewSegment(segmentStart, std::max(m_splitter->StopPosition(), segmentStart), rate);
     bool first = true;
     for (QueuedPacket item; m_queue.Pop(item);) {
         if (!item.packet) {
@@ -142,102 +142,28 @@ HRESULT CSplitterOutputPin::DeliverPacket(const QueuedPacket& item, bool& first)
     return hr;
 }
 
-HRESULT CSplitterOutputPin::GetCapabilities(DWORD* capabilities) {
-    if (!capabilities) return E_POINTER;
-    *capabilities = AM_SEEKING_CanSeekAbsolute | AM_SEEKING_CanSeekForwards | AM_SEEKING_CanSeekBackwards |
-                    AM_SEEKING_CanGetCurrentPos | AM_SEEKING_CanGetStopPos | AM_SEEKING_CanGetDuration;
+HRESULT CSplitterOutputPin::SeekingCapabilities(DWORD& capabilities) {
+    capabilities = kSourceCapabilities;
     return S_OK;
 }
 
-HRESULT CSplitterOutputPin::CheckCapabilities(DWORD* capabilities) {
-    if (!capabilities) return E_POINTER;
-    DWORD ours = 0;
-    GetCapabilities(&ours);
-    const DWORD asked = *capabilities;
-    *capabilities &= ours;
-    return *capabilities == asked ? S_OK : *capabilities ? S_FALSE : E_FAIL;
-}
-
-HRESULT CSplitterOutputPin::IsFormatSupported(const GUID* format) {
-    if (!format) return E_POINTER;
-    return *format == TIME_FORMAT_MEDIA_TIME ? S_OK : S_FALSE;
-}
-
-HRESULT CSplitterOutputPin::QueryPreferredFormat(GUID* format) { return GetTimeFormat(format); }
-
-HRESULT CSplitterOutputPin::GetTimeFormat(GUID* format) {
-    if (!format) return E_POINTER;
-    *format = TIME_FORMAT_MEDIA_TIME;
+HRESULT CSplitterOutputPin::ReadPositions(Positions& positions) {
+    positions = {m_splitter->CurrentPosition(), m_splitter->StopPosition(), m_splitter->Duration()};
     return S_OK;
 }
 
-HRESULT CSplitterOutputPin::IsUsingTimeFormat(const GUID* format) { return IsFormatSupported(format); }
-
-HRESULT CSplitterOutputPin::SetTimeFormat(const GUID* format) {
-    if (!format) return E_POINTER;
-    return *format == TIME_FORMAT_MEDIA_TIME || *format == TIME_FORMAT_NONE ? S_OK : E_INVALIDARG;
+HRESULT CSplitterOutputPin::ChangePositions(REFERENCE_TIME current, bool moveCurrent, REFERENCE_TIME stop,
+                                            bool moveStop) {
+    return m_splitter->Seek(current, moveCurrent, stop, moveStop);
 }
 
-HRESULT CSplitterOutputPin::GetDuration(LONGLONG* duration) {
-    if (!duration) return E_POINTER;
-    *duration = m_splitter->Duration();
-    return S_OK;
-}
+HRESULT CSplitterOutputPin::ChangeRate(double rate) { return m_splitter->SetPlayRate(rate); }
 
-HRESULT CSplitterOutputPin::GetStopPosition(LONGLONG* stop) { return GetDuration(stop); }
-
-HRESULT CSplitterOutputPin::GetCurrentPosition(LONGLONG* current) {
-    if (!current) return E_POINTER;
-    *current = m_splitter->CurrentPosition();
-    return S_OK;
-}
-
-HRESULT CSplitterOutputPin::ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
-                                              const GUID* sourceFormat) {
-    if (!target) return E_POINTER;
-    auto isMediaTime = [](const GUID* f) { return !f || *f == TIME_FORMAT_MEDIA_TIME || *f == TIME_FORMAT_NONE; };
-    if (!isMediaTime(targetFormat) || !isMediaTime(sourceFormat)) return E_INVALIDARG;
-    *target = source;
-    return S_OK;
-}
-
-HRESULT CSplitterOutputPin::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags) {
-    const DWORD positioning = currentFlags & AM_SEEKING_PositioningBitsMask;
-    if (positioning == AM_SEEKING_NoPositioning) return S_OK;
-    if (!current) return E_POINTER;
-    REFERENCE_TIME target = *current;
-    if (positioning == AM_SEEKING_RelativePositioning || positioning == AM_SEEKING_IncrementalPositioning)
-        target += m_splitter->CurrentPosition();
-    const HRESULT hr = m_splitter->Seek(target);
-    if (SUCCEEDED(hr) && (currentFlags & AM_SEEKING_ReturnTime)) *current = m_splitter->CurrentPosition();
-    return hr;
-}
-
-HRESULT CSplitterOutputPin::GetPositions(LONGLONG* current, LONGLONG* stop) {
-    if (current) *current = m_splitter->CurrentPosition();
-    if (stop) *stop = m_splitter->Duration();
-    return S_OK;
-}
-
-HRESULT CSplitterOutputPin::GetAvailable(LONGLONG* earliest, LONGLONG* latest) {
-    if (earliest) *earliest = 0;
-    if (latest) *latest = m_splitter->Duration();
-    return S_OK;
-}
-
-HRESULT CSplitterOutputPin::SetRate(double rate) { return m_splitter->SetPlayRate(rate); }
-
-HRESULT CSplitterOutputPin::GetRate(double* rate) {
-    if (!rate) return E_POINTER;
+double CSplitterOutputPin::ReadRate() {
     REFERENCE_TIME start = 0;
-    m_splitter->Segment(start, *rate);
-    return S_OK;
-}
-
-HRESULT CSplitterOutputPin::GetPreroll(LONGLONG* preroll) {
-    if (!preroll) return E_POINTER;
-    *preroll = 0;
-    return S_OK;
+    double rate = 1.0;
+    m_splitter->Segment(start, rate);
+    return rate;
 }
 
 // ---- filter ----
@@ -275,6 +201,10 @@ HRESULT CSplitterFilter::Load(LPCOLESTR fileName, const AM_MEDIA_TYPE*) {
     HRESULT hr = Demuxer::Open(name, m_demuxer);
     if (FAILED(hr)) return hr;
     m_fileName = name;
+    {
+        std::lock_guard data(m_dataLock);
+        m_segmentStop = Duration();
+    }
     for (int g = 0; g < kStreamGroupCount; ++g) {
         const auto group = StreamGroup(g);
         const DemuxedStream* chosen = nullptr;
@@ -303,18 +233,14 @@ HRESULT CSplitterFilter::GetCurFile(LPOLESTR* fileName, AM_MEDIA_TYPE* mediaType
     return *fileName ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT CSplitterFilter::Stop() {
-    std::lock_guard lock(m_filterLock);
-    StopStreaming();
-    return CBaseFilter::Stop();
+HRESULT CSplitterFilter::OnStartStreaming() {
+    StartStreaming();
+    return S_OK;
 }
 
-HRESULT CSplitterFilter::Pause() {
-    std::lock_guard lock(m_filterLock);
-    const bool wasStopped = IsStopped();
-    HRESULT hr = CBaseFilter::Pause();
-    if (SUCCEEDED(hr) && wasStopped) StartStreaming();
-    return hr;
+HRESULT CSplitterFilter::OnStopStreaming() {
+    StopStreaming();
+    return S_OK;
 }
 
 // With the filter lock held and no streaming thread running.
@@ -346,18 +272,38 @@ CSplitterOutputPin* CSplitterFilter::PinForStream(int index) {
     return nullptr;
 }
 
-// Reading thread.
+// Reading thread. Each pin's stream ends at the stop position, the file's end or a read
+// error; a read error, or a file that breaks off, is told to the graph before the ends go out.
 void CSplitterFilter::ReadingThread() {
-    REFERENCE_TIME segmentStart = 0;
+    REFERENCE_TIME segmentStart = 0, segmentStop = 0;
     double rate = 1.0;
     Segment(segmentStart, rate);
+    {
+        std::lock_guard data(m_dataLock);
+        segmentStop = m_segmentStop;
+    }
+    std::vector<CSplitterOutputPin*> open;
+    for (auto& pin : m_pins)
+        if (pin->IsConnected()) open.push_back(pin.get());
+    auto endStream = [&](CSplitterOutputPin* pin) {
+        open.erase(std::find(open.begin(), open.end(), pin));
+        return pin->Queue().Push(QueuedPacket{});
+    };
     AVPacket* packet = av_packet_alloc();
-    bool stopped = !packet;
-    while (!stopped && !m_stopReading) {
-        if (m_demuxer->ReadPacket(packet) != S_OK) break;
+    HRESULT read = packet ? S_OK : E_OUTOFMEMORY;
+    bool stopped = false;
+    while (!stopped && !m_stopReading && !open.empty() && (read = m_demuxer->ReadPacket(packet)) == S_OK) {
         CSplitterOutputPin* pin = PinForStream(packet->stream_index);
-        if (!pin) {
+        if (!pin || std::find(open.begin(), open.end(), pin) == open.end()) {
             av_packet_unref(packet);
+            continue;
+        }
+        // Decoding order: every packet shown before the stop is decoded before it.
+        const int64_t decodeTime = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
+        const REFERENCE_TIME decodeAt = m_demuxer->ToReferenceTime(packet->stream_index, decodeTime);
+        if (decodeAt != AV_NOPTS_VALUE && decodeAt >= segmentStop && pin->Group() != StreamGroup::Subtitle) {
+            av_packet_unref(packet);
+            stopped = !endStream(pin);
             continue;
         }
         QueuedPacket item;
@@ -367,19 +313,25 @@ void CSplitterFilter::ReadingThread() {
         const AVRational base = m_demuxer->FileStream(packet->stream_index).time_base;
         item.stop = item.start + std::max<int64_t>(av_rescale_q(packet->duration, base, kReferenceTimeBase), 1);
         item.preroll = item.timed && item.start < segmentStart;
-        if (pin->Group() == StreamGroup::Subtitle && item.timed && item.stop < segmentStart) {
+        const bool outside = item.timed && (item.stop < segmentStart || item.start >= segmentStop);
+        if (pin->Group() == StreamGroup::Subtitle && outside) {
             av_packet_unref(packet);
             continue;
         }
         item.packet = av_packet_alloc();
-        if (!item.packet) break;
+        if (!item.packet) {
+            read = E_OUTOFMEMORY;
+            break;
+        }
         av_packet_move_ref(item.packet, packet);
         stopped = !pin->Queue().Push(item);
     }
     av_packet_free(&packet);
     if (stopped || m_stopReading) return;
-    for (auto& pin : m_pins)
-        if (pin->IsConnected()) pin->Queue().Push(QueuedPacket{});
+    const HRESULT failure = FAILED(read) ? read : read == S_FALSE ? m_demuxer->EndResult() : S_OK;
+    if (FAILED(failure)) NotifyEvent(EC_ERRORABORT, failure, 0);
+    for (CSplitterOutputPin* pin : std::vector(open))
+        if (!endStream(pin)) return;
 }
 
 void CSplitterFilter::Segment(REFERENCE_TIME& start, double& rate) {
@@ -401,16 +353,24 @@ REFERENCE_TIME CSplitterFilter::CurrentPosition() {
     return m_segmentStart + REFERENCE_TIME(double(m_lastDelivered) * m_rate);
 }
 
-HRESULT CSplitterFilter::Seek(REFERENCE_TIME position) {
+REFERENCE_TIME CSplitterFilter::StopPosition() {
+    std::lock_guard data(m_dataLock);
+    return m_segmentStop;
+}
+
+HRESULT CSplitterFilter::Seek(REFERENCE_TIME start, bool moveStart, REFERENCE_TIME stop, bool moveStop) {
     std::lock_guard lock(m_filterLock);
     if (!m_demuxer) return E_UNEXPECTED;
-    position = std::clamp<REFERENCE_TIME>(position, 0, std::max<REFERENCE_TIME>(Duration(), 0));
+    const REFERENCE_TIME duration = std::max<REFERENCE_TIME>(Duration(), 0);
     {
-        // Every renderer passes the same seek up its own pin: the first one moves the file.
         std::lock_guard data(m_dataLock);
-        if (IsActive() && position == m_segmentStart && !m_deliveredSinceSeek) return S_OK;
+        if (moveStop) m_segmentStop = std::min(stop, duration);
+        if (!moveStart) return S_OK;  // the stop applies to what is read from now on
+        // Every renderer passes the same seek up its own pin: the first one moves the file.
+        start = std::min(start, duration);
+        if (IsActive() && start == m_segmentStart && !m_deliveredSinceSeek) return S_OK;
     }
-    Reposition(position, [] {});
+    Reposition(start, [] {});
     return S_OK;
 }
 
@@ -436,8 +396,8 @@ void CSplitterFilter::Reposition(REFERENCE_TIME position, const std::function<vo
     if (active) StartStreaming();
 }
 
+// rate is finite and positive (checked by the pin's seeking).
 HRESULT CSplitterFilter::SetPlayRate(double rate) {
-    if (!(rate > 0)) return E_INVALIDARG;
     const REFERENCE_TIME position = CurrentPosition();
     {
         std::lock_guard data(m_dataLock);
@@ -446,7 +406,7 @@ HRESULT CSplitterFilter::SetPlayRate(double rate) {
         m_deliveredSinceSeek = true;  // so that the new segment goes out
     }
     // The new rate goes downstream with a new segment from where playback is.
-    return Seek(position);
+    return Seek(position, true, 0, false);
 }
 
 HRESULT CSplitterFilter::Count(DWORD* streams) {

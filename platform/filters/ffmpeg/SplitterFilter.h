@@ -20,12 +20,13 @@
 #include "platform/filters/ffmpeg/PacketQueue.h"
 #include "platform/graph/BaseFilter.h"
 #include "platform/graph/BasePin.h"
+#include "platform/graph/MediaSeeking.h"
 
 namespace orvo::ffmpeg {
 
 class CSplitterFilter;
 
-class CSplitterOutputPin final : public CBaseOutputPin, public IMediaSeeking {
+class CSplitterOutputPin final : public CBaseOutputPin, public CMediaSeeking {
 public:
     CSplitterOutputPin(CSplitterFilter* filter, const char16_t* name, StreamGroup group, int stream);
     ~CSplitterOutputPin() override;
@@ -39,26 +40,6 @@ public:
     HRESULT DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;
     HRESULT Inactive() override;
 
-    HRESULT STDMETHODCALLTYPE GetCapabilities(DWORD* capabilities) override;
-    HRESULT STDMETHODCALLTYPE CheckCapabilities(DWORD* capabilities) override;
-    HRESULT STDMETHODCALLTYPE IsFormatSupported(const GUID* format) override;
-    HRESULT STDMETHODCALLTYPE QueryPreferredFormat(GUID* format) override;
-    HRESULT STDMETHODCALLTYPE GetTimeFormat(GUID* format) override;
-    HRESULT STDMETHODCALLTYPE IsUsingTimeFormat(const GUID* format) override;
-    HRESULT STDMETHODCALLTYPE SetTimeFormat(const GUID* format) override;
-    HRESULT STDMETHODCALLTYPE GetDuration(LONGLONG* duration) override;
-    HRESULT STDMETHODCALLTYPE GetStopPosition(LONGLONG* stop) override;
-    HRESULT STDMETHODCALLTYPE GetCurrentPosition(LONGLONG* current) override;
-    HRESULT STDMETHODCALLTYPE ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
-                                                const GUID* sourceFormat) override;
-    HRESULT STDMETHODCALLTYPE SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop,
-                                           DWORD stopFlags) override;
-    HRESULT STDMETHODCALLTYPE GetPositions(LONGLONG* current, LONGLONG* stop) override;
-    HRESULT STDMETHODCALLTYPE GetAvailable(LONGLONG* earliest, LONGLONG* latest) override;
-    HRESULT STDMETHODCALLTYPE SetRate(double rate) override;
-    HRESULT STDMETHODCALLTYPE GetRate(double* rate) override;
-    HRESULT STDMETHODCALLTYPE GetPreroll(LONGLONG* preroll) override;
-
     StreamGroup Group() const { return m_group; }
     int Stream() const { return m_stream.load(); }
     // Puts another stream of the group behind the pin; its type goes with the next sample.
@@ -67,6 +48,14 @@ public:
     // Delivery thread control, with the filter lock held.
     void StartDelivery();
     void StopDelivery();
+
+protected:
+    // CMediaSeeking: every pin seeks the whole file.
+    HRESULT SeekingCapabilities(DWORD& capabilities) override;
+    HRESULT ReadPositions(Positions& positions) override;
+    HRESULT ChangePositions(REFERENCE_TIME current, bool moveCurrent, REFERENCE_TIME stop, bool moveStop) override;
+    HRESULT ChangeRate(double rate) override;
+    double ReadRate() override;
 
 private:
     void DeliveryThread();
@@ -90,9 +79,6 @@ public:
     DECLARE_IUNKNOWN
     HRESULT NonDelegatingQueryInterface(REFIID riid, void** object) override;
 
-    HRESULT STDMETHODCALLTYPE Stop() override;
-    HRESULT STDMETHODCALLTYPE Pause() override;
-
     int GetPinCount() override;
     CBasePin* GetPin(int index) override;
 
@@ -106,15 +92,22 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetPages(CAUUID* pages) override;
 
-    // Called from the pins' IMediaSeeking on the application's thread.
-    HRESULT Seek(REFERENCE_TIME position);
+    // Called from the pins' IMediaSeeking on the application's thread. A new start restarts
+    // the streams from it; the stream ends at the stop position.
+    HRESULT Seek(REFERENCE_TIME start, bool moveStart, REFERENCE_TIME stop, bool moveStop);
     HRESULT SetPlayRate(double rate);
     REFERENCE_TIME Duration() const;
     REFERENCE_TIME CurrentPosition();
+    REFERENCE_TIME StopPosition();
     // Segment values the delivery threads stamp samples with.
     void Segment(REFERENCE_TIME& start, double& rate);
     void NoteDelivered(REFERENCE_TIME streamTime);
     const Demuxer* Media() const { return m_demuxer.get(); }
+
+protected:
+    // The reading thread and the pins' delivery threads run while the filter is active.
+    HRESULT OnStartStreaming() override;
+    HRESULT OnStopStreaming() override;
 
 private:
     void StartStreaming();
@@ -131,6 +124,7 @@ private:
 
     std::mutex m_dataLock;
     REFERENCE_TIME m_segmentStart = 0;
+    REFERENCE_TIME m_segmentStop = 0;
     REFERENCE_TIME m_lastDelivered = 0;  // stream time of the latest sample delivered
     bool m_deliveredSinceSeek = false;
     double m_rate = 1.0;
