@@ -14,6 +14,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "platform/filters/ffmpeg/AvPointers.h"
 #include "player/demo/DemoClip.h"
 #include "player/demo/Soundtrack.h"
 #include "player/demo/StereoScene.h"
@@ -22,15 +23,6 @@ namespace {
 
 using demo::kEyeHeight, demo::kEyeWidth, demo::kFramesPerSecond, demo::kSampleRate, demo::kSeconds;
 
-struct CodecContextDeleter {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
 struct MuxerDeleter {
     void operator()(AVFormatContext* m) const {
         if (m->pb) avio_closep(&m->pb);
@@ -40,9 +32,7 @@ struct MuxerDeleter {
 struct ScalerDeleter {
     void operator()(SwsContext* s) const { sws_freeContext(s); }
 };
-using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
-using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
+using orvo::av::CodecContextPtr, orvo::av::FramePtr, orvo::av::PacketPtr;
 
 bool Fail(const char* what, int error = 0) {
     char text[AV_ERROR_MAX_STRING_SIZE] = "";

@@ -16,6 +16,7 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include "platform/filters/ffmpeg/AvPointers.h"
 #include "tests/media/ClipCatalog.h"
 #include "tests/media/TestPattern.h"
 
@@ -23,18 +24,7 @@ namespace {
 
 using namespace orvo::test;
 
-struct CodecContextDeleter {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
-using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
+using orvo::av::CodecContextPtr, orvo::av::FramePtr, orvo::av::PacketPtr;
 
 bool Fail(const char* what, int error = 0) {
     char text[AV_ERROR_MAX_STRING_SIZE] = "";

@@ -5,7 +5,6 @@
 #include <thread>
 
 #include "platform/filters/capture/CaptureFilterIds.h"
-#include "platform/filters/capture/VideoCaptureFilter.h"
 #include "platform/graph/MediaFormats.h"
 
 namespace orvo::capture {
@@ -20,28 +19,9 @@ constexpr unsigned kLatencyUs = 100'000;
 }  // namespace
 
 CAudioCaptureStream::CAudioCaptureStream(CBaseFilter* filter, std::string pcm)
-    : CSourceStream(filter, u"Capture"), m_pcmName(std::move(pcm)) {}
+    : CCaptureStream(filter, u"Capture"), m_pcmName(std::move(pcm)) {}
 
 CAudioCaptureStream::~CAudioCaptureStream() { Close(); }
-
-HRESULT CAudioCaptureStream::QueryInterface(REFIID riid, void** object) {
-    if (object && riid == IID_IKsPropertySet) return GetInterface(static_cast<IKsPropertySet*>(this), object);
-    // A live source has no end and no positions to seek to. Answering seeking with a stop
-    // of 0 would hold the graph's position at 0 while the capture runs.
-    if (object && riid == IID_IMediaSeeking) return *object = nullptr, E_NOINTERFACE;
-    return CSourceStream::QueryInterface(riid, object);
-}
-
-HRESULT CAudioCaptureStream::Get(REFGUID set, DWORD id, void*, DWORD, void* data, DWORD dataBytes, DWORD* returned) {
-    return GetPinCategory(PIN_CATEGORY_CAPTURE, set, id, data, dataBytes, returned);
-}
-
-HRESULT CAudioCaptureStream::QuerySupported(REFGUID set, DWORD id, DWORD* support) {
-    if (set != AMPROPSETID_Pin) return E_PROP_SET_UNSUPPORTED;
-    if (id != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
-    if (support) *support = 1;
-    return S_OK;
-}
 
 HRESULT CAudioCaptureStream::CheckMediaType(const graph::MediaType& mediaType) {
     const auto* wave = mediaType.FormatAs<WAVEFORMATEX>();

@@ -10,26 +10,17 @@
 #include <string>
 
 #include "platform/filters/capture/CaptureClock.h"
-#include "platform/graph/CaptureInterfaces.h"
-#include "platform/graph/SourceStream.h"
+#include "platform/filters/capture/CaptureStream.h"
 
 struct _snd_pcm;
 
 namespace orvo::capture {
 
-class CAudioCaptureStream final : public CSourceStream, public IKsPropertySet {
+class CAudioCaptureStream final : public CCaptureStream {
 public:
     CAudioCaptureStream(CBaseFilter* filter, std::string pcm);
     ~CAudioCaptureStream() override;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return CBasePin::AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return CBasePin::Release(); }
-
-    HRESULT STDMETHODCALLTYPE Set(REFGUID, DWORD, void*, DWORD, void*, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Get(REFGUID set, DWORD id, void* instance, DWORD instanceBytes, void* data,
-                                  DWORD dataBytes, DWORD* returned) override;
-    HRESULT STDMETHODCALLTYPE QuerySupported(REFGUID set, DWORD id, DWORD* support) override;
 
     HRESULT CheckMediaType(const graph::MediaType& mediaType) override;
     HRESULT GetMediaType(int position, graph::MediaType& mediaType) override;

@@ -18,37 +18,8 @@ WORD VideoFormat::BitCount() const { return subtype == MEDIASUBTYPE_YUY2 || Comp
 
 bool VideoFormat::Compressed() const { return subtype == MEDIASUBTYPE_MJPG; }
 
-HRESULT GetPinCategory(REFGUID category, REFGUID set, DWORD id, void* data, DWORD dataBytes, DWORD* returned) {
-    if (set != AMPROPSETID_Pin) return E_PROP_SET_UNSUPPORTED;
-    if (id != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
-    if (!data) return E_POINTER;
-    if (dataBytes < sizeof(GUID)) return E_INVALIDARG;
-    *static_cast<GUID*>(data) = category;
-    if (returned) *returned = sizeof(GUID);
-    return S_OK;
-}
-
 CVideoCaptureStream::CVideoCaptureStream(CBaseFilter* filter, VideoDevice& device)
-    : CSourceStream(filter, u"Capture"), m_device(device), m_format(device.Format()) {}
-
-HRESULT CVideoCaptureStream::QueryInterface(REFIID riid, void** object) {
-    if (object && riid == IID_IKsPropertySet) return GetInterface(static_cast<IKsPropertySet*>(this), object);
-    // A live source has no end and no positions to seek to. Answering seeking with a stop
-    // of 0 would hold the graph's position at 0 while the capture runs.
-    if (object && riid == IID_IMediaSeeking) return *object = nullptr, E_NOINTERFACE;
-    return CSourceStream::QueryInterface(riid, object);
-}
-
-HRESULT CVideoCaptureStream::Get(REFGUID set, DWORD id, void*, DWORD, void* data, DWORD dataBytes, DWORD* returned) {
-    return GetPinCategory(PIN_CATEGORY_CAPTURE, set, id, data, dataBytes, returned);
-}
-
-HRESULT CVideoCaptureStream::QuerySupported(REFGUID set, DWORD id, DWORD* support) {
-    if (set != AMPROPSETID_Pin) return E_PROP_SET_UNSUPPORTED;
-    if (id != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
-    if (support) *support = 1;  // get only
-    return S_OK;
-}
+    : CCaptureStream(filter, u"Capture"), m_device(device), m_format(device.Format()) {}
 
 HRESULT CVideoCaptureStream::CheckMediaType(const graph::MediaType& mediaType) {
     if (mediaType.majortype != MEDIATYPE_Video || mediaType.subtype != m_format.subtype) return S_FALSE;

@@ -10,26 +10,13 @@
 
 #include "platform/filters/capture/CaptureClock.h"
 #include "platform/filters/capture/VideoDevice.h"
-#include "platform/graph/CaptureInterfaces.h"
-#include "platform/graph/SourceStream.h"
+#include "platform/filters/capture/CaptureStream.h"
 
 namespace orvo::capture {
 
-// Answers AMPROPSETID_Pin / AMPROPERTY_PIN_CATEGORY with the pin's category.
-HRESULT GetPinCategory(REFGUID category, REFGUID set, DWORD id, void* data, DWORD dataBytes, DWORD* returned);
-
-class CVideoCaptureStream final : public CSourceStream, public IKsPropertySet {
+class CVideoCaptureStream final : public CCaptureStream {
 public:
     CVideoCaptureStream(CBaseFilter* filter, VideoDevice& device);
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return CBasePin::AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return CBasePin::Release(); }
-
-    HRESULT STDMETHODCALLTYPE Set(REFGUID, DWORD, void*, DWORD, void*, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Get(REFGUID set, DWORD id, void* instance, DWORD instanceBytes, void* data,
-                                  DWORD dataBytes, DWORD* returned) override;
-    HRESULT STDMETHODCALLTYPE QuerySupported(REFGUID set, DWORD id, DWORD* support) override;
 
     HRESULT CheckMediaType(const graph::MediaType& mediaType) override;
     HRESULT GetMediaType(int position, graph::MediaType& mediaType) override;
