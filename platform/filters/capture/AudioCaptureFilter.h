@@ -21,7 +21,6 @@ public:
     CAudioCaptureStream(CBaseFilter* filter, std::string pcm);
     ~CAudioCaptureStream() override;
 
-
     HRESULT CheckMediaType(const graph::MediaType& mediaType) override;
     HRESULT GetMediaType(int position, graph::MediaType& mediaType) override;
     HRESULT DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;
