@@ -23,7 +23,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "engine/api/ChannelRegistry.h"
+#include "engine/channel/ChannelRegistry.h"
 #include "engine/api/Lumex.h"
 #include "tests/media/MediaClip.h"
 #include "tests/support/TestWindow.h"

@@ -14,6 +14,9 @@
 
 namespace {
 
+using orvo::stereo::STEREO_SIDE_BY_SIDE;
+using orvo::stereo::VIEW_RED_CYAN;
+
 orvo::graph::MediaType Yv12Type(int width, int height) {
     orvo::graph::MediaType mt(MEDIATYPE_Video, MEDIASUBTYPE_YV12, FORMAT_VideoInfo);
     VIDEOINFOHEADER info{};

@@ -19,6 +19,8 @@ namespace {
 using orvo::engine::CColorSpaceConverter;
 using orvo::stereo::FrameDescriptor;
 using orvo::stereo::PictureStore;
+using orvo::stereo::STEREO_SIDE_BY_SIDE;
+using orvo::stereo::VIEW_RED_CYAN;
 
 struct Pass {
     int w, h, windowWidth, windowHeight;

@@ -20,6 +20,7 @@ namespace {
 
 using orvo::stereo::FrameDescriptor;
 using orvo::stereo::PictureStore;
+using namespace orvo::stereo;  // the stereo and view mode names
 
 std::vector<uint8_t> PatternFrame(int w, int h) {
     std::vector<uint8_t> frame(size_t(w) * h * 4);

@@ -1,8 +1,8 @@
 // Lumex_CaptureGetDevices and Lumex_CaptureCreate: capture devices are listed and opened into
 // stopped channels, on any thread; the device callback runs on the calling thread, before
 // Lumex_CaptureGetDevices returns. No path shows a message.
-#include "engine/api/ChannelRegistry.h"
-#include "engine/api/LibraryState.h"
+#include "engine/channel/ChannelRegistry.h"
+#include "engine/channel/LibraryState.h"
 #include "engine/api/Lumex.h"
 #include "engine/api/ThreadApartment.h"
 #include "engine/graph/CaptureGraph.h"

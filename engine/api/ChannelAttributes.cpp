@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "engine/api/Lumex.h"
 #include "engine/stereo/OwnVideo.h"
 
 namespace orvo::engine {
@@ -55,7 +56,7 @@ void ApplyAttribute(CChannel& channel, int32_t code, float value) {
         case ATTRIB_STEREO_MODE:
             if (auto* own = OwnRenderer(channel)) {
                 const double m = TruncateInto(value, -1.0, INT32_MAX);
-                own->SetStereo(m < 0 ? -1 : int32_t(m), VIEW_BLUE_YELLOW);
+                own->SetStereo(m < 0 ? -1 : int32_t(m), stereo::VIEW_BLUE_YELLOW);
             }
             break;
         case ATTRIB_VIEW_MODE:

@@ -1,7 +1,7 @@
 #pragma once
 // The attribute codes of Lumex_ChannelSetAttribute: volume, balance and rate on the graph,
 // stereo settings on the engine's own renderer.
-#include "engine/api/Channel.h"
+#include "engine/channel/Channel.h"
 
 namespace orvo::stereo {
 class COwnVideo;

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "engine/api/ChannelAttributes.h"
-#include "engine/api/ChannelRegistry.h"
+#include "engine/channel/ChannelRegistry.h"
 #include "engine/api/Lumex.h"
 #include "engine/graph/AudioFormat.h"
 #include "engine/stereo/OwnVideo.h"

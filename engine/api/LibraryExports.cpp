@@ -1,6 +1,6 @@
 // Lumex_Init, Lumex_Free, Lumex_SetConfig, Lumex_StreamFree. Any thread may call them.
-#include "engine/api/ChannelRegistry.h"
-#include "engine/api/LibraryState.h"
+#include "engine/channel/ChannelRegistry.h"
+#include "engine/channel/LibraryState.h"
 #include "engine/api/Lumex.h"
 #include "platform/com/Runtime.h"
 #include "platform/window/WindowSystem.h"

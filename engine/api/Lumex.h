@@ -49,10 +49,12 @@ typedef struct _GUID {
 #endif
 
 /* Channel states */
-#define CHANNEL_NONE 0
-#define CHANNEL_PLAYING 1
-#define CHANNEL_PAUSED 2
-#define CHANNEL_STOPPED 3
+enum {
+    CHANNEL_NONE = 0,
+    CHANNEL_PLAYING = 1,
+    CHANNEL_PAUSED = 2,
+    CHANNEL_STOPPED = 3,
+};
 
 /* Lumex_SetConfig options */
 #define CONFIG_RENDERER 4096      /* renderer kind 1..7 for channels created from now on */
@@ -60,13 +62,15 @@ typedef struct _GUID {
 #define CONFIG_MIXER_STREAMS 4098 /* input streams of the mixing renderers, 1..15 */
 
 /* Renderer kinds (CONFIG_RENDERER) */
-#define RENDERER_VMR7_WINDOW 1
-#define RENDERER_VMR9_WINDOW 2
-#define RENDERER_VMR7_WINDOWLESS 3
-#define RENDERER_VMR9_WINDOWLESS 4
-#define RENDERER_EVR 5
-#define RENDERER_NULL 6
-#define RENDERER_OWN 7
+enum {
+    RENDERER_VMR7_WINDOW = 1,
+    RENDERER_VMR9_WINDOW = 2,
+    RENDERER_VMR7_WINDOWLESS = 3,
+    RENDERER_VMR9_WINDOWLESS = 4,
+    RENDERER_EVR = 5,
+    RENDERER_NULL = 6,
+    RENDERER_OWN = 7,
+};
 
 /* Time units of the position and length functions; any other code means 100-ns units
  * for length and seeking, and gives 0.0 for the position. */
@@ -84,20 +88,24 @@ typedef struct _GUID {
 #define ATTRIB_GREY_MIX 8  /* 1 = second-view channels become the pixel's grey level */
 
 /* Stereo modes: how the source frame holds its views */
-#define STEREO_FULL_FRAME 0
-#define STEREO_SIDE_BY_SIDE 1
-#define STEREO_TOP_BOTTOM 2
-#define STEREO_TB_TO_SBS 3
-#define STEREO_SBS_TO_TB 4
-#define STEREO_FLAT 5
+enum {
+    STEREO_FULL_FRAME = 0,
+    STEREO_SIDE_BY_SIDE = 1,
+    STEREO_TOP_BOTTOM = 2,
+    STEREO_TB_TO_SBS = 3,
+    STEREO_SBS_TO_TB = 4,
+    STEREO_FLAT = 5,
+};
 
 /* View modes: what is shown of the views */
-#define VIEW_BLUE_YELLOW 0
-#define VIEW_RED_CYAN 1
-#define VIEW_GREEN_MAGENTA 2
-#define VIEW_FIRST 3
-#define VIEW_SECOND 4
-#define VIEW_WHOLE_FRAME 5
+enum {
+    VIEW_BLUE_YELLOW = 0,
+    VIEW_RED_CYAN = 1,
+    VIEW_GREEN_MAGENTA = 2,
+    VIEW_FIRST = 3,
+    VIEW_SECOND = 4,
+    VIEW_WHOLE_FRAME = 5,
+};
 
 /* Lumex_CaptureGetDevices kinds */
 #define DEVICE_AUDIO 65638
@@ -107,11 +115,13 @@ typedef struct _GUID {
 #define STREAM_UNICODE 0x80000000u
 
 /* Lumex_CheckVideo results */
-#define CHECK_PLAYABLE 0
-#define CHECK_UNPLAYABLE 1
-#define CHECK_VIDEO_NOT_RENDERED 4130
-#define CHECK_AUDIO_NOT_RENDERED 8209
-#define CHECK_FAILED 666
+enum {
+    CHECK_PLAYABLE = 0,
+    CHECK_UNPLAYABLE = 1,
+    CHECK_VIDEO_NOT_RENDERED = 4130,
+    CHECK_AUDIO_NOT_RENDERED = 8209,
+    CHECK_FAILED = 666,
+};
 
 /* Picture information of a channel. */
 typedef struct CHANNELINFO {

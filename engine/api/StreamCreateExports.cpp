@@ -2,8 +2,8 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/api/ChannelRegistry.h"
-#include "engine/api/LibraryState.h"
+#include "engine/channel/ChannelRegistry.h"
+#include "engine/channel/LibraryState.h"
 #include "engine/api/Lumex.h"
 #include "engine/graph/FileGraph.h"
 #include "engine/api/ThreadApartment.h"

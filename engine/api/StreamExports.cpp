@@ -1,6 +1,6 @@
 // Stream selection through the source's stream selector, and graph inspection: the
 // filters of a channel's graph and their property pages. Called on the caller's thread.
-#include "engine/api/ChannelRegistry.h"
+#include "engine/channel/ChannelRegistry.h"
 #include "engine/api/Lumex.h"
 #include "engine/renderers/GraphHelpers.h"
 #include "platform/com/Runtime.h"

@@ -1,7 +1,7 @@
 #include "engine/graph/CaptureGraph.h"
 
+#include "engine/channel/ChannelRenderer.h"
 #include "engine/renderers/GraphHelpers.h"
-#include "engine/renderers/RendererFactory.h"
 #include "platform/com/Runtime.h"
 #include "platform/graph/CaptureInterfaces.h"
 #include "platform/graph/ClassIds.h"

@@ -2,7 +2,7 @@
 // The media graph of a capture channel: a video device shown through an Infinite Pin Tee by
 // the renderer of the configured kind, and an audio device played on the default audio
 // output. Runs on the caller's thread, in its component apartment; shows no message.
-#include "engine/api/Channel.h"
+#include "engine/channel/Channel.h"
 
 namespace orvo::engine {
 

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "engine/api/Channel.h"
+#include "engine/channel/Channel.h"
 #include "platform/com/Runtime.h"
 
 namespace orvo::engine {

@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "engine/channel/ChannelRenderer.h"
 #include "engine/graph/DecoderPlugins.h"
 #include "engine/renderers/GraphHelpers.h"
-#include "engine/renderers/RendererFactory.h"
 #include "platform/com/Runtime.h"
 #include "platform/graph/ClassIds.h"
 #include "platform/window/DialogPresenter.h"

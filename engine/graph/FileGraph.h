@@ -2,7 +2,7 @@
 // The media graph of a file channel: the renderer of the configured kind, the decoder
 // plug-ins, and the splitter that loads the file and whose streams are rendered through
 // them. Runs on the caller's thread, in its component apartment.
-#include "engine/api/Channel.h"
+#include "engine/channel/Channel.h"
 
 namespace orvo::engine {
 

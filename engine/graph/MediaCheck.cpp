@@ -50,7 +50,7 @@ bool BitmapHeaderOf(const AM_MEDIA_TYPE& type, BITMAPINFOHEADER& header) {
     return true;
 }
 
-void Describe(const AM_MEDIA_TYPE& type, VideoCheckInfo& info) {
+void Describe(const AM_MEDIA_TYPE& type, UnrenderedVideo& info) {
     info.subtype = type.subtype;
     BITMAPINFOHEADER header;
     if (!BitmapHeaderOf(type, header)) return;
@@ -59,7 +59,7 @@ void Describe(const AM_MEDIA_TYPE& type, VideoCheckInfo& info) {
     info.compression = header.biCompression;
 }
 
-void Describe(const AM_MEDIA_TYPE& type, AudioCheckInfo& info) {
+void Describe(const AM_MEDIA_TYPE& type, UnrenderedAudio& info) {
     info.subtype = type.subtype;
     if (type.formattype != FORMAT_WaveFormatEx || !type.pbFormat || type.cbFormat < sizeof(WAVEFORMATEX)) return;
     WAVEFORMATEX wave;
@@ -139,7 +139,7 @@ HRESULT FindMediaType(IPin* pin, REFGUID majorType, AM_MEDIA_TYPE** mediaType) {
     }
 }
 
-int32_t CheckMediaFile(const void* name, int32_t form, AudioCheckInfo* audio, VideoCheckInfo* video) {
+int32_t CheckMediaFile(const void* name, int32_t form, UnrenderedAudio* audio, UnrenderedVideo* video) {
     ComPtr<IGraphBuilder> graph;
     const HRESULT created =
         CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.PutVoid());

@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "engine/api/LibraryState.h"
 #include "engine/renderers/GraphHelpers.h"
 #include "engine/renderers/RendererFactory.h"
 #include "platform/com/Runtime.h"
@@ -12,7 +11,10 @@ namespace orvo::engine {
 namespace {
 
 const bool kRegistered =
-    (RegisterRendererKind(RENDERER_EVR, [] { return std::unique_ptr<CVideoRenderer>(new (std::nothrow) CEVR); }),
+    (RegisterRendererKind(RENDERER_EVR,
+                          [](const RendererConfig& config) {
+                              return std::unique_ptr<CVideoRenderer>(new (std::nothrow) CEVR(config.mixerStreams));
+                          }),
      true);
 
 bool IsColorControl(int32_t property) {
@@ -39,7 +41,7 @@ HRESULT CEVR::AddToGraph(IGraphBuilder* graph, HWND window, IPin* pin, LPCWSTR n
     m_display->SetVideoWindow(window);
     const HRESULT result = m_display->SetAspectRatioMode(MFVideoARMode_PreservePicture);
     ComPtr<IEVRFilterConfig> config;
-    if (SUCCEEDED(m_filter.As(config))) config->SetNumberOfStreams(Library().mixerStreamCount);
+    if (SUCCEEDED(m_filter.As(config))) config->SetNumberOfStreams(m_mixerStreams);
     if (pin) ConnectToFilter(m_filter.Get(), graph, pin);
     return result;
 }

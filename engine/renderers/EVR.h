@@ -2,6 +2,8 @@
 // Renderer kind 5, "EVR": the enhanced renderer drawing into the channel's window with the
 // picture's aspect ratio kept; overlay bitmap, colour controls and frame capture go through
 // its services. A failing aspect-ratio mode makes the factory fall back to kind 3.
+#include <cstdint>
+
 #include "engine/renderers/VideoRenderer.h"
 #include "platform/com/ComPtr.h"
 #include "platform/video/VideoRendererInterfaces.h"
@@ -10,6 +12,8 @@ namespace orvo::engine {
 
 class CEVR final : public CVideoRenderer {
 public:
+    // mixerStreams: the input streams the renderer is set up with, 1..15.
+    explicit CEVR(uint32_t mixerStreams = 1) : m_mixerStreams(mixerStreams) {}
     // The filter goes first, then the display control.
     ~CEVR() override;
     int IsActive() override { return m_display ? 1 : 0; }
@@ -35,6 +39,7 @@ private:
 
     ComPtr<IBaseFilter> m_filter;
     ComPtr<IMFVideoDisplayControl> m_display;
+    uint32_t m_mixerStreams;
 };
 
 }  // namespace orvo::engine

@@ -3,7 +3,8 @@
 // the channel's window with letterbox bars and mixing the configured number of streams.
 // The two versions take the same steps on their own interface family (Family names the
 // class id and the interface types); where they differ the final classes say so.
-#include "engine/api/LibraryState.h"
+#include <cstdint>
+
 #include "engine/renderers/GraphHelpers.h"
 #include "engine/renderers/VideoRenderer.h"
 #include "platform/com/Runtime.h"
@@ -18,6 +19,9 @@ public:
     using Windowless = typename Family::Windowless;
     using Mixer = typename Family::Mixer;
 
+    // mixerStreams: the input streams the renderer is set up with, 1..15.
+    explicit CMixingWindowless(uint32_t mixerStreams) : m_mixerStreams(mixerStreams) {}
+
     int IsActive() override { return m_windowless ? 1 : 0; }
     int CanFullScreen() override { return 0; }
     HRESULT SetFullScreen(int) override { return 1; }
@@ -30,7 +34,7 @@ public:
         if (!filter) return 1;
         ComPtr<typename Family::Config> config;
         if (FAILED(filter.As(config)) || FAILED(config->SetRenderingMode(Family::kWindowlessMode))) return 1;
-        config->SetNumberOfStreams(Library().mixerStreamCount);
+        config->SetNumberOfStreams(m_mixerStreams);
         if (FAILED(filter.As(m_windowless))) return 1;
         if (FAILED(m_windowless->SetVideoClippingWindow(window)) ||
             FAILED(m_windowless->SetAspectRatioMode(Family::kLetterBox))) {
@@ -128,6 +132,9 @@ protected:
 
     ComPtr<Windowless> m_windowless;
     ComPtr<Mixer> m_mixer;
+
+private:
+    uint32_t m_mixerStreams;
 };
 
 }  // namespace orvo::engine

@@ -9,7 +9,10 @@ namespace orvo::engine {
 namespace {
 
 const bool kRegistered =
-    (RegisterRendererKind(RENDERER_NULL, [] { return std::unique_ptr<CVideoRenderer>(new (std::nothrow) CNullVideo); }),
+    (RegisterRendererKind(RENDERER_NULL,
+                          [](const RendererConfig&) {
+                              return std::unique_ptr<CVideoRenderer>(new (std::nothrow) CNullVideo);
+                          }),
      true);
 
 }  // namespace

@@ -3,21 +3,18 @@
 #include <array>
 #include <utility>
 
-#include "engine/api/LibraryState.h"
-
 namespace orvo::engine {
 namespace {
-
-constexpr int32_t kFallbackKind = 3;
 
 std::array<RendererMaker, 8>& Makers() {
     static std::array<RendererMaker, 8> makers{};
     return makers;
 }
 
-std::unique_ptr<CVideoRenderer> MakeRenderer(int32_t kind) {
+std::unique_ptr<CVideoRenderer> MakeRenderer(const RendererConfig& config) {
+    const int32_t kind = config.kind;
     RendererMaker maker = kind >= 0 && kind < int32_t(Makers().size()) ? Makers()[kind] : nullptr;
-    return maker ? maker() : nullptr;
+    return maker ? maker(config) : nullptr;
 }
 
 }  // namespace
@@ -30,23 +27,19 @@ LPCWSTR RendererNameOfKind(int32_t kind) {
     return kind >= 1 && kind <= 7 ? kNames[kind - 1] : kNames[0];
 }
 
-LPCWSTR RendererName() { return RendererNameOfKind(Library().rendererKind); }
-
 RendererMaker RegisterRendererKind(int32_t kind, RendererMaker maker) {
     if (kind < 0 || kind >= int32_t(Makers().size())) return nullptr;
     return std::exchange(Makers()[kind], maker);
 }
 
-int CreateRenderer(CChannel& channel) {
+std::unique_ptr<CVideoRenderer> MakeRendererInGraph(RendererConfig& config, IGraphBuilder* graph, HWND window) {
     for (;;) {
-        const int32_t kind = Library().rendererKind;
-        channel.renderer = kind >= 3 ? MakeRenderer(kind) : nullptr;
-        if (!channel.renderer) return 0;
-        HRESULT hr = channel.renderer->AddToGraph(channel.graph.Get(), channel.window, nullptr, RendererName());
-        if (SUCCEEDED(hr)) return 1;
-        channel.renderer.reset();
-        if (Library().rendererKind <= kFallbackKind) return 0;
-        Library().rendererKind = kFallbackKind;
+        std::unique_ptr<CVideoRenderer> renderer =
+            config.kind >= RENDERER_VMR7_WINDOWLESS ? MakeRenderer(config) : nullptr;
+        if (!renderer) return nullptr;
+        if (SUCCEEDED(renderer->AddToGraph(graph, window, nullptr, RendererNameOfKind(config.kind)))) return renderer;
+        if (config.kind <= RENDERER_VMR7_WINDOWLESS) return nullptr;
+        config.kind = RENDERER_VMR7_WINDOWLESS;
     }
 }
 

@@ -8,9 +8,9 @@ namespace orvo::engine {
 namespace {
 
 const bool kRegistered = (RegisterRendererKind(RENDERER_VMR7_WINDOWLESS,
-                                               [] {
-                                                   return std::unique_ptr<CVideoRenderer>(new (std::nothrow)
-                                                                                              VMR7Windowless);
+                                               [](const RendererConfig& config) {
+                                                   return std::unique_ptr<CVideoRenderer>(
+                                                       new (std::nothrow) VMR7Windowless(config.mixerStreams));
                                                }),
                           true);
 

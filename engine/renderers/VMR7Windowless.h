@@ -18,6 +18,7 @@ struct Vmr7Family {
 
 class VMR7Windowless final : public CMixingWindowless<Vmr7Family> {
 public:
+    explicit VMR7Windowless(uint32_t mixerStreams = 1) : CMixingWindowless(mixerStreams) {}
     // The windowless control goes first, then the mixer control.
     ~VMR7Windowless() override;
     int SetOverlayBitmap(const OverlayBitmap* record) override;

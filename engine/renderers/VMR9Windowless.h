@@ -18,6 +18,7 @@ struct Vmr9Family {
 
 class VMR9Windowless final : public CMixingWindowless<Vmr9Family> {
 public:
+    explicit VMR9Windowless(uint32_t mixerStreams = 1) : CMixingWindowless(mixerStreams) {}
     // The mixer control goes first, then the windowless control.
     ~VMR9Windowless() override;
     int SetOverlayBitmap(const OverlayBitmap* record) override;

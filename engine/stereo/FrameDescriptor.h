@@ -4,8 +4,8 @@
 #include <atomic>
 #include <cstdint>
 
-#include "engine/api/Lumex.h"
 #include "engine/stereo/StereoGeometry.h"
+#include "engine/stereo/StereoModes.h"
 #include "platform/com/Types.h"
 #include "platform/surface/WindowPresenter.h"
 

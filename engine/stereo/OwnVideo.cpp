@@ -11,8 +11,10 @@ namespace orvo::stereo {
 namespace {
 
 const bool kRegistered =
-    (engine::RegisterRendererKind(RENDERER_OWN,
-                                  [] { return std::unique_ptr<engine::CVideoRenderer>(new (std::nothrow) COwnVideo); }),
+    (engine::RegisterRendererKind(engine::RENDERER_OWN,
+                                  [](const engine::RendererConfig&) {
+                                      return std::unique_ptr<engine::CVideoRenderer>(new (std::nothrow) COwnVideo);
+                                  }),
      true);
 
 }  // namespace
@@ -89,7 +91,7 @@ bool COwnVideo::SetGreyMix(int32_t greyMix) {
     return true;
 }
 
-int COwnVideo::SetPresentCallback(DDRAWCALLBACK callback) {
+int COwnVideo::SetPresentCallback(PresentCallback callback) {
     if (!m_filter) return 0;
     m_filter->m_presentCallback = callback;
     return 1;

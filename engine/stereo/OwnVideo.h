@@ -23,7 +23,7 @@ public:
     bool SetReservedFlag(bool on);
     bool SetGreyMix(int32_t greyMix);
     // 1 when stored in the filter; 0 without one.
-    int SetPresentCallback(DDRAWCALLBACK callback);
+    int SetPresentCallback(PresentCallback callback);
 
     COwnVideoRenderer* Filter() const { return m_filter.Get(); }
     int32_t StereoMode() const { return m_stereoMode; }

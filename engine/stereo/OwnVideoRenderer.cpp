@@ -127,7 +127,7 @@ HRESULT COwnVideoRenderer::DoRenderSample(IMediaSample* sample) {
     const LONG length = sample->GetActualDataLength();
     const size_t bytes = length > 0 ? size_t(length) : 0;
     std::lock_guard lock(m_frameLock);
-    if (DDRAWCALLBACK callback = m_presentCallback) {
+    if (PresentCallback callback = m_presentCallback) {
         // The caller presents from now on; the engine stops drawing by itself.
         m_descriptor.reset();
         if (uint8_t* frame = FrameOf(data, bytes)) callback(frame, uint32_t(bytes), 0, 0, 0);

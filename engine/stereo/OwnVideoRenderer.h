@@ -11,9 +11,9 @@
 #include <memory>
 #include <mutex>
 
-#include "engine/api/Lumex.h"
 #include "engine/stereo/ColorSpaceConverter.h"
 #include "engine/stereo/FrameDescriptor.h"
+#include "engine/stereo/StereoModes.h"
 #include "engine/stereo/StereoTransform.h"
 #include "engine/stereo/VideoSubtypes.h"
 #include "platform/graph/BaseRenderer.h"
@@ -41,7 +41,7 @@ public:
     std::unique_ptr<engine::CColorSpaceConverter> m_converter;
     int32_t m_lastSubtypeCode = SUBTYPE_NONE;
     std::atomic<int32_t> m_subtypeCode{SUBTYPE_NONE};
-    std::atomic<DDRAWCALLBACK> m_presentCallback{nullptr};  // stored by the caller without the lock
+    std::atomic<PresentCallback> m_presentCallback{nullptr};  // stored by the caller without the lock
     std::atomic<uint64_t> m_frameCount{0};
     int32_t m_videoWidth = 0;   // biWidth
     int32_t m_videoHeight = 0;  // biHeight, with its sign

@@ -5,7 +5,7 @@
 // tables, so they cannot disagree.
 #include <cstdint>
 
-#include "engine/api/Lumex.h"
+#include "engine/stereo/StereoModes.h"
 
 namespace orvo::stereo {
 

@@ -5,7 +5,8 @@
 #include <cstring>
 
 #include "engine/api/ChannelAttributes.h"
-#include "engine/api/ChannelRegistry.h"
+#include "engine/api/Lumex.h"
+#include "engine/channel/ChannelRegistry.h"
 #include "tests/support/FakeGraph.h"
 #include "tests/support/StubRenderer.h"
 

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/api/Channel.h"
+#include "engine/api/Lumex.h"
+#include "engine/channel/Channel.h"
 #include "tests/support/FakeGraph.h"
 #include "tests/support/StubRenderer.h"
 

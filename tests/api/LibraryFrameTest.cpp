@@ -6,8 +6,9 @@
 #include <thread>
 #include <vector>
 
-#include "engine/api/ChannelRegistry.h"
-#include "engine/api/LibraryState.h"
+#include "engine/api/Lumex.h"
+#include "engine/channel/ChannelRegistry.h"
+#include "engine/channel/LibraryState.h"
 #include "platform/com/Runtime.h"
 #include "platform/window/WindowSystem.h"
 #include "tests/support/XvfbServer.h"

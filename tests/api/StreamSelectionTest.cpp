@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/api/ChannelRegistry.h"
+#include "engine/api/Lumex.h"
+#include "engine/channel/ChannelRegistry.h"
 #include "platform/com/Runtime.h"
 #include "platform/graph/ClassIds.h"
 #include "platform/graph/SourceStream.h"

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "engine/api/Channel.h"
+#include "engine/channel/Channel.h"
 #include "engine/graph/DecoderPlugins.h"
 #include "platform/com/Runtime.h"
 

@@ -6,8 +6,9 @@
 #include <functional>
 #include <thread>
 
-#include "engine/api/ChannelRegistry.h"
-#include "engine/api/LibraryState.h"
+#include "engine/channel/ChannelRegistry.h"
+#include "engine/channel/ChannelRenderer.h"
+#include "engine/channel/LibraryState.h"
 #include "engine/api/Lumex.h"
 #include "engine/renderers/EVR.h"
 #include "engine/renderers/GraphHelpers.h"
@@ -36,10 +37,10 @@ Picture Flat(int width, int height, uint32_t colour) { return test::Quadrants(wi
 // Waits until a few frames have been drawn.
 void SettleFrames() { std::this_thread::sleep_for(250ms); }
 
-std::unique_ptr<CVideoRenderer> MakeKind(int kind) {
-    if (kind == RENDERER_VMR7_WINDOWLESS) return std::make_unique<VMR7Windowless>();
-    if (kind == RENDERER_VMR9_WINDOWLESS) return std::make_unique<VMR9Windowless>();
-    return std::make_unique<CEVR>();
+std::unique_ptr<CVideoRenderer> MakeKind(int kind, uint32_t mixerStreams = 1) {
+    if (kind == RENDERER_VMR7_WINDOWLESS) return std::make_unique<VMR7Windowless>(mixerStreams);
+    if (kind == RENDERER_VMR9_WINDOWLESS) return std::make_unique<VMR9Windowless>(mixerStreams);
+    return std::make_unique<CEVR>(mixerStreams);
 }
 
 class PlatformRenderer : public ::testing::TestWithParam<int> {
@@ -50,7 +51,6 @@ protected:
             CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.PutVoid()),
             S_OK);
         ASSERT_EQ(graph.As(control), S_OK);
-        m_savedStreams = Library().mixerStreamCount;
     }
     void TearDown() override {
         if (control) control->Stop();
@@ -58,12 +58,11 @@ protected:
         sources.clear();
         control.Reset();
         graph.Reset();
-        Library().mixerStreamCount = m_savedStreams;
         CoUninitialize();
     }
     // sources -> renderer of the kind, built and bound the way a channel does it.
     void Build(int kind, std::vector<FrameSource*> frames, const test::TestWindow& window) {
-        renderer = MakeKind(kind);
+        renderer = MakeKind(kind, mixerStreams);
         ASSERT_EQ(renderer->AddToGraph(graph.Get(), window.Handle(), nullptr, RendererNameOfKind(kind)), S_OK);
         ComPtr<IBaseFilter> filter;
         ASSERT_GE(graph->FindFilterByName(RendererNameOfKind(kind), filter.Put()), 0);
@@ -88,9 +87,7 @@ protected:
     ComPtr<IMediaControl> control;
     std::vector<ComPtr<FrameSource>> sources;
     std::unique_ptr<CVideoRenderer> renderer;
-
-private:
-    uint32_t m_savedStreams = 1;
+    uint32_t mixerStreams = 1;  // what Build sets the renderer up with
 };
 
 // Rows [top, bottom) of the window at column x are all near colour.
@@ -236,7 +233,7 @@ double MeanLevel(const test::TestWindow& w) {
 TEST_P(PlatformRenderer, SecondStreamWithHalfAlphaBlendsInItsRectangle) {
     ORVO_REQUIRE_DISPLAY();
     if (GetParam() == RENDERER_EVR) GTEST_SKIP() << "the enhanced renderer has no per-stream alpha";
-    Library().mixerStreamCount = 2;
+    mixerStreams = 2;
     test::TestWindow window(0, 0, 640, 360, kGrey);
     Build(GetParam(), {FrameSource::Rgb32(Flat(640, 360, kRed)), FrameSource::Rgb32(Flat(640, 360, kBlue))}, window);
     EXPECT_EQ(renderer->SetStreamAlpha(1, 0.5f), S_OK);
@@ -392,7 +389,7 @@ public:
 TEST_F(PlatformRenderer, FactoryFallsBackFromAFailingKindToTheRealKindThree) {
     ORVO_REQUIRE_DISPLAY();
     test::TestWindow window(0, 0, 64, 48, kGrey);
-    RendererMaker saved = RegisterRendererKind(RENDERER_EVR, [] {
+    RendererMaker saved = RegisterRendererKind(RENDERER_EVR, [](const RendererConfig&) {
         return std::unique_ptr<CVideoRenderer>(new FailingEnhanced);
     });
     const int32_t savedKind = Library().rendererKind;

@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/api/LibraryState.h"
+#include "engine/channel/ChannelRenderer.h"
+#include "engine/channel/LibraryState.h"
 #include "engine/renderers/RendererFactory.h"
 #include "tests/support/StubRenderer.h"
 
@@ -15,6 +16,7 @@ struct Script {
     HRESULT result[8] = {};
     std::vector<std::pair<int, std::u16string>> added;
     int destroyed = 0;
+    std::vector<RendererConfig> configs;  // what each maker was given
 } g_script;
 
 template <int Kind>
@@ -30,7 +32,8 @@ public:
 };
 
 template <int Kind>
-std::unique_ptr<CVideoRenderer> MakeScripted() {
+std::unique_ptr<CVideoRenderer> MakeScripted(const RendererConfig& config) {
+    g_script.configs.push_back(config);
     return std::make_unique<ScriptedRenderer<Kind>>();
 }
 
@@ -112,6 +115,20 @@ TEST_F(RendererFactory, KindThreeFailingLeavesNoRenderer) {
     EXPECT_EQ(CreateRenderer(m_channel), 0) << "fallback to 3 fails too";
     EXPECT_EQ(Library().rendererKind, 3);
     EXPECT_EQ(g_script.destroyed, 3);
+}
+
+// The kinds read no library state: the channel hands them the configured kind and stream count.
+TEST_F(RendererFactory, MakersReceiveTheConfiguredKindAndStreamCount) {
+    const uint32_t savedStreams = Library().mixerStreamCount;
+    Library().mixerStreamCount = 9;
+    Library().rendererKind = 5;
+    g_script.result[5] = E_FAIL;
+    EXPECT_EQ(CreateRenderer(m_channel), 1);
+    ASSERT_EQ(g_script.configs.size(), 2u);
+    EXPECT_EQ(g_script.configs[0].kind, 5);
+    EXPECT_EQ(g_script.configs[1].kind, 3) << "the fallback is made as kind 3";
+    for (const RendererConfig& c : g_script.configs) EXPECT_EQ(c.mixerStreams, 9u);
+    Library().mixerStreamCount = savedStreams;
 }
 
 TEST_F(RendererFactory, KindWithoutAMakerGivesNoRenderer) {

@@ -20,6 +20,8 @@ using orvo::stereo::FrameDescriptor;
 using orvo::stereo::PictureStore;
 using orvo::stereo::PresentFrame;
 using orvo::stereo::SetupSurfaces;
+using orvo::stereo::STEREO_SIDE_BY_SIDE;
+using orvo::stereo::VIEW_FIRST;
 using orvo::test::MakePicture;
 using orvo::test::NearColour;
 using orvo::test::TestWindow;

@@ -1,4 +1,4 @@
-#include "engine/api/Channel.h"
+#include "engine/channel/Channel.h"
 
 #include <atomic>
 #include <new>

@@ -1,4 +1,4 @@
-#include "engine/api/LibraryState.h"
+#include "engine/channel/LibraryState.h"
 
 namespace orvo::engine {
 

@@ -1,6 +1,6 @@
-#include "engine/api/ChannelRegistry.h"
+#include "engine/channel/ChannelRegistry.h"
 
-#include "engine/api/LibraryState.h"
+#include "engine/channel/LibraryState.h"
 
 namespace orvo::engine {
 

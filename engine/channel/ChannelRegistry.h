@@ -7,7 +7,7 @@
 #include <memory>
 #include <mutex>
 
-#include "engine/api/Channel.h"
+#include "engine/channel/Channel.h"
 
 namespace orvo::engine {
 

@@ -10,12 +10,19 @@
 #include <mutex>
 #include <string>
 
-#include "engine/api/Lumex.h"
 #include "engine/renderers/VideoRenderer.h"
 #include "platform/com/ComPtr.h"
 #include "platform/graph/Interfaces.h"
 
 namespace orvo::engine {
+
+// A channel's state; the exports hand these values out as they are.
+enum ChannelState : int32_t {
+    CHANNEL_NONE = 0,  // created, graph not yet built
+    CHANNEL_PLAYING = 1,
+    CHANNEL_PAUSED = 2,
+    CHANNEL_STOPPED = 3,
+};
 
 struct CChannel {
     uint32_t handle = 0;  // 0 until registered
