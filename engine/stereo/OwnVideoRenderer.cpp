@@ -138,9 +138,9 @@ HRESULT COwnVideoRenderer::DoRenderSample(IMediaSample* sample) {
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE COwnVideoRenderer::Stop() {
+HRESULT COwnVideoRenderer::OnStopStreaming() {
     m_frameCount = 0;
-    return CBaseVideoRenderer::Stop();
+    return CBaseVideoRenderer::OnStopStreaming();
 }
 
 }  // namespace orvo::stereo

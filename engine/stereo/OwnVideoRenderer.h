@@ -31,7 +31,7 @@ public:
     HRESULT SetMediaType(const graph::MediaType& mt) override;
     HRESULT DoRenderSample(IMediaSample* sample) override;
     void OnBeginFlush() override { m_frameCount = 0; }
-    HRESULT STDMETHODCALLTYPE Stop() override;
+    HRESULT OnStopStreaming() override;
 
     // A descriptor for the source as it is connected, with these modes; caller holds
     // m_frameLock. Its surfaces are set up for m_window.

@@ -62,23 +62,15 @@ HRESULT CDefaultVideoRenderer::DoRenderSample(IMediaSample* sample) {
     return hr == DDERR_SURFACELOST ? S_FALSE : hr;
 }
 
-HRESULT CDefaultVideoRenderer::Pause() {
-    std::lock_guard filterLock(m_filterLock);
-    const bool opening = IsStopped() && InputPin()->IsConnected();
-    if (opening) {
-        HRESULT hr = OpenWindow();
-        if (FAILED(hr)) return hr;
-    }
-    HRESULT hr = CBaseVideoRenderer::Pause();
-    if (FAILED(hr) && opening) CloseWindow();
-    return hr;
+HRESULT CDefaultVideoRenderer::OnStartStreaming() {
+    HRESULT hr = CBaseVideoRenderer::OnStartStreaming();
+    if (FAILED(hr) || !InputPin()->IsConnected()) return hr;
+    return OpenWindow();
 }
 
-HRESULT CDefaultVideoRenderer::Stop() {
-    std::lock_guard filterLock(m_filterLock);
-    HRESULT hr = CBaseVideoRenderer::Stop();
+HRESULT CDefaultVideoRenderer::OnStopStreaming() {
     CloseWindow();
-    return hr;
+    return CBaseVideoRenderer::OnStopStreaming();
 }
 
 HRESULT CDefaultVideoRenderer::OpenWindow() {

@@ -27,10 +27,11 @@ public:
     // S_FALSE, drawing nothing, for a sample shorter than one picture.
     HRESULT DoRenderSample(IMediaSample* sample) override;
 
-    // Leaving Stopped opens the window; without a display the pause fails with
-    // DDERR_NODIRECTDRAWSUPPORT and the filter stays stopped.
-    HRESULT STDMETHODCALLTYPE Pause() override;
-    HRESULT STDMETHODCALLTYPE Stop() override;
+protected:
+    // Leaving Stopped opens the window when the pin is connected; without a display the pause
+    // fails with DDERR_NODIRECTDRAWSUPPORT and the filter stays stopped. Stopping closes it.
+    HRESULT OnStartStreaming() override;
+    HRESULT OnStopStreaming() override;
 
 private:
     HRESULT OpenWindow();

@@ -49,30 +49,35 @@ HRESULT CBaseFilter::Stop() {
         HRESULT hr = pin->Inactive();
         if (FAILED(hr) && SUCCEEDED(result)) result = hr;
     }
-    m_state = State_Stopped;
+    const FILTER_STATE previous = m_state.exchange(State_Stopped);
+    OnStateChanged(previous);
     HRESULT hr = OnStopStreaming();
     return FAILED(result) ? result : hr;
 }
 
 HRESULT CBaseFilter::Pause() {
     std::lock_guard lock(m_filterLock);
-    if (IsStopped()) {
+    const FILTER_STATE previous = State();
+    if (previous == State_Stopped) {
         int active = 0;
         HRESULT hr = S_OK;
         for (; CBasePin* pin = GetPin(active); ++active)
             if (FAILED(hr = pin->Active())) break;
         if (SUCCEEDED(hr)) {
             m_state = State_Paused;
+            OnStateChanged(previous);
             hr = OnStartStreaming();
         }
         if (FAILED(hr)) {
             for (int j = 0; j < active; ++j) GetPin(j)->Inactive();
-            m_state = State_Stopped;
+            if (m_state.exchange(State_Stopped) != State_Stopped) OnStateChanged(State_Paused);
             return hr;
         }
+    } else {
+        m_state = State_Paused;
+        OnStateChanged(previous);
     }
-    m_state = State_Paused;
-    return S_OK;
+    return IsPrerolled() ? S_OK : S_FALSE;
 }
 
 HRESULT CBaseFilter::Run(REFERENCE_TIME start) {
@@ -81,12 +86,14 @@ HRESULT CBaseFilter::Run(REFERENCE_TIME start) {
         HRESULT hr = Pause();
         if (FAILED(hr)) return hr;
     }
+    const FILTER_STATE previous = State();
     m_start = start;
     for (int i = 0; CBasePin* pin = GetPin(i); ++i) {
         HRESULT hr = pin->Run(start);
         if (FAILED(hr)) return hr;
     }
     m_state = State_Running;
+    OnStateChanged(previous);
     return S_OK;
 }
 

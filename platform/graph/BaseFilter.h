@@ -1,16 +1,19 @@
 #pragma once
 // CBaseFilter: IBaseFilter for filters whose pins derive from CBasePin. Derived filters own
 // their pins and give them out by index; the filter keeps state, clock, graph and name, and
-// owns the state machine: derived filters add what they do through two hooks.
+// owns the state machine: derived filters add what they do through hooks.
 //
 // Stopped to Paused: every pin is activated (allocators committed), the state becomes Paused,
-// then OnStartStreaming starts what the filter runs (threads, decoders); a failure undoes it.
-// Any state to Stopped: every pin is deactivated (allocators decommitted, which releases a
-// streaming thread waiting for a buffer), the state becomes Stopped, then OnStopStreaming
-// waits for the filter's streaming work to end. Run from Stopped pauses first.
+// OnStateChanged tells the filter, then OnStartStreaming starts what the filter runs (threads,
+// decoders, a window); a failure undoes it. Any state to Stopped: every pin is deactivated
+// (allocators decommitted, which releases a streaming thread waiting for a buffer), the state
+// becomes Stopped, OnStateChanged tells the filter (a renderer wakes a waiting sample), then
+// OnStopStreaming waits for the filter's streaming work to end. Run from Stopped pauses first;
+// every pause and run ends with OnStateChanged. Pause answers S_FALSE while IsPrerolled says
+// the filter cannot run yet (a renderer without its first sample).
 //
 // Locks: m_filterLock (the filter's interface lock) guards state changes and connections and is
-// held around both hooks; a renderer's or transform's streaming lock is taken inside it, and a
+// held around every hook; a renderer's or transform's streaming lock is taken inside it, and a
 // derived filter's own data lock innermost. The global order is in platform/graph/THREADS.md.
 #include <atomic>
 #include <mutex>
@@ -72,6 +75,11 @@ protected:
     // Application's thread, filter lock held; see the state machine above.
     virtual HRESULT OnStartStreaming() { return S_OK; }
     virtual HRESULT OnStopStreaming() { return S_OK; }
+    // Right after the state took a new value (or kept it: a pause while paused), before the
+    // streaming hooks.
+    virtual void OnStateChanged(FILTER_STATE previous) {}
+    // Whether a paused filter has what it needs to run at once.
+    virtual bool IsPrerolled() { return true; }
     void IncrementPinVersion() { ++m_pinVersion; }
     IFilterGraph* Graph() const { return m_graph; }
 

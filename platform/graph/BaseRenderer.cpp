@@ -50,48 +50,31 @@ void CBaseRenderer::SendCompleteIfDue() {
     NotifyEvent(EC_COMPLETE, S_OK, 0);
 }
 
-// The stopped state is set (and the stream hooks called) before the waiters wake, so that a
-// waiting sample sees it and gives up.
-HRESULT CBaseRenderer::Stop() {
-    std::lock_guard filterLock(m_filterLock);
-    HRESULT hr = CBaseFilter::Stop();
-    std::lock_guard lock(m_rendererLock);
-    m_endOfStream = false;
-    m_completeSent = false;
-    WakeWaiters();
-    return hr;
+bool CBaseRenderer::IsPrerolledLocked() const {
+    return m_holdingSample || m_endOfStream || !m_inputPin.IsConnected();
 }
 
-HRESULT CBaseRenderer::Pause() {
-    std::lock_guard filterLock(m_filterLock);
-    if (IsStopped()) {
-        std::lock_guard lock(m_rendererLock);
+// The new state is already set when this runs, so a waiting sample that wakes sees it and
+// gives up (stopped) or holds on (paused).
+void CBaseRenderer::OnStateChanged(FILTER_STATE previous) {
+    std::lock_guard lock(m_rendererLock);
+    if (previous == State_Stopped || State() == State_Stopped) {
         m_endOfStream = false;
         m_completeSent = false;
     }
-    HRESULT hr = CBaseFilter::Pause();
-    if (FAILED(hr)) return hr;
-    std::lock_guard lock(m_rendererLock);
-    WakeWaiters();
-    return m_holdingSample || m_endOfStream || !m_inputPin.IsConnected() ? S_OK : S_FALSE;
-}
-
-HRESULT CBaseRenderer::Run(REFERENCE_TIME start) {
-    std::lock_guard filterLock(m_filterLock);
-    HRESULT hr = CBaseFilter::Run(start);
-    if (FAILED(hr)) return hr;
-    std::lock_guard lock(m_rendererLock);
     WakeWaiters();
     SendCompleteIfDue();
-    return S_OK;
+}
+
+bool CBaseRenderer::IsPrerolled() {
+    std::lock_guard lock(m_rendererLock);
+    return IsPrerolledLocked();
 }
 
 HRESULT CBaseRenderer::GetState(DWORD milliSecsTimeout, FILTER_STATE* state) {
     if (!state) return E_POINTER;
     std::unique_lock lock(m_rendererLock);
-    auto settled = [this] {
-        return State() != State_Paused || m_holdingSample || m_endOfStream || !m_inputPin.IsConnected();
-    };
+    auto settled = [this] { return State() != State_Paused || IsPrerolledLocked(); };
     bool done = milliSecsTimeout == CAMEvent::kInfinite
                     ? (m_stateChanged.wait(lock, settled), true)
                     : m_stateChanged.wait_for(lock, std::chrono::milliseconds(milliSecsTimeout), settled);

@@ -2,7 +2,9 @@
 // CBaseRenderer: a filter with one input pin that holds each sample until its presentation
 // time on the graph clock and then hands it to DoRenderSample. Pausing holds the first sample
 // (preroll) and completes the transition; Stop, Pause-from-running and flushes wake a waiting
-// sample at once. End of stream is reported to the graph (EC_COMPLETE) once playing.
+// sample at once. End of stream is reported to the graph (EC_COMPLETE) once playing. The base
+// filter's state machine drives it: OnStateChanged wakes the waiting sample, and Pause answers
+// S_FALSE until IsPrerolled.
 //
 // CBaseVideoRenderer adds the delivery statistics of IQualProp and shows the prerolled
 // sample while paused.
@@ -39,9 +41,6 @@ public:
     ~CBaseRenderer() override;
     HRESULT NonDelegatingQueryInterface(REFIID riid, void** object) override;
 
-    HRESULT STDMETHODCALLTYPE Stop() override;
-    HRESULT STDMETHODCALLTYPE Pause() override;
-    HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME start) override;
     // VFW_S_STATE_INTERMEDIATE while a pause waits for its first sample past the timeout.
     HRESULT STDMETHODCALLTYPE GetState(DWORD milliSecsTimeout, FILTER_STATE* state) override;
 
@@ -78,6 +77,11 @@ public:
 protected:
     // True once a stop, pause or flush asks a waiting stream call to give up.
     bool WaitAborted();
+    // Leaving or entering Stopped forgets the end of stream; every change wakes the waiting
+    // sample, and a run sends a completion that came while paused.
+    void OnStateChanged(FILTER_STATE previous) override;
+    // A sample or the end of stream has arrived, or there is nothing to wait for.
+    bool IsPrerolled() override;
 
 private:
     friend class CRendererInputPin;
@@ -90,6 +94,7 @@ private:
     HRESULT InputNewSegment(CBaseInputPin*, REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
     void WakeWaiters();  // under m_rendererLock
     void SendCompleteIfDue();  // under m_rendererLock
+    bool IsPrerolledLocked() const;  // under m_rendererLock
 
     CRendererInputPin m_inputPin;
     CPosPassThru m_position;

@@ -93,6 +93,27 @@ TEST_F(Playback, PauseHoldsOneSampleAndThePosition) {
     for (size_t i = 1; i < played.size(); ++i) EXPECT_EQ(played[i].start, played[i - 1].start + 40 * kMs);
 }
 
+TEST_F(Playback, StopWhilePausedReleasesTheHeldSampleAndTheNextPausePrerollsAgain) {
+    Build();
+    EXPECT_EQ(m_control->Pause(), S_FALSE);
+    OAFilterState state = -1;
+    ASSERT_EQ(m_control->GetState(2000, &state), S_OK);
+    ASSERT_EQ(m_sink->Rendered().size(), 1u);
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_EQ(m_control->Stop(), S_OK);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 1s) << "the sample held in Receive gives up at once";
+    FILTER_STATE sinkState = State_Running;
+    EXPECT_EQ(m_sink->GetState(0, &sinkState), S_OK);
+    EXPECT_EQ(sinkState, State_Stopped);
+
+    EXPECT_EQ(m_control->Pause(), S_FALSE) << "a new pause waits for a new first sample";
+    ASSERT_EQ(m_control->GetState(2000, &state), S_OK);
+    const auto held = m_sink->Rendered();
+    ASSERT_EQ(held.size(), 2u);
+    EXPECT_TRUE(held[1].preroll);
+    m_control->Stop();
+}
+
 TEST_F(Playback, StopDuringAWaitReturnsAtOnce) {
     Build(StreamSpec{.interval = 5000 * kMs, .duration = 20000 * kMs});
     ASSERT_EQ(m_control->Run(), S_OK);
