@@ -71,4 +71,12 @@ bool HasRowForm(const FrameDescriptor& d, const FrameRows& rows, int32_t targetW
 bool TransformRows(const FrameDescriptor& d, FrameRows& rows, uint8_t* target, ptrdiff_t pitch, PictureStore& store,
                    const StereoKernels& kernels = BestStereoKernels());
 
+// The same picture stretched to dest's size, band by band: each band of dest's rows is
+// stretched from the picture rows it reads, made just before (rows two bands share are
+// made once). The bytes are those of TransformRows into a d.width x d.height picture
+// followed by the whole stretch (surface::ScalePicture). Only where HasRowForm says so for
+// d.width x d.height; false when a buffer cannot be allocated or a band cannot be read.
+bool TransformRowsScaled(const FrameDescriptor& d, FrameRows& rows, const surface::Canvas& dest, PictureStore& store,
+                         const StereoKernels& kernels = BestStereoKernels());
+
 }  // namespace orvo::stereo
