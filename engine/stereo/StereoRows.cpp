@@ -13,9 +13,6 @@ namespace {
 // A band is about this many bytes per view, so that it stays in the second-level cache
 // between being converted and being written out.
 constexpr size_t kBandBytes = 64 * 1024;
-// Picture rows made per band of a stretched picture: bands this tall share few rows with
-// their neighbours, and the band still stays in the cache until it is stretched.
-constexpr size_t kScaledBandBytes = 192 * 1024;
 
 constexpr uint32_t kOpaqueBlack = 0xFF000000;
 constexpr size_t kFlatShift = 7;   // pseudo-stereo: the second view is 7 pixels earlier
@@ -227,11 +224,11 @@ bool TransformRows(const FrameDescriptor& d, FrameRows& rows, uint8_t* target, p
 }
 
 bool TransformRowsScaled(const FrameDescriptor& d, FrameRows& rows, const surface::Canvas& dest, PictureStore& store,
-                         const StereoKernels& k) {
+                         const StereoKernels& k, size_t bandBytes) {
     const int32_t pw = d.width, ph = d.height;
     if (dest.width <= 0 || dest.height <= 0 || pw <= 0 || ph <= 0) return false;
     const ptrdiff_t pitch = ptrdiff_t(pw) * 4;
-    const int32_t pictureRows = int32_t(std::max<ptrdiff_t>(4, ptrdiff_t(kScaledBandBytes) / pitch));
+    const int32_t pictureRows = int32_t(std::max<ptrdiff_t>(4, ptrdiff_t(bandBytes) / pitch));
     const int32_t destBand = int32_t(std::clamp<int64_t>(int64_t(pictureRows) * dest.height / ph, 1, dest.height));
     int32_t most = 0;
     for (int32_t top = 0; top < dest.height; top += destBand) {
