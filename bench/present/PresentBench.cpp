@@ -1,8 +1,11 @@
 // Presenting a 1920x1080 frame into windows of 1280x720 and 1920x1080 under Xvfb: the whole
-// presentation of a frame (copy into the frame surface, stretched blit), and the stretched blit
-// of a frame surface already filled, as the own renderer's band-by-band path leaves it; beside
-// a bare MIT-SHM put of an image of the window's size as the yardstick. Every iteration ends
-// when the server has drawn.
+// presentation of a frame as the own renderer's band path does it (BM_PresentRows: the
+// window's size asked of the server, the picture's rows made and stretched band by band
+// into the shared-memory frame surface of the window's size, the window's place asked
+// again, and one put of the surface); the whole-frame path (copy into the frame surface,
+// stretched blit); and the stretched blit of a frame surface already filled at the picture's
+// size; beside a bare MIT-SHM put of an image of the window's size as the yardstick. Every
+// iteration ends when the server has drawn.
 //   build/bin/bench_present --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include <sys/ipc.h>
 #include <sys/shm.h>
@@ -48,6 +51,22 @@ void BM_PresentFrame(benchmark::State& state) {
     for (auto _ : state) orvo::stereo::PresentFrame(d, reinterpret_cast<uint8_t*>(frame.data()), store);
 }
 BENCHMARK(BM_PresentFrame)->Args({1280, 720})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_PresentRows(benchmark::State& state) {
+    if (!HaveDisplay(state)) return;
+    orvo::test::TestWindow window(0, 0, int(state.range(0)), int(state.range(1)), 0);
+    orvo::stereo::FrameDescriptor d;
+    d.window = window.Handle();
+    d.topDown = 1;
+    d.sourceWidth = d.width = kSourceWidth;
+    d.sourceHeight = d.height = kSourceHeight;
+    if (!orvo::stereo::SetupSurfaces(d)) return state.SkipWithError("no surfaces");
+    std::vector<uint32_t> frame = TestPicture();
+    orvo::stereo::PixelRows rows(reinterpret_cast<uint8_t*>(frame.data()), kSourceWidth);
+    orvo::stereo::PictureStore store;
+    for (auto _ : state) orvo::stereo::PresentRows(d, rows, store);
+}
+BENCHMARK(BM_PresentRows)->Args({1280, 720})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_BlitFilledSurface(benchmark::State& state) {
     if (!HaveDisplay(state)) return;
