@@ -4,8 +4,8 @@
 // into the shared-memory frame surface of the window's size, the window's place asked
 // again, and one put of the surface); the whole-frame path (copy into the frame surface,
 // stretched blit); and the stretched blit of a frame surface already filled at the picture's
-// size; beside a bare MIT-SHM put of an image of the window's size as the yardstick. Every
-// iteration ends when the server has drawn.
+// size; the stretch alone in memory; beside a bare MIT-SHM put of an image of the window's
+// size as the yardstick. Every iteration that draws ends when the server has drawn.
 //   build/bin/bench_present --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include <sys/ipc.h>
 #include <sys/shm.h>
@@ -18,6 +18,7 @@
 #include <benchmark/benchmark.h>
 
 #include "engine/stereo/FramePresentation.h"
+#include "platform/surface/PictureScaler.h"
 #include "platform/surface/WindowPresenter.h"
 #include "tests/support/XvfbServer.h"
 #include "tests/support/TestWindow.h"
@@ -82,6 +83,21 @@ void BM_BlitFilledSurface(benchmark::State& state) {
     for (auto _ : state) presenter.Blit();
 }
 BENCHMARK(BM_BlitFilledSurface)->Args({1280, 720})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The bilinear stretch alone, in memory: the part of BM_PresentRows that a bare put does not do.
+void BM_StretchInMemory(benchmark::State& state) {
+    const int width = int(state.range(0)), height = int(state.range(1));
+    const std::vector<uint32_t> picture = TestPicture();
+    std::vector<uint32_t> window(size_t(width) * height);
+    const orvo::surface::PixelRect source{reinterpret_cast<const uint8_t*>(picture.data()), kSourceWidth * 4,
+                                          kSourceWidth, kSourceHeight};
+    for (auto _ : state) {
+        orvo::surface::ScalePicture(source, reinterpret_cast<uint8_t*>(window.data()), width * 4, width, height,
+                                    {0, 0, width, height});
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_StretchInMemory)->Args({1280, 720})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // args: image width, height
 void BM_BareShmPutImage(benchmark::State& state) {
