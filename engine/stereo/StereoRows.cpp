@@ -205,10 +205,13 @@ bool TransformRange(const FrameDescriptor& d, FrameRows& rows, const Writer& out
     }
 }
 
+// Read once per frame: the caller's thread stores it without the frame lock, and a frame
+// is grey-mixed whole or not at all.
+bool GreyMixOn(const FrameDescriptor& d) { return d.greyMix.load(std::memory_order_relaxed) == 1; }
+
 // The writer of upright picture rows [top, bottom) into target, row top first.
-Writer UprightRows(const FrameDescriptor& d, int32_t top, int32_t bottom, uint8_t* target, ptrdiff_t pitch,
+Writer UprightRows(const FrameDescriptor& d, bool grey, int32_t top, int32_t bottom, uint8_t* target, ptrdiff_t pitch,
                    const StereoKernels& k) {
-    const bool grey = d.greyMix.load(std::memory_order_relaxed) == 1;
     const uint32_t channels = ViewRuleOf(d.viewMode).greyChannels;
     if (d.topDown) return {target, pitch, top, bottom, grey, channels, k};
     // Bottom-up: memory row m is upright row height - 1 - m.
@@ -220,7 +223,7 @@ Writer UprightRows(const FrameDescriptor& d, int32_t top, int32_t bottom, uint8_
 
 bool TransformRows(const FrameDescriptor& d, FrameRows& rows, uint8_t* target, ptrdiff_t pitch, PictureStore& store,
                    const StereoKernels& k) {
-    return TransformRange(d, rows, UprightRows(d, 0, d.height, target, pitch, k), store, k);
+    return TransformRange(d, rows, UprightRows(d, GreyMixOn(d), 0, d.height, target, pitch, k), store, k);
 }
 
 bool TransformRowsScaled(const FrameDescriptor& d, FrameRows& rows, const surface::Canvas& dest, PictureStore& store,
@@ -239,6 +242,7 @@ bool TransformRowsScaled(const FrameDescriptor& d, FrameRows& rows, const surfac
     // last, and what it may read past that.
     uint8_t* band = store.Scratch(size_t(most + 1) * size_t(pitch) + surface::kBandSlack);
     if (!band) return false;
+    const bool grey = GreyMixOn(d);
     // Upright picture rows [made, end) are in band, from its first row on; consecutive
     // bands share rows, which are kept rather than made again.
     int32_t made = 0, end = 0;
@@ -252,7 +256,7 @@ bool TransformRowsScaled(const FrameDescriptor& d, FrameRows& rows, const surfac
         }
         made = span.first;
         if (span.last > end) {
-            const Writer out = UprightRows(d, end, span.last, band + ptrdiff_t(end - made) * pitch, pitch, k);
+            const Writer out = UprightRows(d, grey, end, span.last, band + ptrdiff_t(end - made) * pitch, pitch, k);
             if (!TransformRange(d, rows, out, store, k)) return false;
             end = span.last;
         }
