@@ -1,8 +1,11 @@
 // Presenting a 1920x1080 frame into windows of 1280x720 and 1920x1080 under Xvfb: the whole
-// presentation of a frame (copy into the frame surface, stretched blit), and the stretched blit
-// of a frame surface already filled, as the own renderer's band-by-band path leaves it; beside
-// a bare MIT-SHM put of an image of the window's size as the yardstick. Every iteration ends
-// when the server has drawn.
+// presentation of a frame as the own renderer's band path does it (BM_PresentRows: the
+// window's size asked of the server, the picture's rows made and stretched band by band
+// into the shared-memory frame surface of the window's size, the window's place asked
+// again, and one put of the surface); the whole-frame path (copy into the frame surface,
+// stretched blit); and the stretched blit of a frame surface already filled at the picture's
+// size; the stretch alone in memory; beside a bare MIT-SHM put of an image of the window's
+// size as the yardstick. Every iteration that draws ends when the server has drawn.
 //   build/bin/bench_present --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include <sys/ipc.h>
 #include <sys/shm.h>
@@ -15,6 +18,7 @@
 #include <benchmark/benchmark.h>
 
 #include "engine/stereo/FramePresentation.h"
+#include "platform/surface/PictureScaler.h"
 #include "platform/surface/WindowPresenter.h"
 #include "tests/support/XvfbServer.h"
 #include "tests/support/TestWindow.h"
@@ -49,6 +53,22 @@ void BM_PresentFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_PresentFrame)->Args({1280, 720})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
 
+void BM_PresentRows(benchmark::State& state) {
+    if (!HaveDisplay(state)) return;
+    orvo::test::TestWindow window(0, 0, int(state.range(0)), int(state.range(1)), 0);
+    orvo::stereo::FrameDescriptor d;
+    d.window = window.Handle();
+    d.topDown = 1;
+    d.sourceWidth = d.width = kSourceWidth;
+    d.sourceHeight = d.height = kSourceHeight;
+    if (!orvo::stereo::SetupSurfaces(d)) return state.SkipWithError("no surfaces");
+    std::vector<uint32_t> frame = TestPicture();
+    orvo::stereo::PixelRows rows(reinterpret_cast<uint8_t*>(frame.data()), kSourceWidth);
+    orvo::stereo::PictureStore store;
+    for (auto _ : state) orvo::stereo::PresentRows(d, rows, store);
+}
+BENCHMARK(BM_PresentRows)->Args({1280, 720})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_BlitFilledSurface(benchmark::State& state) {
     if (!HaveDisplay(state)) return;
     orvo::test::TestWindow window(0, 0, int(state.range(0)), int(state.range(1)), 0);
@@ -63,6 +83,21 @@ void BM_BlitFilledSurface(benchmark::State& state) {
     for (auto _ : state) presenter.Blit();
 }
 BENCHMARK(BM_BlitFilledSurface)->Args({1280, 720})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The bilinear stretch alone, in memory: the part of BM_PresentRows that a bare put does not do.
+void BM_StretchInMemory(benchmark::State& state) {
+    const int width = int(state.range(0)), height = int(state.range(1));
+    const std::vector<uint32_t> picture = TestPicture();
+    std::vector<uint32_t> window(size_t(width) * height);
+    const orvo::surface::PixelRect source{reinterpret_cast<const uint8_t*>(picture.data()), kSourceWidth * 4,
+                                          kSourceWidth, kSourceHeight};
+    for (auto _ : state) {
+        orvo::surface::ScalePicture(source, reinterpret_cast<uint8_t*>(window.data()), width * 4, width, height,
+                                    {0, 0, width, height});
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_StretchInMemory)->Args({1280, 720})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // args: image width, height
 void BM_BareShmPutImage(benchmark::State& state) {

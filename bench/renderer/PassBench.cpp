@@ -1,7 +1,8 @@
 // Each pass the own renderer makes over a YV12 side-by-side frame shown red/cyan, timed on
 // its own, in plain memory (no display): the whole-frame path's conversion, transform, upright
-// copy into the frame surface and the stretch to the window; and the band-by-band path that
-// replaces the first three. Sizes: 1920x1080 into 1280x720, 3840x2160 into 1920x1080.
+// copy into the frame surface and the stretch to the window; the band-by-band path that
+// replaces the first three; and the band-by-band path that also stretches, writing the
+// window's picture (the only pass over the frame left before the put). Sizes: 1920x1080 into 1280x720, 3840x2160 into 1920x1080.
 //   build/bin/bench_renderer --benchmark_filter=Pass --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
 #include <libyuv/scale_argb.h>
@@ -90,6 +91,17 @@ void PassStretchToWindow(benchmark::State& state) {
     }
 }
 
+// Conversion, red/cyan merge and the stretch, band by band into a surface of the window's size.
+void PassBandsStretchedIntoWindow(benchmark::State& state) {
+    Pass p(state);
+    orvo::stereo::ConvertedRows rows(p.converter, p.source.data(), p.source.size());
+    const orvo::surface::Canvas window{p.window.data(), p.windowWidth * 4, p.windowWidth, p.windowHeight};
+    for (auto _ : state) {
+        orvo::stereo::TransformRowsScaled(p.d, rows, window, p.store);
+        benchmark::ClobberMemory();
+    }
+}
+
 void Sizes(benchmark::internal::Benchmark* b) {
     b->ArgNames({"w", "h", "win_w", "win_h"});
     b->Args({1920, 1080, 1280, 720});
@@ -102,5 +114,6 @@ BENCHMARK(PassTransform)->Apply(Sizes);
 BENCHMARK(PassCopyIntoSurface)->Apply(Sizes);
 BENCHMARK(PassBandsIntoSurface)->Apply(Sizes);
 BENCHMARK(PassStretchToWindow)->Apply(Sizes);
+BENCHMARK(PassBandsStretchedIntoWindow)->Apply(Sizes);
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/window/WindowSystem.h"
+
 namespace orvo::stereo {
 namespace {
 
@@ -42,14 +44,24 @@ int PresentFrame(FrameDescriptor& d, uint8_t* frame, PictureStore& store, const 
 
 int PresentRows(FrameDescriptor& d, FrameRows& rows, PictureStore& store, const StereoKernels& kernels) {
     if (!d.surfaces.IsOpen()) return 0;
-    if (d.surfaceFormat != kRgb32 || !HasRowForm(d, rows, d.surfaces.Width(), d.surfaces.Height())) {
+    const bool rowForm = d.surfaceFormat == kRgb32 && HasRowForm(d, rows, d.width, d.height);
+    RECT window{};
+    const bool stretched = rowForm && GetWindowRect(d.window, &window) && RectWidth(window) > 0 &&
+                           RectHeight(window) > 0 && (RectWidth(window) != d.width || RectHeight(window) != d.height);
+    // Stretched, the picture is made at the window's size, so that showing it is a plain
+    // copy to the screen; else the frame surface holds the picture at its own size.
+    const HRESULT sized = stretched ? d.surfaces.Resize(RectWidth(window), RectHeight(window))
+                                    : d.surfaces.Resize(d.width, d.height);
+    if (FAILED(sized)) return 1;
+    if (!rowForm) {
         uint8_t* frame = rows.Whole();
         return frame ? PresentFrame(d, frame, store, kernels) : 1;
     }
     const HRESULT hr = d.surfaces.Draw([&](const surface::Canvas& locked) {
-        return TransformRows(d, rows, locked.pixels, locked.pitch, store, kernels);
+        return stretched ? TransformRowsScaled(d, rows, locked, store, kernels)
+                         : TransformRows(d, rows, locked.pixels, locked.pitch, store, kernels);
     });
-    if (hr == S_OK) d.surfaces.Blit();
+    if (hr == S_OK) d.surfaces.Blit(stretched ? &window : nullptr);
     return 1;
 }
 

@@ -22,7 +22,9 @@ int PresentFrame(FrameDescriptor& d, uint8_t* frame, PictureStore& store,
                  const StereoKernels& kernels = BestStereoKernels());
 
 // The same picture made band by band from rows straight into the frame surface where the
-// modes allow it, else through the whole-frame path.
+// modes allow it, else through the whole-frame path. Band by band, a picture shown
+// stretched is made at the window's size (the frame surface takes that size), so that
+// showing it is a plain copy to the screen.
 int PresentRows(FrameDescriptor& d, FrameRows& rows, PictureStore& store,
                 const StereoKernels& kernels = BestStereoKernels());
 

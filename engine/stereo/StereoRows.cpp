@@ -5,6 +5,7 @@
 
 #include "engine/stereo/ColorSpaceConverter.h"
 #include "engine/stereo/StereoGeometry.h"
+#include "platform/surface/PictureScaler.h"
 
 namespace orvo::stereo {
 namespace {
@@ -17,17 +18,19 @@ constexpr uint32_t kOpaqueBlack = 0xFF000000;
 constexpr size_t kFlatShift = 7;   // pseudo-stereo: the second view is 7 pixels earlier
 constexpr size_t kShownShift = 8;  // 2D shown shifted by 8 pixels
 
-// Where one frame's output rows go, and what each gets on the way.
+// Where output rows [first, last) (in memory order) go, and what each gets on the way:
+// row m is written at target + (m - first) * pitch (a negative pitch turns them over).
 struct Writer {
     uint8_t* target;
     ptrdiff_t pitch;
-    int32_t height;
-    bool topDown;
+    int32_t first;
+    int32_t last;
     bool grey;
     uint32_t greyChannels;
     const StereoKernels& k;
 
-    uint8_t* Row(int32_t r) const { return target + ptrdiff_t(topDown ? r : height - 1 - r) * pitch; }
+    bool Has(int32_t m) const { return m >= first && m < last; }
+    uint8_t* Row(int32_t m) const { return target + ptrdiff_t(m - first) * pitch; }
     void Finish(uint8_t* row, size_t pixels) const {
         if (grey) k.greyMix(row, pixels, greyChannels);
     }
@@ -107,22 +110,20 @@ bool HasRowForm(const FrameDescriptor& d, const FrameRows& rows, int32_t targetW
     return true;
 }
 
-bool TransformRows(const FrameDescriptor& d, FrameRows& rows, uint8_t* target, ptrdiff_t pitch, PictureStore& store,
-                   const StereoKernels& k) {
+namespace {
+
+// Writes d's output rows out.first to out.last - 1 (memory order) of rows.
+bool TransformRange(const FrameDescriptor& d, FrameRows& rows, const Writer& out, PictureStore& store,
+                    const StereoKernels& k) {
     const StereoGeometry& g = GeometryOf(d.stereoMode, d.viewMode);
     const ViewRule& rule = ViewRuleOf(d.viewMode);
     const size_t W = size_t(d.sourceWidth), w = size_t(d.width);
     const int32_t H = d.sourceHeight, h = d.height;
-    const Writer out{target, pitch, h, d.topDown != 0, d.greyMix.load(std::memory_order_relaxed) == 1,
-                     rule.greyChannels, k};
     // Bands of an even number of rows, so that 4:2:0 row pairs stay together.
     const int32_t band = int32_t(std::max<size_t>(2, kBandBytes / (4 * W)) & ~size_t(1));
     uint8_t* firstBand = store.Band(0, size_t(band) * 4 * W);
     uint8_t* secondBand = store.Band(1, size_t(band) * 4 * W + 4 * kFlatShift);
     if (!firstBand || !secondBand) return false;
-    // The source rows that make output rows: h of them for the views of a stacked pair, H
-    // for the rest. Each band of them is read once per view.
-    const int32_t sourceRows = g.split == Split::Rows ? h : H;
     const bool stackedViews = g.split == Split::Rows && g.combine == Combine::Views;
     const bool needsFirst = !(stackedViews && rule.kind == ViewKind::Second);
     const bool needsSecond = g.split == Split::Rows && (g.combine == Combine::Beside ||
@@ -131,46 +132,137 @@ bool TransformRows(const FrameDescriptor& d, FrameRows& rows, uint8_t* target, p
     uint8_t carry[4 * kShownShift];
     // Before the first row: what the 2D shift brings in at the frame's start.
     for (size_t i = 0; i < kShownShift; ++i) std::memcpy(carry + 4 * i, &kOpaqueBlack, 4);
-    for (int32_t r0 = 0; r0 < sourceRows; r0 += band) {
-        const int32_t n = std::min(band, sourceRows - r0);
-        const uint8_t* first = nullptr;
-        const uint8_t* second = nullptr;
-        if (needsFirst && !(first = rows.Rows(r0, n, firstBand))) return false;
-        if (needsSecond && !(second = rows.Rows(r0 + h, n, secondBand))) return false;
-        for (int32_t i = 0; i < n; ++i) {
-            const int32_t r = r0 + i;
-            const uint8_t* a = first ? first + size_t(i) * 4 * W : nullptr;
-            const uint8_t* b = second ? second + size_t(i) * 4 * W : nullptr;
-            switch (g.combine) {
-                case Combine::Whole:
-                    WholeRow(d, out.Row(r), a, w);
-                    out.Finish(out.Row(r), w);
-                    break;
-                case Combine::Views:
-                    if (g.split == Split::Columns)
-                        ViewRow(rule, out.Row(r), a, a + 4 * w, w, k);
-                    else
-                        ViewRow(rule, out.Row(r), a, b, w, k);
-                    out.Finish(out.Row(r), w);
-                    break;
-                case Combine::Beside:
-                    std::memcpy(out.Row(r), a, 4 * W);
-                    std::memcpy(out.Row(r) + 4 * W, b, 4 * W);
-                    out.Finish(out.Row(r), w);
-                    break;
-                case Combine::Stacked:
-                    std::memcpy(out.Row(r), a, 4 * w);
-                    std::memcpy(out.Row(H + r), a + 4 * w, 4 * w);
-                    out.Finish(out.Row(r), w);
-                    out.Finish(out.Row(H + r), w);
-                    break;
-                case Combine::Shifted:
-                    ShiftedRow(rule, out.Row(r), a, carry, r == 0, W, secondBand, k);
-                    std::memcpy(carry, a + 4 * (W - kShownShift), sizeof carry);
-                    out.Finish(out.Row(r), w);
-                    break;
+
+    // Reads source rows [from, to) band by band; each source row makes the output rows of
+    // the range it feeds. Each band is read once per view.
+    const auto walk = [&](int32_t from, int32_t to) {
+        for (int32_t r0 = from; r0 < to; r0 += band) {
+            const int32_t n = std::min(band, to - r0);
+            const uint8_t* first = nullptr;
+            const uint8_t* second = nullptr;
+            if (needsFirst && !(first = rows.Rows(r0, n, firstBand))) return false;
+            if (needsSecond && !(second = rows.Rows(r0 + h, n, secondBand))) return false;
+            for (int32_t i = 0; i < n; ++i) {
+                const int32_t r = r0 + i;
+                const uint8_t* a = first ? first + size_t(i) * 4 * W : nullptr;
+                const uint8_t* b = second ? second + size_t(i) * 4 * W : nullptr;
+                switch (g.combine) {
+                    case Combine::Whole:
+                        WholeRow(d, out.Row(r), a, w);
+                        out.Finish(out.Row(r), w);
+                        break;
+                    case Combine::Views:
+                        if (g.split == Split::Columns)
+                            ViewRow(rule, out.Row(r), a, a + 4 * w, w, k);
+                        else
+                            ViewRow(rule, out.Row(r), a, b, w, k);
+                        out.Finish(out.Row(r), w);
+                        break;
+                    case Combine::Beside:
+                        std::memcpy(out.Row(r), a, 4 * W);
+                        std::memcpy(out.Row(r) + 4 * W, b, 4 * W);
+                        out.Finish(out.Row(r), w);
+                        break;
+                    case Combine::Stacked:
+                        if (out.Has(r)) {
+                            std::memcpy(out.Row(r), a, 4 * w);
+                            out.Finish(out.Row(r), w);
+                        }
+                        if (out.Has(H + r)) {
+                            std::memcpy(out.Row(H + r), a + 4 * w, 4 * w);
+                            out.Finish(out.Row(H + r), w);
+                        }
+                        break;
+                    case Combine::Shifted:
+                        // A row before the range is read only for what it carries over.
+                        if (out.Has(r)) {
+                            ShiftedRow(rule, out.Row(r), a, carry, r == 0, W, secondBand, k);
+                            out.Finish(out.Row(r), w);
+                        }
+                        std::memcpy(carry, a + 4 * (W - kShownShift), sizeof carry);
+                        break;
+                }
             }
         }
+        return true;
+    };
+
+    switch (g.combine) {
+        case Combine::Stacked: {
+            // Output row m is the first half of source row m (m < H) or the second half of
+            // source row m - H. Where the two runs of source rows meet they are read once.
+            const int32_t topFrom = std::max(out.first, 0), topTo = std::min(out.last, H);
+            const int32_t bottomFrom = std::max(out.first - H, 0), bottomTo = std::min(out.last - H, H);
+            if (topFrom < topTo && bottomFrom < bottomTo && bottomFrom <= topTo && topFrom <= bottomTo)
+                return walk(std::min(topFrom, bottomFrom), std::max(topTo, bottomTo));
+            return (topFrom >= topTo || walk(topFrom, topTo)) && (bottomFrom >= bottomTo || walk(bottomFrom, bottomTo));
+        }
+        case Combine::Shifted:
+            // The row before the range carries its last pixels into the range's first row.
+            return walk(std::max(out.first - 1, 0), out.last);
+        default:
+            return walk(out.first, out.last);
+    }
+}
+
+// Read once per frame: the caller's thread stores it without the frame lock, and a frame
+// is grey-mixed whole or not at all.
+bool GreyMixOn(const FrameDescriptor& d) { return d.greyMix.load(std::memory_order_relaxed) == 1; }
+
+// The writer of upright picture rows [top, bottom) into target, row top first.
+Writer UprightRows(const FrameDescriptor& d, bool grey, int32_t top, int32_t bottom, uint8_t* target, ptrdiff_t pitch,
+                   const StereoKernels& k) {
+    const uint32_t channels = ViewRuleOf(d.viewMode).greyChannels;
+    if (d.topDown) return {target, pitch, top, bottom, grey, channels, k};
+    // Bottom-up: memory row m is upright row height - 1 - m.
+    return {target + ptrdiff_t(bottom - top - 1) * pitch, -pitch, d.height - bottom, d.height - top, grey, channels,
+            k};
+}
+
+}  // namespace
+
+bool TransformRows(const FrameDescriptor& d, FrameRows& rows, uint8_t* target, ptrdiff_t pitch, PictureStore& store,
+                   const StereoKernels& k) {
+    return TransformRange(d, rows, UprightRows(d, GreyMixOn(d), 0, d.height, target, pitch, k), store, k);
+}
+
+bool TransformRowsScaled(const FrameDescriptor& d, FrameRows& rows, const surface::Canvas& dest, PictureStore& store,
+                         const StereoKernels& k, size_t bandBytes) {
+    const int32_t pw = d.width, ph = d.height;
+    if (dest.width <= 0 || dest.height <= 0 || pw <= 0 || ph <= 0) return false;
+    const ptrdiff_t pitch = ptrdiff_t(pw) * 4;
+    const int32_t pictureRows = int32_t(std::max<ptrdiff_t>(4, ptrdiff_t(bandBytes) / pitch));
+    const int32_t destBand = int32_t(std::clamp<int64_t>(int64_t(pictureRows) * dest.height / ph, 1, dest.height));
+    int32_t most = 0;
+    for (int32_t top = 0; top < dest.height; top += destBand) {
+        const surface::RowSpan span = surface::SourceRowsOf(top, std::min(dest.height, top + destBand), ph, dest.height);
+        most = std::max(most, span.last - span.first);
+    }
+    // Room for the most rows a band reads, the row the stretch may read past the picture's
+    // last, and what it may read past that.
+    uint8_t* band = store.Scratch(size_t(most + 1) * size_t(pitch) + surface::kBandSlack);
+    if (!band) return false;
+    const bool grey = GreyMixOn(d);
+    // Upright picture rows [made, end) are in band, from its first row on; consecutive
+    // bands share rows, which are kept rather than made again.
+    int32_t made = 0, end = 0;
+    for (int32_t top = 0; top < dest.height; top += destBand) {
+        const int32_t bottom = std::min(dest.height, top + destBand);
+        const surface::RowSpan span = surface::SourceRowsOf(top, bottom, ph, dest.height);
+        if (span.first >= made && span.first < end) {
+            std::memmove(band, band + ptrdiff_t(span.first - made) * pitch, size_t(end - span.first) * size_t(pitch));
+        } else {
+            end = span.first;
+        }
+        made = span.first;
+        if (span.last > end) {
+            const Writer out = UprightRows(d, grey, end, span.last, band + ptrdiff_t(end - made) * pitch, pitch, k);
+            if (!TransformRange(d, rows, out, store, k)) return false;
+            end = span.last;
+        }
+        if (!surface::ScaleBand(band, int32_t(pitch), {made, end}, pw, ph, dest.pixels + ptrdiff_t(top) * dest.pitch,
+                                dest.pitch, dest.width, dest.height, top, bottom))
+            return false;
     }
     return true;
 }

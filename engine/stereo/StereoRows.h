@@ -71,4 +71,17 @@ bool HasRowForm(const FrameDescriptor& d, const FrameRows& rows, int32_t targetW
 bool TransformRows(const FrameDescriptor& d, FrameRows& rows, uint8_t* target, ptrdiff_t pitch, PictureStore& store,
                    const StereoKernels& kernels = BestStereoKernels());
 
+// Picture rows made per band of a stretched picture: bands this tall share few rows with
+// their neighbours, and a band still stays in the cache until it is stretched.
+constexpr size_t kScaledBandBytes = 192 * 1024;
+
+// The same picture stretched to dest's size, band by band: each band of dest's rows is
+// stretched from the picture rows it reads, made just before (rows two bands share are
+// made once). The bytes are those of TransformRows into a d.width x d.height picture
+// followed by the whole stretch (surface::ScalePicture). Only where HasRowForm says so for
+// d.width x d.height; false when a buffer cannot be allocated or a band cannot be read.
+// bandBytes: about how many bytes of picture rows one band makes.
+bool TransformRowsScaled(const FrameDescriptor& d, FrameRows& rows, const surface::Canvas& dest, PictureStore& store,
+                         const StereoKernels& kernels = BestStereoKernels(), size_t bandBytes = kScaledBandBytes);
+
 }  // namespace orvo::stereo

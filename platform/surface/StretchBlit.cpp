@@ -1,9 +1,9 @@
 #include "platform/surface/StretchBlit.h"
 
-#include <libyuv/scale_argb.h>
-
 #include <algorithm>
 #include <cstdlib>
+
+#include "platform/surface/PictureScaler.h"
 
 namespace orvo::surface {
 namespace {
@@ -36,13 +36,8 @@ PixelImage* ScratchFor(xcb_connection_t* c, LONG width, LONG height, std::unique
 bool ScaleClipped(const PixelImage& source, const RECT& sourceRect, LONG destWidth, LONG destHeight, const RECT& clip,
                   PixelImage& scratch) {
     const uint8_t* from = source.Pixels() + size_t(sourceRect.top) * source.Pitch() + size_t(sourceRect.left) * 4;
-    // libyuv writes the clip at its place in a whole destination buffer; shift the buffer's
-    // start so that place is the scratch image's first pixel. Only the clip is written.
-    const uintptr_t shift = uintptr_t(clip.top) * uintptr_t(scratch.Pitch()) + uintptr_t(clip.left) * 4;
-    auto* destination = reinterpret_cast<uint8_t*>(reinterpret_cast<uintptr_t>(scratch.Pixels()) - shift);
-    return libyuv::ARGBScaleClip(from, source.Pitch(), RectWidth(sourceRect), RectHeight(sourceRect), destination,
-                                 scratch.Pitch(), destWidth, destHeight, clip.left, clip.top, RectWidth(clip),
-                                 RectHeight(clip), libyuv::kFilterBilinear) == 0;
+    return ScalePicture({from, source.Pitch(), RectWidth(sourceRect), RectHeight(sourceRect)}, scratch.Pixels(),
+                        scratch.Pitch(), destWidth, destHeight, clip);
 }
 
 }  // namespace

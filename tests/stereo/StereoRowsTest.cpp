@@ -15,6 +15,7 @@
 #include "engine/stereo/StereoRows.h"
 #include "engine/stereo/StereoTransform.h"
 #include "platform/graph/MediaGuids.h"
+#include "platform/surface/PictureScaler.h"
 
 namespace orvo::stereo {
 namespace {
@@ -153,6 +154,113 @@ TEST(StereoRowsTest, EqualsTheWholeFramePathInEveryMode) {
                     }
                 }
             }
+        }
+    }
+}
+
+// The picture stretched band by band against the whole-frame picture stretched whole, as
+// the blit stretches it: up and down, each axis alone, by exactly two, to one pixel, and
+// into a letterboxed part of a larger surface; bands of a few rows, so that every band
+// edge, the rows bands share and the picture's last row are crossed.
+TEST(StereoRowsTest, StretchedBandByBandEqualsTheWholePictureStretched) {
+    const Size sizes[] = {{9, 7}, {34, 18}, {70, 36}};
+    const int32_t stereoModes[] = {0, 1, 2, 3, 4, 5, 9};
+    const uint32_t viewModes[] = {0, 1, 2, 3, 4, 5, 7};
+    struct Target {
+        const char* name;
+        Size (*size)(Size picture);
+        bool letterbox;
+    };
+    const Target targets[] = {
+        {"down", [](Size p) { return Size{p.w * 2 / 3 + 1, p.h * 2 / 3 + 1}; }, false},
+        {"up", [](Size p) { return Size{p.w * 2 + 3, p.h * 5 / 2}; }, false},
+        {"half", [](Size p) { return Size{std::max(1, p.w / 2), std::max(1, p.h / 2)}; }, false},
+        {"taller", [](Size p) { return Size{p.w, p.h * 3 / 2 + 1}; }, false},
+        {"wider", [](Size p) { return Size{p.w * 3, p.h}; }, false},
+        {"one pixel", [](Size) { return Size{1, 1}; }, false},
+        {"letterboxed", [](Size p) { return Size{p.w * 3 + 5, p.h + 7}; }, true},
+    };
+    for (KernelPath path : SupportedPaths()) {
+        const StereoKernels& kernels = StereoKernelsOf(path);
+        for (bool yuv : {false, true}) {
+            for (const Size size : sizes) {
+                engine::CColorSpaceConverter converter(yuv ? MEDIASUBTYPE_YV12 : MEDIASUBTYPE_RGB24, size.w, size.h);
+                const Bytes raw = Noise(yuv ? converter.SourceSize() : size_t(size.w) * size.h * 4, size.w + size.h);
+                const Bytes converted =
+                    yuv ? Bytes(converter.Convert(raw.data(), raw.size()),
+                                converter.Convert(raw.data(), raw.size()) + converter.OutputSize())
+                        : raw;
+                for (int32_t stereo : stereoModes) {
+                    for (uint32_t view : viewModes) {
+                        if (!ExpectRowForm(stereo, view, size.w)) continue;
+                        for (bool topDown : {false, true}) {
+                            for (bool grey : {false, true}) {
+                                FrameDescriptor d;
+                                Describe(d, stereo, view, size.w, size.h, topDown, grey);
+                                const Size picture{d.width, d.height};
+                                const size_t pictureBytes = size_t(picture.w) * 4;
+                                const Bytes upright = Reference(d, converted, pictureBytes);
+                                for (const Target& target : targets) {
+                                    const Size whole = target.size(picture);
+                                    const RECT part = target.letterbox
+                                                          ? surface::LetterboxRect({0, 0, whole.w, whole.h},
+                                                                                   {picture.w, picture.h})
+                                                          : RECT{0, 0, whole.w, whole.h};
+                                    const std::string what =
+                                        std::string(PathName(path)) + (yuv ? " YV12 " : " RGB32 ") +
+                                        std::to_string(size.w) + "x" + std::to_string(size.h) + " stereo " +
+                                        std::to_string(stereo) + " view " + std::to_string(view) +
+                                        (topDown ? " top-down" : " bottom-up") + (grey ? " grey " : " ") +
+                                        target.name;
+                                    const int32_t pitch = whole.w * 4 + kPadding;
+                                    const ptrdiff_t at = ptrdiff_t(part.top) * pitch + ptrdiff_t(part.left) * 4;
+                                    Bytes expected(size_t(pitch) * size_t(whole.h), kUntouched);
+                                    ASSERT_TRUE(surface::ScalePicture(
+                                        {upright.data(), int32_t(pictureBytes), picture.w, picture.h},
+                                        expected.data() + at, pitch, RectWidth(part), RectHeight(part),
+                                        {0, 0, RectWidth(part), RectHeight(part)}))
+                                        << what;
+                                    Bytes actual(expected.size(), kUntouched);
+                                    const surface::Canvas canvas{actual.data() + at, pitch, RectWidth(part),
+                                                                 RectHeight(part)};
+                                    PixelRows pixelRows(const_cast<uint8_t*>(converted.data()), size.w);
+                                    ConvertedRows convertedRows(converter, raw.data(), raw.size());
+                                    FrameRows& rows = yuv ? static_cast<FrameRows&>(convertedRows) : pixelRows;
+                                    PictureStore store;
+                                    // Four picture rows a band, the fewest it takes.
+                                    ASSERT_TRUE(
+                                        TransformRowsScaled(d, rows, canvas, store, kernels, 4 * pictureBytes))
+                                        << what;
+                                    ASSERT_EQ(actual, expected) << what;
+                                }
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+// Bands of any height, from the fewest rows to the whole picture at once, give the same
+// stretch.
+TEST(StereoRowsTest, StretchDoesNotDependOnTheBandHeight) {
+    FrameDescriptor d;
+    Describe(d, STEREO_SIDE_BY_SIDE, VIEW_RED_CYAN, 64, 45, false, true);
+    Bytes frame = Noise(64 * 45 * 4, 7);
+    const size_t pictureBytes = size_t(d.width) * 4;
+    for (const Size dest : {Size{41, 30}, Size{77, 101}}) {
+        Bytes first;
+        for (size_t rowsPerBand : {4, 5, 13, 44, 45, 1000}) {
+            Bytes target(size_t(dest.w) * dest.h * 4, kUntouched);
+            PixelRows rows(frame.data(), 64);
+            PictureStore store;
+            ASSERT_TRUE(TransformRowsScaled(d, rows, {target.data(), dest.w * 4, dest.w, dest.h}, store,
+                                            BestStereoKernels(), rowsPerBand * pictureBytes));
+            if (first.empty())
+                first = target;
+            else
+                ASSERT_EQ(target, first) << dest.w << "x" << dest.h << " with " << rowsPerBand << " rows a band";
         }
     }
 }

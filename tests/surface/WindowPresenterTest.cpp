@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "engine/stereo/ColorSpaceConverter.h"
 #include "engine/stereo/FramePresentation.h"
 #include "platform/graph/MediaGuids.h"
+#include "platform/window/XConnection.h"
 #include "tests/support/TestWindow.h"
 #include "tests/support/XvfbServer.h"
 
@@ -145,6 +148,67 @@ TEST_F(WindowPresenterTest, BandByBandPresentationShowsWhatTheWholeFramePathShow
     ASSERT_TRUE(HasRowForm(bands, rows, bands.width, bands.height));
     ASSERT_EQ(PresentRows(bands, rows, store), 1);
     EXPECT_EQ(bandWindow.Pixels(), expected);
+}
+
+// The band path makes a stretched picture at the window's size; the frame surface follows
+// the window as it is resized and returns to the picture's size for a mode the band path
+// cannot make. After each step the window shows what the whole-frame path shows.
+TEST_F(WindowPresenterTest, StretchedBandPathFollowsWindowSizesAndModes) {
+    using namespace orvo::stereo;
+    constexpr int kW = 66, kH = 40;
+    struct Step {
+        int32_t stereo;
+        uint32_t view;
+        int width, height;  // of both windows
+    };
+    const Step steps[] = {
+        {STEREO_SIDE_BY_SIDE, VIEW_RED_CYAN, 100, 70},  // up
+        {STEREO_SIDE_BY_SIDE, VIEW_RED_CYAN, 25, 17},   // the same window made smaller: down
+        {STEREO_SIDE_BY_SIDE, VIEW_WHOLE_FRAME, 100, 70},  // no row form: the whole-frame path
+        {STEREO_SIDE_BY_SIDE, VIEW_FIRST, 33, 40},      // the picture's own size: not stretched
+        {STEREO_TOP_BOTTOM, VIEW_SECOND, 90, 45},
+        {STEREO_FLAT, VIEW_GREEN_MAGENTA, 61, 83},
+    };
+    TestWindow wholeWindow(0, 0, 100, 70, kGrey), bandWindow(200, 0, 100, 70, kGrey);
+    orvo::engine::CColorSpaceConverter converter(MEDIASUBTYPE_NV12, kW, kH);
+    std::vector<uint8_t> source(converter.SourceSize());
+    for (size_t i = 0; i < source.size(); ++i) source[i] = uint8_t(i * 53 + (i >> 4));
+    PictureStore store;
+    FrameDescriptor whole, bands;
+    for (FrameDescriptor* d : {&whole, &bands}) {
+        d->window = (d == &whole ? wholeWindow : bandWindow).Handle();
+        d->topDown = 0;
+        d->greyMix = 1;
+        d->sourceWidth = kW;
+        d->sourceHeight = kH;
+    }
+    xcb_connection_t* c = orvo::window::Connection();
+    for (const Step& step : steps) {
+        SCOPED_TRACE(std::to_string(step.stereo) + "/" + std::to_string(step.view) + " into " +
+                     std::to_string(step.width) + "x" + std::to_string(step.height));
+        for (const TestWindow* w : {&wholeWindow, &bandWindow}) {
+            const uint32_t size[] = {uint32_t(step.width), uint32_t(step.height)};
+            xcb_configure_window(c, xcb_window_t(w->Handle()), XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+                                 size);
+        }
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        for (FrameDescriptor* d : {&whole, &bands}) {
+            // A mode change rebuilds the surfaces at the picture's size, as the renderer does.
+            if (d->stereoMode == step.stereo && d->viewMode == step.view && d->surfaces.IsOpen()) continue;
+            d->stereoMode = step.stereo;
+            d->viewMode = step.view;
+            const FrameSize out = StereoOutputSize(step.stereo, step.view, kW, kH);
+            d->width = out.width;
+            d->height = out.height;
+            ASSERT_EQ(SetupSurfaces(*d), 1);
+        }
+        ASSERT_EQ(PresentFrame(whole, converter.Convert(source.data(), source.size()), store), 1);
+        ConvertedRows rows(converter, source.data(), source.size());
+        ASSERT_EQ(PresentRows(bands, rows, store), 1);
+        const std::vector<uint32_t> expected = orvo::test::WindowPixels(wholeWindow.Handle(), step.width, step.height);
+        EXPECT_EQ(orvo::test::WindowPixels(bandWindow.Handle(), step.width, step.height), expected);
+        EXPECT_NE(expected, std::vector<uint32_t>(expected.size(), kGrey));
+    }
 }
 
 }  // namespace
