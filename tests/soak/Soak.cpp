@@ -1,14 +1,15 @@
-// soak [--cycles N] [--play-ms MS]: opens the clips of the test-media catalogue in turn, one
-// per cycle, into a window on a private Xvfb with the engine's own renderer, with sound through
+// soak [--cycles N] [--play-ms MS] [--clip NAME]... [--dynamic-mmap-threshold]: opens the clips of the test-media
+// catalogue (or the named ones) in turn, one per cycle, into a window on a private Xvfb with the engine's own renderer, with sound through
 // ALSA's file plug-in, and in each cycle plays, seeks, changes the stereo and view modes,
 // switches a stream, resizes the window and frees the channel. Resident memory, threads and
 // file descriptors are taken after a warm-up pass over the whole catalogue and again at the
-// end. Exits 1 when memory grew by 5 MB or more (not measured under a sanitizer, whose
-// quarantine holds freed memory on purpose), when threads or descriptors are not back to
-// their start, or when a clip that opens in the warm-up fails to open later.
+// end. Exits 1 when memory grew by 5 MB or more (not judged under a sanitizer, whose
+// quarantine holds freed memory on purpose), when threads, descriptors or shared memory
+// segments are not back to their start, or when a clip that opens in the warm-up fails to open later.
 #include <dirent.h>
 #include <malloc.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -49,6 +50,7 @@ struct Usage {
     long rssKb = 0;
     int threads = 0;
     int fds = 0;
+    int segments = 0;  // shared memory segments attached
 };
 
 long StatusField(const char* name) {
@@ -71,15 +73,25 @@ int OpenDescriptors() {
     return count - 1;  // the listing's own descriptor
 }
 
+int AttachedSegments() {
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    int count = 0;
+    while (std::getline(maps, line))
+        if (line.find("/SYSV") != std::string::npos) ++count;
+    return count;
+}
+
 // Memory the allocator keeps for reuse is handed back first, so that what is left is what the
 // process holds.
 Usage Measure() {
     malloc_trim(0);
-    return {StatusField("VmRSS"), int(StatusField("Threads")), OpenDescriptors()};
+    return {StatusField("VmRSS"), int(StatusField("Threads")), OpenDescriptors(), AttachedSegments()};
 }
 
 void Print(const char* when, int cycle, const Usage& usage) {
-    std::printf("%s cycle %d: rss %ld kB, threads %d, fds %d\n", when, cycle, usage.rssKb, usage.threads, usage.fds);
+    std::printf("%s cycle %d: rss %ld kB, threads %d, fds %d, shared memory segments %d\n", when, cycle, usage.rssKb,
+                usage.threads, usage.fds, usage.segments);
     std::fflush(stdout);
 }
 
@@ -88,8 +100,9 @@ void CountFrame(void*, uint32_t, intptr_t, intptr_t, intptr_t) { ++g_frames; }
 
 class Soak {
 public:
-    Soak(int playMs) : m_play(playMs), m_window(0, 0, 640, 360, 0x101010) {
+    Soak(int playMs, const std::vector<std::string>& only) : m_play(playMs), m_window(0, 0, 640, 360, 0x101010) {
         for (const ClipSpec& clip : ClipCatalog()) {
+            if (!only.empty() && std::find(only.begin(), only.end(), clip.name) == only.end()) continue;
             const std::string path = MediaClip(clip.name);
             if (!path.empty()) m_clips.push_back({path, std::u16string(path.begin(), path.end()), false});
         }
@@ -151,7 +164,8 @@ private:
 // Threads and descriptors may take a moment to be handed back by what ends them.
 Usage Settle(const Usage& start) {
     Usage now = Measure();
-    for (int i = 0; i < 40 && (now.threads != start.threads || now.fds != start.fds); ++i) {
+    for (int i = 0; i < 40 && (now.threads != start.threads || now.fds != start.fds || now.segments != start.segments);
+         ++i) {
         std::this_thread::sleep_for(50ms);
         now = Measure();
     }
@@ -163,14 +177,37 @@ Usage Settle(const Usage& start) {
 int main(int argc, char** argv) {
     int cycles = 1000;
     int playMs = 60;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--cycles") == 0) cycles = std::atoi(argv[i + 1]);
-        if (std::strcmp(argv[i], "--play-ms") == 0) playMs = std::atoi(argv[i + 1]);
+    std::vector<std::string> only;
+    bool dynamicThreshold = false;
+    bool usage = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--dynamic-mmap-threshold") == 0) {
+            dynamicThreshold = true;
+            continue;
+        }
+        if (i + 1 == argc) {
+            usage = true;
+            break;
+        }
+        if (std::strcmp(argv[i], "--cycles") == 0)
+            cycles = std::atoi(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--play-ms") == 0)
+            playMs = std::atoi(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--clip") == 0)
+            only.push_back(argv[i + 1]);
+        else
+            usage = true;
+        ++i;
     }
-    if (cycles < 1 || playMs < 1) {
-        std::fprintf(stderr, "usage: soak [--cycles N] [--play-ms MS]\n");
+    if (usage || cycles < 1 || playMs < 1) {
+        std::fprintf(stderr, "usage: soak [--cycles N] [--play-ms MS] [--clip NAME]... [--dynamic-mmap-threshold]\n");
         return 2;
     }
+    // glibc raises its mmap threshold to the size of each large block freed, up to 32 MB, so
+    // that after the first large frames, frames come from the per-thread arenas, which keep
+    // the memory once the threads end. A fixed threshold keeps frames in mappings of their
+    // own and leaves growth that is the program's.
+    if (!dynamicThreshold) mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     if (!XvfbServer::Shared()) {
         std::fprintf(stderr, "Xvfb is not available; the soak needs a display\n");
         return 2;
@@ -182,23 +219,28 @@ int main(int argc, char** argv) {
         if (Lumex_Init(1, 0) != 1) return 1;
         Lumex_SetConfig(CONFIG_RENDERER, RENDERER_OWN);
         AudioDevice device("capture");
-        Soak soak(playMs);
+        Soak soak(playMs, only);
+        if (soak.ClipCount() == 0) {
+            std::fprintf(stderr, "no clip to play\n");
+            return 2;
+        }
         std::printf("%zu clips, %d cycles, %d ms of play per cycle\n", soak.ClipCount(), cycles, playMs);
         for (int i = 0; i < int(soak.ClipCount()); ++i) soak.Cycle(i, true);
         const Usage start = Settle(Measure());
         Print("start", 0, start);
         for (int cycle = 0; cycle < cycles; ++cycle) {
             if (!soak.Cycle(cycle, false)) ++failures;
-            if ((cycle + 1) % 100 == 0) Print("at", cycle + 1, Measure());
+            if ((cycle + 1) % int(soak.ClipCount()) == 0) Print("at", cycle + 1, Measure());
         }
         const Usage end = Settle(start);
         Print("end", cycles, end);
         const long growth = end.rssKb - start.rssKb;
-        std::printf("rss growth %ld kB%s, threads %+d, fds %+d, %d failed cycles, %d frames to the callback\n", growth,
-                    kSanitized ? " (not judged under a sanitizer)" : "", end.threads - start.threads,
-                    end.fds - start.fds, failures, g_frames.load());
+        std::printf("rss growth %ld kB%s, threads %+d, fds %+d, segments %+d, %d failed cycles, %d frames to the "
+                    "callback\n",
+                    growth, kSanitized ? " (not judged under a sanitizer)" : "", end.threads - start.threads,
+                    end.fds - start.fds, end.segments - start.segments, failures, g_frames.load());
         if (!kSanitized && growth >= kMaxGrowthKb) ++failures;
-        if (end.threads != start.threads || end.fds != start.fds) ++failures;
+        if (end.threads != start.threads || end.fds != start.fds || end.segments != start.segments) ++failures;
         Lumex_Free();
     }
     sound.TearDown();
