@@ -13,6 +13,7 @@ namespace orvo::surface {
 namespace {
 
 std::atomic<bool> g_sharedMemoryAllowed{true};
+std::atomic<bool> g_imageMemoryRefused{false};
 
 constexpr uint8_t kDepth = 24;
 
@@ -115,7 +116,7 @@ std::unique_ptr<PixelImage> Open(xcb_connection_t* c, uint16_t width, uint16_t h
 }  // namespace
 
 std::unique_ptr<PixelImage> PixelImage::Create(xcb_connection_t* c, uint16_t width, uint16_t height) {
-    if (!c || xcb_connection_has_error(c) || width == 0 || height == 0) return nullptr;
+    if (!c || xcb_connection_has_error(c) || width == 0 || height == 0 || g_imageMemoryRefused) return nullptr;
     if (g_sharedMemoryAllowed && ServerOffersSharedMemory(c)) {
         if (auto image = Open<SharedImage>(c, width, height)) return image;
     }
@@ -123,5 +124,7 @@ std::unique_ptr<PixelImage> PixelImage::Create(xcb_connection_t* c, uint16_t wid
 }
 
 void SetSharedMemoryAllowed(bool allowed) { g_sharedMemoryAllowed = allowed; }
+
+void SetImageMemoryRefused(bool refused) { g_imageMemoryRefused = refused; }
 
 }  // namespace orvo::surface

@@ -45,5 +45,8 @@ protected:
 // Lets tests and benchmarks take the plain-image path on a server that offers MIT-SHM.
 // Applies to images created afterwards.
 void SetSharedMemoryAllowed(bool allowed);
+// Lets tests make every image created afterwards fail as when memory runs out (Create gives
+// nullptr), a failure no real allocator here can be made to produce on demand.
+void SetImageMemoryRefused(bool refused);
 
 }  // namespace orvo::surface

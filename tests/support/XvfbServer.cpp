@@ -32,9 +32,25 @@ const XvfbServer* XvfbServer::Shared() {
     static std::unique_ptr<XvfbServer> server;
     std::call_once(once, [] {
         std::unique_ptr<XvfbServer> candidate(new XvfbServer);
-        if (candidate->Start()) server = std::move(candidate);
+        if (candidate->Start()) {
+            setenv("DISPLAY", candidate->m_display.c_str(), 1);
+            server = std::move(candidate);
+        }
     });
     return server.get();
+}
+
+std::unique_ptr<XvfbServer> XvfbServer::StartPrivate() {
+    std::unique_ptr<XvfbServer> server(new XvfbServer);
+    if (!server->Start()) return nullptr;
+    return server;
+}
+
+void XvfbServer::Kill() {
+    if (m_pid <= 0) return;
+    kill(m_pid, SIGKILL);
+    waitpid(m_pid, nullptr, 0);
+    m_pid = -1;
 }
 
 bool XvfbServer::Start() {
@@ -64,7 +80,6 @@ bool XvfbServer::Start() {
     close(fds[0]);
     if (number.empty()) return false;
     m_display = ":" + number;
-    setenv("DISPLAY", m_display.c_str(), 1);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/filters/ffmpeg/Demuxer.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,12 +22,63 @@ constexpr AVRational kReferenceTimeBase{1, int(kUnitsPerSecond)};
 // probe that found next to nothing), so that a file of noise is not taken for a medium.
 constexpr int kMinimumProbeScore = AVPROBE_SCORE_RETRY;
 
-HRESULT CheckReadable(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? kFileNotFound : E_ACCESSDENIED;
-    close(fd);
-    return S_OK;
-}
+constexpr int kReadBufferSize = 64 * 1024;
+
+}  // namespace
+
+// The file's descriptor and the I/O context FFmpeg reads it through, so that the file is
+// opened once, by a call that cannot block.
+struct Demuxer::FileInput {
+    int fd = -1;
+    AVIOContext* io = nullptr;
+
+    ~FileInput() {
+        if (io) av_freep(&io->buffer);
+        avio_context_free(&io);
+        if (fd >= 0) close(fd);
+    }
+
+    // Only a regular file is read: a FIFO with no writer or a device would block a reader, or
+    // never end. The non-blocking open itself returns at once for those too.
+    HRESULT Open(const std::string& path) {
+        fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? kFileNotFound : E_ACCESSDENIED;
+        struct stat status;
+        if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) return VFW_E_UNKNOWN_FILE_TYPE;
+        const int flags = fcntl(fd, F_GETFL);
+        if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0) return E_ACCESSDENIED;
+        auto* buffer = static_cast<uint8_t*>(av_malloc(kReadBufferSize));
+        if (!buffer) return E_OUTOFMEMORY;
+        io = avio_alloc_context(buffer, kReadBufferSize, 0, this, &Read, nullptr, &Seek);
+        if (!io) {
+            av_free(buffer);
+            return E_OUTOFMEMORY;
+        }
+        return S_OK;
+    }
+
+    static int Read(void* opaque, uint8_t* buffer, int size) {
+        const int fd = static_cast<FileInput*>(opaque)->fd;
+        for (;;) {
+            const ssize_t n = read(fd, buffer, size_t(size));
+            if (n > 0) return int(n);
+            if (n == 0) return AVERROR_EOF;
+            if (errno != EINTR) return AVERROR(errno);
+        }
+    }
+
+    static int64_t Seek(void* opaque, int64_t offset, int whence) {
+        const int fd = static_cast<FileInput*>(opaque)->fd;
+        if (whence & AVSEEK_SIZE) {
+            struct stat status;
+            return fstat(fd, &status) == 0 ? int64_t(status.st_size) : AVERROR(errno);
+        }
+        const off_t position = lseek(fd, off_t(offset), whence & ~AVSEEK_FORCE);
+        return position < 0 ? AVERROR(errno) : int64_t(position);
+    }
+};
+
+namespace {
 
 bool StreamGroupOf(AVMediaType type, StreamGroup& group) {
     switch (type) {
@@ -44,11 +96,14 @@ HRESULT Demuxer::Open(std::u16string_view path, std::unique_ptr<Demuxer>& demuxe
     if (path.empty()) return E_INVALIDARG;
     InitializeFfmpeg();
     const std::string file = com::Utf16ToUtf8(path);
-    if (HRESULT hr = CheckReadable(file); FAILED(hr)) return hr;
-    AVFormatContext* context = nullptr;
-    // The file protocol, named, so that a colon in the name is not taken for another protocol.
-    if (avformat_open_input(&context, ("file:" + file).c_str(), nullptr, nullptr) < 0) return VFW_E_UNKNOWN_FILE_TYPE;
-    std::unique_ptr<Demuxer> opened(new (std::nothrow) Demuxer(context));
+    auto input = std::make_unique<FileInput>();
+    if (HRESULT hr = input->Open(file); FAILED(hr)) return hr;
+    AVFormatContext* context = avformat_alloc_context();
+    if (!context) return E_OUTOFMEMORY;
+    context->pb = input->io;
+    // The name only guides probing by extension; the data come through the descriptor.
+    if (avformat_open_input(&context, file.c_str(), nullptr, nullptr) < 0) return VFW_E_UNKNOWN_FILE_TYPE;
+    std::unique_ptr<Demuxer> opened(new (std::nothrow) Demuxer(context, std::move(input)));
     if (!opened) {
         avformat_close_input(&context);
         return E_OUTOFMEMORY;
@@ -61,7 +116,8 @@ HRESULT Demuxer::Open(std::u16string_view path, std::unique_ptr<Demuxer>& demuxe
     return S_OK;
 }
 
-Demuxer::Demuxer(AVFormatContext* context) : m_context(context) {}
+Demuxer::Demuxer(AVFormatContext* context, std::unique_ptr<FileInput> input)
+    : m_context(context), m_input(std::move(input)) {}
 
 Demuxer::~Demuxer() { avformat_close_input(&m_context); }
 

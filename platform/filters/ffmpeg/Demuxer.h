@@ -33,7 +33,8 @@ struct DemuxedStream {
 
 class Demuxer {
 public:
-    // Opens the file: kFileNotFound, E_ACCESSDENIED, VFW_E_UNKNOWN_FILE_TYPE for content no
+    // Opens the file: kFileNotFound, E_ACCESSDENIED, VFW_E_UNKNOWN_FILE_TYPE for what is no
+    // regular file (a directory, a FIFO, a device; refused without blocking) and for content no
     // format claims with confidence, VFW_E_INVALID_FILE_FORMAT when the streams cannot be read,
     // VFW_E_UNSUPPORTED_STREAM when none can be described.
     static HRESULT Open(std::u16string_view path, std::unique_ptr<Demuxer>& demuxer);
@@ -63,12 +64,14 @@ public:
     REFERENCE_TIME ToReferenceTime(int streamIndex, int64_t timestamp) const;
 
 private:
-    explicit Demuxer(AVFormatContext* context);
+    struct FileInput;
+    Demuxer(AVFormatContext* context, std::unique_ptr<FileInput> input);
     void DescribeStreams();
 
     bool EndsShort() const;
 
     AVFormatContext* m_context;
+    std::unique_ptr<FileInput> m_input;  // what m_context reads through; closed after it
     int64_t m_startTime = 0;  // AV_TIME_BASE units
     REFERENCE_TIME m_reached = 0;  // the furthest packet end read since opening or seeking
     HRESULT m_endResult = S_OK;
