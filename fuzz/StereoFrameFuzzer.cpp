@@ -94,8 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
         // Sizes between 16 MB of output and the converter's 2 GB cap are legitimate but only
         // slow to fuzz; past the cap the converter must stay empty.
-        const int64_t outputBytes = int64_t(std::abs(int64_t(width))) * std::abs(int64_t(height)) * 4;
-        if (outputBytes > (int64_t(1) << 24) && outputBytes < (int64_t(1) << 31)) return 0;
+        const double outputBytes = std::abs(double(width)) * std::abs(double(height)) * 4;
+        if (outputBytes > double(1 << 24) && outputBytes < 2147483648.0) return 0;
         converter = std::make_unique<CColorSpaceConverter>(subtype, width, height, conversion);
         if (converter->OutputSize() > (size_t(1) << 24)) std::abort();
         uint8_t* out = converter->Convert(source.data(), source.size());
