@@ -1,5 +1,6 @@
 #include "engine/stereo/OwnVideoRenderer.h"
 
+#include <climits>
 #include <cstdlib>
 
 #include "engine/stereo/FramePresentation.h"
@@ -72,6 +73,8 @@ bool COwnVideoRenderer::NeedsNewConverter(const GUID& subtype) const {
 HRESULT COwnVideoRenderer::SetMediaType(const graph::MediaType& mt) {
     if (mt.majortype != MEDIATYPE_Video) return VFW_E_TYPE_NOT_ACCEPTED;
     const BITMAPINFOHEADER* header = BitmapHeaderOf(mt);
+    // The smallest height has no row count of its size; every use of the size takes its magnitude.
+    if (header && header->biHeight == INT32_MIN) return VFW_E_TYPE_NOT_ACCEPTED;
     const SubtypeCode code = SubtypeCodeOf(mt.subtype);
     std::lock_guard lock(m_frameLock);
     const bool sizeChanged = header && (header->biWidth != m_videoWidth || header->biHeight != m_videoHeight);

@@ -57,6 +57,16 @@ std::vector<ClipSpec> MakeCatalog() {
         {"flat_12s.mkv", "matroska", {Lossless(64, 48, 300)}, {}},
         {"len75_5.mkv", "matroska", {{"ffv1", "bgr0", 16, 16, 2, 1, 152, ViewLayout::Flat}}, {}},
         {"len74_5.mkv", "matroska", {{"ffv1", "bgr0", 16, 16, 2, 1, 150, ViewLayout::Flat}}, {}},
+        // Small clips that seed the fuzzers, a few kilobytes each so that mutations stay within
+        // the fuzzers' input size (scripts/fuzz remuxes one into MP4).
+        {"seed_ffv1.mkv", "matroska", {Lossless(32, 16, 10, ViewLayout::SideBySide)}, {{"pcm_s16le", 8000, 1, 440, ""}}},
+        {"seed_h264.mkv", "matroska", {{"libx264", "yuv420p", 64, 32, 25, 1, 10, ViewLayout::TopBottom}},
+         {{"mp2", 16000, 1, 440, ""}}},
+        {"seed_mjpeg.avi", "avi", {{"mjpeg", "yuvj420p", 32, 16, 25, 1, 10, ViewLayout::Flat}}, {{"pcm_s16le", 8000, 1, 440, ""}}},
+        {"seed_rgb24.avi", "avi", {{"rawvideo", "bgr24", 17, 9, 25, 1, 2, ViewLayout::Flat}}, {}},
+        {"seed_audio.mp3", "mp3", {}, {{"libmp3lame", 8000, 1, 440, ""}}},
+        {"seed_audio.mka", "matroska", {}, {{"libopus", 48000, 1, 440, ""}}},
+        {"seed_subtitles.mkv", "matroska", {}, {}, "eng"},
         {"truncated.mkv", "matroska", {Lossless(320, 240, 75)}, {kPcmTone}, nullptr, Damage::Truncated},
         {"random.mkv", "", {}, {}, nullptr, Damage::RandomBytes},
     };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -277,6 +278,24 @@ TEST(OwnRendererFilter, MediaTypeChanges) {
     }
     EXPECT_EQ(filter->CheckMediaType(graph::MediaType(MEDIATYPE_Video, MEDIASUBTYPE_YV12, FORMAT_WaveFormatEx)),
               E_FAIL);
+}
+
+// The smallest int32 height has no magnitude of its own: such a type is refused before it
+// changes the size, the descriptor or the converter the frames are read with.
+TEST(OwnRendererFilter, HeightWithoutAMagnitudeIsRefusedAndChangesNothing) {
+    for (const GUID& subtype : {MEDIASUBTYPE_RGB32, MEDIASUBTYPE_RGB24, MEDIASUBTYPE_YV12}) {
+        COwnVideo own;
+        ASSERT_EQ(own.AddToGraph(nullptr, 0, nullptr, u"User Video Renderer"), S_OK);
+        COwnVideoRenderer* filter = own.Filter();
+        ASSERT_EQ(filter->SetMediaType(VideoType(subtype, 64, -48)), S_OK);
+        FrameDescriptor* before = filter->m_descriptor.get();
+        for (int32_t width : {64, 8})
+            EXPECT_EQ(filter->SetMediaType(VideoType(subtype, width, INT32_MIN)), VFW_E_TYPE_NOT_ACCEPTED);
+        EXPECT_EQ(filter->m_videoWidth, 64);
+        EXPECT_EQ(filter->m_videoHeight, -48);
+        EXPECT_EQ(filter->m_descriptor.get(), before);
+        EXPECT_EQ(filter->m_descriptor->sourceHeight, 48);
+    }
 }
 
 TEST(OwnRendererFilter, UnconnectedFilterLeavesTheGraphAndReportsItsSize) {

@@ -228,7 +228,7 @@ std::vector<DeviceEntry> ListV4l2Devices() {
         const char* card = reinterpret_cast<const char*>(capability.card);
         const std::string cardName(card, strnlen(card, sizeof capability.card));
         devices.push_back({com::Utf8ToUtf16(cardName), CLSID_VideoCaptureSource,
-                           [path](REFIID riid, void** object) { return CreateV4l2Filter(path, riid, object); }});
+                           [path = path](REFIID riid, void** object) { return CreateV4l2Filter(path, riid, object); }});
     }
     return devices;
 }
