@@ -1,6 +1,7 @@
 // OrvoPlayer: the program's entry.
 #include <QApplication>
 #include <cstdio>
+#include <malloc.h>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "OrvoPlayer: %s\n%s", line.error.c_str(), CommandLineUsage());
         return 2;
     }
+    // glibc raises its mmap threshold to each large block freed, so after the first video
+    // frames, frames come from per-thread arenas that keep their memory when the decoder's
+    // threads end: file after file, the player would grow by hundreds of megabytes.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     // The engine draws into X11 windows: under Wayland too the player is an X client.
     qputenv("QT_QPA_PLATFORM", "xcb");
     if (!DisplayReachable()) {
