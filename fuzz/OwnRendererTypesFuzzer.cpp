@@ -31,7 +31,7 @@ using orvo::stereo::COwnVideoRenderer;
 size_t g_promisedBytes = 0;
 volatile uint32_t g_checksum = 0;
 
-void LUMEX_CALL ReadPicture(void* frame, uint32_t, intptr_t, intptr_t, intptr_t) {
+void ReadPicture(void* frame, uint32_t, intptr_t, intptr_t, intptr_t) {
     const auto* bytes = static_cast<const uint8_t*>(frame);
     uint32_t sum = 0;
     for (size_t i = 0; i < g_promisedBytes; ++i) sum += bytes[i];
@@ -123,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::lock_guard lock(own->m_frameLock);
             if (own->m_descriptor) {
                 own->m_descriptor.reset();
-                own->m_descriptor = own->BuildDescriptor(stereo < 0 ? STEREO_FULL_FRAME : stereo, view);
+                own->m_descriptor = own->BuildDescriptor(stereo < 0 ? orvo::stereo::STEREO_FULL_FRAME : stereo, view);
             }
             // A size whose picture no memory could hold promises more than any buffer has.
             const size_t w = size_t(std::abs(int64_t(own->m_videoWidth)));
