@@ -7,12 +7,10 @@
 #include "engine/api/Lumex.h"
 #include "fuzz/FuzzInput.h"
 #include "fuzz/MediaFile.h"
-#include "platform/com/Runtime.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    orvo::fuzz::PrepareProcess();
-    // The check needs the calling thread's component apartment, not the library.
-    if (CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED) < 0) std::abort();
+    // The check and the graph need the calling thread's apartment, not the library.
+    orvo::fuzz::PrepareApartmentProcess();
     return 0;
 }
 

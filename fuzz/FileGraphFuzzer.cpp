@@ -18,8 +18,7 @@
 using namespace std::chrono_literals;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    orvo::fuzz::PrepareProcess();
-    if (CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED) < 0) std::abort();
+    orvo::fuzz::PrepareApartmentProcess();
     return 0;
 }
 

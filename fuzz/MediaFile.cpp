@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/com/Runtime.h"
 #include "platform/filters/AudioOutput.h"
 
 namespace orvo::fuzz {
@@ -49,6 +50,11 @@ MediaFile::~MediaFile() {
 void PrepareProcess() {
     unsetenv("DISPLAY");
     filters::SetAudioDeviceName("orvo-fuzz-no-device");
+}
+
+void PrepareApartmentProcess() {
+    PrepareProcess();
+    if (CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED) < 0) std::abort();
 }
 
 }  // namespace orvo::fuzz

@@ -27,4 +27,7 @@ private:
 // output, so no run depends on the machine's sound setup).
 void PrepareProcess();
 
+// PrepareProcess, then joins the calling thread to an apartment, as graph-building callers must.
+void PrepareApartmentProcess();
+
 }  // namespace orvo::fuzz

@@ -38,7 +38,10 @@ bool HaveDisplay(benchmark::State& state) {
     return false;
 }
 
-void BM_PresentFrame(benchmark::State& state) {
+// Runs present(descriptor, picture, store) per iteration: a top-down 1920x1080 picture shown
+// in a window of the benchmark's size.
+template <typename Present>
+void PresentIntoWindow(benchmark::State& state, Present present) {
     if (!HaveDisplay(state)) return;
     orvo::test::TestWindow window(0, 0, int(state.range(0)), int(state.range(1)), 0);
     orvo::stereo::FrameDescriptor d;
@@ -49,23 +52,21 @@ void BM_PresentFrame(benchmark::State& state) {
     if (!orvo::stereo::SetupSurfaces(d)) return state.SkipWithError("no surfaces");
     std::vector<uint32_t> frame = TestPicture();
     orvo::stereo::PictureStore store;
-    for (auto _ : state) orvo::stereo::PresentFrame(d, reinterpret_cast<uint8_t*>(frame.data()), store);
+    for (auto _ : state) present(d, reinterpret_cast<uint8_t*>(frame.data()), store);
+}
+
+void BM_PresentFrame(benchmark::State& state) {
+    PresentIntoWindow(state, [](orvo::stereo::FrameDescriptor& d, uint8_t* picture, orvo::stereo::PictureStore& store) {
+        orvo::stereo::PresentFrame(d, picture, store);
+    });
 }
 BENCHMARK(BM_PresentFrame)->Args({1280, 720})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PresentRows(benchmark::State& state) {
-    if (!HaveDisplay(state)) return;
-    orvo::test::TestWindow window(0, 0, int(state.range(0)), int(state.range(1)), 0);
-    orvo::stereo::FrameDescriptor d;
-    d.window = window.Handle();
-    d.topDown = 1;
-    d.sourceWidth = d.width = kSourceWidth;
-    d.sourceHeight = d.height = kSourceHeight;
-    if (!orvo::stereo::SetupSurfaces(d)) return state.SkipWithError("no surfaces");
-    std::vector<uint32_t> frame = TestPicture();
-    orvo::stereo::PixelRows rows(reinterpret_cast<uint8_t*>(frame.data()), kSourceWidth);
-    orvo::stereo::PictureStore store;
-    for (auto _ : state) orvo::stereo::PresentRows(d, rows, store);
+    PresentIntoWindow(state, [](orvo::stereo::FrameDescriptor& d, uint8_t* picture, orvo::stereo::PictureStore& store) {
+        orvo::stereo::PixelRows rows(picture, kSourceWidth);
+        orvo::stereo::PresentRows(d, rows, store);
+    });
 }
 BENCHMARK(BM_PresentRows)->Args({1280, 720})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
 
