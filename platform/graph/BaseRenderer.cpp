@@ -102,12 +102,13 @@ bool CBaseRenderer::WaitAborted() {
 // Streaming thread. Each turn of the loop takes the filter lock and then the renderer lock,
 // decides, and either renders, or gives both up to wait: for the state to leave Paused, or
 // for the clock to reach the sample's start (a stop, pause or flush sets the event early).
+// A timed sample is judged once, when it first meets the running clock: it may be dropped.
 HRESULT CBaseRenderer::Receive(IMediaSample* sample) {
     HRESULT hr = m_inputPin.CBaseInputPin::Receive(sample);
     if (hr != S_OK) return hr;
     REFERENCE_TIME start = 0, end = 0;
     HRESULT timed = GetSampleTimes(sample, &start, &end);
-    bool firstTurn = true, arrivedRunning = false, shown = false;
+    bool firstTurn = true, arrivedRunning = false, shown = false, judged = false;
     for (;;) {
         std::unique_lock filterLock(m_filterLock);
         std::unique_lock lock(m_rendererLock);
@@ -136,6 +137,13 @@ HRESULT CBaseRenderer::Receive(IMediaSample* sample) {
         if (timed == S_OK && clock) {
             REFERENCE_TIME now = 0, base = StartTime();
             clock->GetTime(&now);
+            if (!judged) {
+                judged = true;
+                if (!ShouldRender(sample, start, now - (base + start))) {
+                    m_holdingSample = false;
+                    return S_OK;
+                }
+            }
             if (now < base + start) {
                 DWORD_PTR cookie = 0;
                 if (SUCCEEDED(clock->AdviseTime(base, start, &m_renderEvent, &cookie))) {
@@ -209,6 +217,22 @@ HRESULT CBaseVideoRenderer::OnStartStreaming() {
     return S_OK;
 }
 
+void CBaseVideoRenderer::NotifyUpstream(REFERENCE_TIME start, REFERENCE_TIME lateness) {
+    IPin* upstream = InputPin()->GetConnected();
+    ComPtr<IQualityControl> sink;
+    if (!upstream || FAILED(upstream->QueryInterface(IID_IQualityControl, sink.PutVoid()))) return;
+    sink->Notify(this, Quality{lateness > 0 ? Famine : Flood, 1000, lateness, start});
+}
+
+bool CBaseVideoRenderer::ShouldRender(IMediaSample*, REFERENCE_TIME start, REFERENCE_TIME lateness) {
+    NotifyUpstream(start, lateness);
+    const auto now = std::chrono::steady_clock::now();
+    std::lock_guard lock(m_statsLock);
+    if (lateness <= kDropLateness || now - m_stats.lastDrawn >= kLongestUndrawn) return true;
+    ++m_stats.framesDropped;
+    return false;
+}
+
 void CBaseVideoRenderer::OnRenderStart(IMediaSample* sample) {
     REFERENCE_TIME now = StreamTime();
     REFERENCE_TIME start = 0, end = 0;
@@ -227,6 +251,7 @@ void CBaseVideoRenderer::OnRenderStart(IMediaSample* sample) {
         m_stats.offsetSquares += offset * offset;
     }
     m_stats.lastRenderTime = now;
+    m_stats.lastDrawn = std::chrono::steady_clock::now();
     ++m_stats.framesDrawn;
 }
 
@@ -242,7 +267,8 @@ int Deviation(double sum, double squares, int count) {
 
 HRESULT CBaseVideoRenderer::get_FramesDroppedInFilter(int* dropped) {
     if (!dropped) return E_POINTER;
-    *dropped = 0;  // late samples are shown late, never dropped
+    std::lock_guard lock(m_statsLock);
+    *dropped = m_stats.framesDropped;
     return S_OK;
 }
 

@@ -6,12 +6,14 @@
 // filter's state machine drives it: OnStateChanged wakes the waiting sample, and Pause answers
 // S_FALSE until IsPrerolled.
 //
-// CBaseVideoRenderer adds the delivery statistics of IQualProp and shows the prerolled
-// sample while paused.
+// CBaseVideoRenderer adds the delivery statistics of IQualProp, shows the prerolled sample
+// while paused, and drops frames that come too late, telling the filter upstream how late
+// they come (IQualityControl) so that it can catch up.
 //
 // Threads: the upstream streaming thread calls Receive, EndOfStream, NewSegment and the
 // flush calls; state changes come on the application's thread. DoRenderSample runs on the
 // streaming thread holding the filter lock and then the renderer lock.
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 
@@ -59,6 +61,10 @@ public:
     virtual HRESULT GetSampleTimes(IMediaSample* sample, REFERENCE_TIME* start, REFERENCE_TIME* end);
     // The sample that completes a pause; the video renderer shows it.
     virtual void OnReceiveFirstSample(IMediaSample* sample) {}
+    // A timed sample meeting the running clock lateness (100-ns units; negative: early)
+    // after its start: false drops it unrendered. Streaming thread, both locks held: it
+    // must not block.
+    virtual bool ShouldRender(IMediaSample* sample, REFERENCE_TIME start, REFERENCE_TIME lateness) { return true; }
     virtual void OnRenderStart(IMediaSample* sample) {}
     virtual void OnRenderEnd(IMediaSample* sample) {}
     virtual HRESULT CompleteConnect(IPin* receivePin) { return S_OK; }
@@ -126,13 +132,26 @@ public:
     HRESULT STDMETHODCALLTYPE get_DevSyncOffset(int* deviation) override;
 
     void OnReceiveFirstSample(IMediaSample* sample) override { DoRenderSample(sample); }
+    // Tells upstream how late the frame is; drops it when it is more than kDropLateness
+    // late, unless no frame has been drawn for kLongestUndrawn.
+    bool ShouldRender(IMediaSample* sample, REFERENCE_TIME start, REFERENCE_TIME lateness) override;
     void OnRenderStart(IMediaSample* sample) override;
+
+    // Past this a frame no longer matches the sound and is better dropped (100-ns units).
+    static constexpr REFERENCE_TIME kDropLateness = 100 * 10'000;
+    // However late frames come, the picture moves on at least this often.
+    static constexpr std::chrono::milliseconds kLongestUndrawn{500};
     // Every pause from stopped starts the statistics afresh.
     HRESULT OnStartStreaming() override;
 
 private:
+    // The connected upstream pin hears how late each due frame is.
+    void NotifyUpstream(REFERENCE_TIME start, REFERENCE_TIME lateness);
+
     struct Statistics {
         int framesDrawn = 0;
+        int framesDropped = 0;
+        std::chrono::steady_clock::time_point lastDrawn{};
         REFERENCE_TIME firstRenderTime = -1, lastRenderTime = -1;
         double intervalSum = 0, intervalSquares = 0;  // ms between frames
         double offsetSum = 0, offsetSquares = 0;      // ms late (negative: early)

@@ -261,6 +261,25 @@ TEST(VideoDecoderFilter, SeekDeliversTheFirstFrameAtTheTargetWithinOneFrame) {
     EXPECT_GE(current, target);
 }
 
+// Frames reported a second late make the decoder skip the frames no other frame refers to;
+// after a seek, with frames on time, every frame comes again.
+TEST(VideoDecoderFilter, LateFramesAreSkippedUntilTheyAreOnTimeAgain) {
+    Chain chain("h264.mkv", 0, true, [](const graph::MediaType& t) { return IsSubtype(t, MEDIASUBTYPE_NV12); });
+    chain.recorder->ReportLateness(10'000'000);
+    chain.Run();
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    const size_t whileLate = chain.recorder->Samples().size();
+    EXPECT_GT(whileLate, 0u);
+    EXPECT_LT(whileLate, 45u) << "x264's pictures nothing refers to are skipped";
+
+    chain.recorder->ReportLateness(-10'000);
+    chain.recorder->Clear();
+    LONGLONG start = 0;
+    ASSERT_EQ(chain.Seeking()->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, 0), S_OK);
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    EXPECT_EQ(chain.recorder->Samples().size(), 50u);
+}
+
 TEST(VideoDecoderFilter, RateGoesDownstreamInTheSegmentAndTheSampleTimes) {
     Chain chain("flat.mkv", 0, true, [](const graph::MediaType& t) { return IsSubtype(t, MEDIASUBTYPE_RGB32); });
     chain.Run();

@@ -23,6 +23,9 @@ HRESULT CSinkPin::Receive(IMediaSample* sample) {
     sample->GetPointer(&data);
     received.data.assign(data, data + sample->GetActualDataLength());
     received.type = CurrentMediaType();
+    ComPtr<IQualityControl> upstream;
+    if (GetConnected() && SUCCEEDED(GetConnected()->QueryInterface(IID_IQualityControl, upstream.PutVoid())))
+        upstream->Notify(m_sink, Quality{Famine, 1000, m_sink->m_lateness.load(), received.start});
     std::lock_guard lock(m_sink->m_lock);
     received.segment = m_sink->m_segments;
     m_sink->m_samples.push_back(std::move(received));

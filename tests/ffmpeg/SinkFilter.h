@@ -2,6 +2,7 @@
 // A renderer stand-in for filter tests: one input pin that takes the types a predicate allows
 // and records every sample, type change, flush, segment and end of stream it receives. Built
 // on the same base classes as the filters under test; it never waits, there is no clock.
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -51,6 +52,9 @@ public:
     void Clear();
     int Flushes();
     REFERENCE_TIME LastSegmentStart();
+    // From now on each sample is reported upstream (IQualityControl) as this late, as a
+    // renderer that falls behind (or keeps up) would report it.
+    void ReportLateness(REFERENCE_TIME late) { m_lateness = late; }
 
 private:
     friend class CSinkPin;
@@ -62,6 +66,7 @@ private:
     bool m_end = false;
     int m_flushes = 0, m_segments = 0;
     REFERENCE_TIME m_segmentStart = 0;
+    std::atomic<REFERENCE_TIME> m_lateness{0};
 };
 
 // The filter's pin at index in its enumeration order, or null.

@@ -2,6 +2,7 @@
 // graph clock: presentation times, preroll on pause, stop during a wait, seeking.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -63,6 +64,38 @@ TEST_F(Playback, EverySampleIsRenderedAtItsPresentationTime) {
     quality->get_AvgFrameRate(&rate);
     EXPECT_EQ(drawn, 50);
     EXPECT_NEAR(rate, 2500, 100);
+}
+
+// A display slower than the frame rate: frames that come more than 100 ms late are dropped
+// so that the picture stays in step with the clock, yet one is drawn at least every 500 ms.
+TEST_F(Playback, ASlowDisplayDropsLateFramesAndKeepsUpWithTheClock) {
+    Build();  // 50 samples 40 ms apart
+    m_sink->SetRenderTime(100ms);
+    ComPtr<IMediaEvent> events;
+    ASSERT_EQ(m_graph.As(events), S_OK);
+    ASSERT_EQ(m_control->Run(), S_OK);
+    LONG ended = 0;
+    ASSERT_EQ(events->WaitForCompletion(10000, &ended), S_OK);
+    m_control->Stop();
+
+    const auto played = Played(m_sink->Rendered());
+    ComPtr<IQualProp> quality;
+    ASSERT_EQ(m_sink.As(quality), S_OK);
+    int drawn = 0, dropped = 0;
+    quality->get_FramesDrawn(&drawn);
+    quality->get_FramesDroppedInFilter(&dropped);
+    EXPECT_EQ(size_t(drawn), played.size());
+    EXPECT_EQ(drawn + dropped, 50) << "every sample is either drawn or dropped";
+    EXPECT_GT(dropped, 20) << "drawing every frame would take 5 s of a 2 s stream";
+    ASSERT_FALSE(played.empty());
+    REFERENCE_TIME worst = 0;
+    for (size_t i = 1; i < played.size(); ++i) {
+        worst = std::max(worst, played[i].renderedAt - played[i].start);
+        // However late the frames come, one is drawn at least every 500 ms.
+        EXPECT_LT(played[i].renderedAt - played[i - 1].renderedAt, 1000 * kMs) << "the picture froze";
+    }
+    EXPECT_LT(worst, 700 * kMs) << "kept in step, the picture is never seconds behind";
+    EXPECT_GE(played.back().start, 1500 * kMs) << "the last frames drawn are near the stream's end";
 }
 
 TEST_F(Playback, PauseHoldsOneSampleAndThePosition) {

@@ -148,6 +148,7 @@ void TestVideoSink::Record(IMediaSample* sample, bool preroll) {
 
 HRESULT TestVideoSink::DoRenderSample(IMediaSample* sample) {
     Record(sample, m_inPreroll);
+    if (!m_inPreroll) std::this_thread::sleep_for(m_renderTime.load());
     return S_OK;
 }
 

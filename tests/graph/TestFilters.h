@@ -3,6 +3,7 @@
 // source of timed samples, a pass-through transform (the "decoder" of a compressed test
 // subtype), a video sink that records every sample it renders, and an audio sink.
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -108,9 +109,12 @@ public:
     bool WaitForRendered(size_t count, int timeoutMs);
     int Flushes() const { return m_flushes; }
     REFERENCE_TIME LastSegmentStart();
+    // Each sample rendered while running takes this long, like a slow display.
+    void SetRenderTime(std::chrono::milliseconds time) { m_renderTime = time; }
 
 private:
     void Record(IMediaSample* sample, bool preroll);
+    std::atomic<std::chrono::milliseconds> m_renderTime{std::chrono::milliseconds(0)};
     std::mutex m_lock;
     std::condition_variable m_changed;
     std::vector<RenderedSample> m_rendered;

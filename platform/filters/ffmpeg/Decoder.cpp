@@ -48,6 +48,8 @@ HRESULT Decoder::Create(const AM_MEDIA_TYPE& input, CodecSet set, std::unique_pt
     return S_OK;
 }
 
+void Decoder::SkipUnreferencedFrames(bool skip) { m_context->skip_frame = skip ? AVDISCARD_NONREF : AVDISCARD_DEFAULT; }
+
 Decoder::~Decoder() {
     av_packet_free(&m_packet);
     avcodec_free_context(&m_context);

@@ -33,6 +33,9 @@ public:
     HRESULT Receive(AVFrame* frame);
     // Drops every packet and frame in flight (on seek).
     void Flush();
+    // While on, frames that no other frame refers to are not decoded at all, so that a
+    // player that has fallen behind catches up; the frames that are decoded stay intact.
+    void SkipUnreferencedFrames(bool skip);
 
     const AVCodecContext& Context() const { return *m_context; }
     // The pixel format frames are expected in before the first one arrives.

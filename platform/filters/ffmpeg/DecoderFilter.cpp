@@ -26,11 +26,17 @@ HRESULT CDecoderInputPin::Receive(IMediaSample* sample) {
 }
 
 CDecoderOutputPin::CDecoderOutputPin(CDecoderFilter* filter, const char16_t* name)
-    : CBaseOutputPin(filter, name), m_decoder(filter), m_position(this, filter->InputPin()) {}
+    : CBaseOutputPin(filter, name), m_decoder(filter), m_position(static_cast<IPin*>(this), filter->InputPin()) {}
 
 HRESULT CDecoderOutputPin::QueryInterface(REFIID riid, void** object) {
     if (object && riid == IID_IMediaSeeking) return GetInterface(static_cast<IMediaSeeking*>(&m_position), object);
+    if (object && riid == IID_IQualityControl) return GetInterface(static_cast<IQualityControl*>(this), object);
     return CBaseOutputPin::QueryInterface(riid, object);
+}
+
+HRESULT CDecoderOutputPin::Notify(IBaseFilter*, Quality quality) {
+    m_decoder->OnLateness(quality.Late);
+    return S_OK;
 }
 
 HRESULT CDecoderOutputPin::CheckConnect(IPin* pin) {
@@ -93,6 +99,7 @@ HRESULT CDecoderFilter::OpenDecoder(const graph::MediaType& input) {
     hr = OnDecoderOpened(*decoder, input);
     if (FAILED(hr)) return hr;
     m_decoder = std::move(decoder);
+    m_skipping = false;
     return S_OK;
 }
 
@@ -104,6 +111,7 @@ HRESULT CDecoderFilter::Decode(IMediaSample* sample) {
     const LONG length = sample->GetActualDataLength();
     REFERENCE_TIME start = 0, stop = 0;
     const bool timed = SUCCEEDED(sample->GetTime(&start, &stop));
+    if (SkipsWhenLate()) UpdateSkipping();
     if (length > 0)
         m_decoder->Send(data, size_t(length), timed ? start : AV_NOPTS_VALUE,
                         EveryPacketIsKey() || sample->IsSyncPoint() == S_OK);
@@ -130,7 +138,26 @@ void CDecoderFilter::Drain() {
 
 void CDecoderFilter::Discard() {
     if (m_decoder) m_decoder->Flush();
+    StopSkipping();
     OnDiscard();
+}
+
+// Skipping starts past kSkipLateness and stops only once frames are on time, so that it does
+// not flicker on and off around one threshold.
+void CDecoderFilter::UpdateSkipping() {
+    const REFERENCE_TIME late = m_lateness.load(std::memory_order_relaxed);
+    const bool skip = m_skipping ? late > 0 : late > kSkipLateness;
+    if (skip == m_skipping) return;
+    m_skipping = skip;
+    m_decoder->SkipUnreferencedFrames(skip);
+}
+
+// After a flush or stop the frames start afresh, on time.
+void CDecoderFilter::StopSkipping() {
+    m_lateness.store(0, std::memory_order_relaxed);
+    if (!m_skipping) return;
+    m_skipping = false;
+    if (m_decoder) m_decoder->SkipUnreferencedFrames(false);
 }
 
 CBasePin* CDecoderFilter::GetPin(int index) {

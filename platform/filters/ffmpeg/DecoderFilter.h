@@ -11,6 +11,9 @@
 // and run the decoder under m_streamLock; BeginFlush may come on the application's thread while
 // a Receive is in progress and only marks the pins flushing. Connection and state calls come on
 // the application's thread. m_streamLock is taken inside the filter lock, never around it.
+// The renderer's quality notifications come on the downstream streaming thread and only
+// store how late frames are.
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -34,10 +37,15 @@ private:
     CDecoderFilter* m_decoder;
 };
 
-class CDecoderOutputPin final : public CBaseOutputPin {
+class CDecoderOutputPin final : public CBaseOutputPin, public IQualityControl {
 public:
     CDecoderOutputPin(CDecoderFilter* filter, const char16_t* name);
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return CBasePin::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return CBasePin::Release(); }
+    // The renderer tells how late its frames are; the decoder skips frames while they are late.
+    HRESULT STDMETHODCALLTYPE Notify(IBaseFilter* self, Quality quality) override;
+    HRESULT STDMETHODCALLTYPE SetSink(IQualityControl*) override { return E_NOTIMPL; }
     HRESULT CheckConnect(IPin* pin) override;
     HRESULT CheckMediaType(const graph::MediaType& mediaType) override;
     HRESULT GetMediaType(int position, graph::MediaType& mediaType) override;
@@ -77,6 +85,11 @@ public:
     void Drain();
     // Drops what the decoder holds (a flush).
     void Discard();
+    // How late the renderer's last due frame was (100-ns units; negative: early).
+    void OnLateness(REFERENCE_TIME late) { m_lateness.store(late, std::memory_order_relaxed); }
+
+    // Frames more than this late start skipping; skipping stops once they are on time.
+    static constexpr REFERENCE_TIME kSkipLateness = 100 * 10'000;
 
     CDecoderInputPin* InputPin() { return &m_input; }
     CDecoderOutputPin* OutputPin() { return &m_output; }
@@ -95,6 +108,8 @@ protected:
     virtual HRESULT OnDecoderOpened(const Decoder& decoder, const graph::MediaType& input) = 0;
     // Whether every packet decodes on its own (audio), or only those marked as sync points.
     virtual bool EveryPacketIsKey() const = 0;
+    // Whether frames may be skipped when the renderer reports them late (video, not sound).
+    virtual bool SkipsWhenLate() const { return false; }
     // Streaming thread: turns one decoded frame into output samples. S_FALSE ends the
     // delivery of this sample's frames without an error.
     virtual HRESULT DeliverFrame(const AVFrame& frame) = 0;
@@ -111,10 +126,15 @@ protected:
 
 private:
     HRESULT DeliverFrames();
+    // Streaming thread: turns skipping on or off from the latest lateness.
+    void UpdateSkipping();
+    void StopSkipping();
 
     CodecSet m_codecs;
     GUID m_majorType;
     AVFrame* m_frame;
+    std::atomic<REFERENCE_TIME> m_lateness{0};
+    bool m_skipping = false;  // streaming thread
 };
 
 template <class Fill>

@@ -20,6 +20,7 @@ public:
 private:
     HRESULT OnDecoderOpened(const Decoder& decoder, const graph::MediaType& input) override;
     bool EveryPacketIsKey() const override { return false; }
+    bool SkipsWhenLate() const override { return true; }
     HRESULT DeliverFrame(const AVFrame& frame) override;
 
     FrameConverter m_converter;
