@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -126,6 +127,34 @@ TEST_F(StereoModes, FlatShiftedViewMovesThePixelsAlong) {
         }
         EXPECT_TRUE(Near(inside.b, 0x20)) << view;
     });
+}
+
+std::atomic<int> g_slowFrames{0};  // counted on the streaming thread
+
+void TakeFrameSlowly(void*, uint32_t, intptr_t, intptr_t, intptr_t) {
+    ++g_slowFrames;
+    std::this_thread::sleep_for(100ms);
+}
+
+// A frame callback slower than the frame rate: late frames are dropped (the decoder skips the
+// pictures nothing refers to, the renderer the frames still too late), so the picture ends
+// with the 2 s clip, where taking every frame would run on until 5 s.
+TEST_F(FileChannel, ASlowFrameCallbackDropsFramesAndEndsWithTheClip) {
+    channel = Open("h264.mkv", 0);
+    ASSERT_NE(channel, 0u);
+    g_slowFrames = 0;
+    Lumex_ChannelSetDDrawCallback(channel, TakeFrameSlowly, 0);
+    const double length = Lumex_ChannelGetLength(channel, POS_REFTIME);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(Lumex_ChannelPlay(channel), 1);
+    while (Lumex_ChannelGetPosition(channel, POS_REFTIME) < length && std::chrono::steady_clock::now() - start < 10s)
+        std::this_thread::sleep_for(20ms);
+    std::this_thread::sleep_for(700ms);
+    const int atEnd = g_slowFrames;
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(g_slowFrames, atEnd) << "no frame comes after the clip has ended";
+    EXPECT_GT(atEnd, 8);
+    EXPECT_LT(atEnd, 40);
 }
 
 TEST_F(FileChannel, QueriesOfAnOpenFile) {
