@@ -1,6 +1,8 @@
 #include "Components.h"
 
 #include <QMouseEvent>
+#include <QTimer>
+#include <QWindow>
 #include <QWheelEvent>
 
 TPanel::TPanel(const QString& name, QWidget* parent, const QColor& colour) : QWidget(parent) {
@@ -13,6 +15,17 @@ TPanel::TPanel(const QString& name, QWidget* parent, const QColor& colour) : QWi
 
 void TPanel::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && OnDblClick) OnDblClick(this);
+}
+
+RedrawNotifier::RedrawNotifier(QWidget* widget, std::function<void()> then) : QObject(widget), m_then(std::move(then)) {
+    widget->installEventFilter(this);
+    widget->winId();  // the native window exists from here on
+    if (QWindow* window = widget->windowHandle()) window->installEventFilter(this);
+}
+
+bool RedrawNotifier::eventFilter(QObject*, QEvent* event) {
+    if (event->type() == QEvent::Paint || event->type() == QEvent::Expose) QTimer::singleShot(0, this, m_then);
+    return false;
 }
 
 TImage::TImage(const QString& name, QWidget* parent) : QLabel(parent) {

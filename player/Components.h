@@ -2,6 +2,7 @@
 // The plain window components of the player: a panel and an image that report double
 // clicks to their owner. GUI thread only.
 #include <QLabel>
+#include <functional>
 #include <QWidget>
 
 #include "controls/notifyevent.h"
@@ -22,6 +23,23 @@ public:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+};
+
+// Calls then() each time Qt has put widget's pixels on its native window anew: after a paint
+// of the widget, and after the server asked for part of the window to be shown again (an
+// expose, which Qt answers from its backing store without a paint). Qt paints and flushes
+// before it returns to the event loop, so then() runs from the event loop afterwards.
+class RedrawNotifier : public QObject {
+    Q_OBJECT
+
+public:
+    RedrawNotifier(QWidget* widget, std::function<void()> then);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::function<void()> m_then;
 };
 
 // A picture stretched over the whole control.

@@ -119,6 +119,7 @@ void TFormPlayer::CreateComponents() {
     Panel1 = new TPanel("Panel1", Client, Qt::black);
     Panel1->setGeometry(0, 0, kClientWidth, 288);
     Panel1->setAttribute(Qt::WA_NativeWindow);
+    new RedrawNotifier(Panel1, [this] { RepaintVideo(); });
     Panel1->OnDblClick = [this](QObject* sender) { Panel1DblClick(sender); };
     Image1 = new TImage("Image1", Panel1);
     Image1->setGeometry(Panel1->rect());
@@ -415,6 +416,13 @@ void TFormPlayer::ShowEnd() {
     Bar->SetValue(Bar->maxvalue);
     Label1->setText(FormatTime(int32_t(Bar->maxvalue)));
     PlayBtn->SetState(0);
+}
+
+void TFormPlayer::RepaintVideo() {
+    if (!CurrentChannel) return;
+    // Qt's fill of the window must reach the server before the engine's picture.
+    SyncWithServer();
+    Lumex_ChannelRepaint(CurrentChannel, 0, 0);
 }
 
 void TFormPlayer::SetVolume(int64_t value) {

@@ -119,6 +119,9 @@ public:
     void EnableStream(QObject* Sender);
 
     void SetVolume(int64_t value);
+    // Once Qt has drawn over the video window (painted, or uncovered): the engine shows its
+    // last picture there again, which matters while paused.
+    void RepaintVideo();
     void SetStreamsInfo();
 
     // The opens of the menus after their dialog: the command line opens through these.

@@ -14,6 +14,7 @@ TVideoWindow::TVideoWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindow
     setObjectName("VideoWindow");
     setWindowTitle("FullScreen");
     setAttribute(Qt::WA_NativeWindow);
+    new RedrawNotifier(this, [] { FormPlayer->RepaintVideo(); });
     setAttribute(Qt::WA_QuitOnClose, false);
     setAutoFillBackground(true);
     QPalette palette = this->palette();

@@ -15,6 +15,9 @@ public:
     HRESULT AddToGraph(IGraphBuilder* graph, HWND window, IPin* pin, LPCWSTR name) override;
     HRESULT OnGraphBuilt(IGraphBuilder* graph) override;
     HRESULT SetWindow(HWND window, const RECT* rect) override;
+    // Shows the last picture again in the window the filter draws into; the arguments are
+    // not needed for that. 0 without a filter.
+    HRESULT Repaint(HWND, HDC) override { return m_filter ? m_filter->RepaintPicture() : 0; }
 
     // Rebuilds the descriptor for stereo mode m (a negative m keeps the current one) and
     // view mode v. 1 when rebuilt; 0 without a filter or descriptor (nothing is stored).

@@ -46,6 +46,7 @@ HRESULT COwnVideoRenderer::CheckMediaType(const graph::MediaType& mt) {
 
 std::unique_ptr<FrameDescriptor> COwnVideoRenderer::BuildDescriptor(int32_t stereoMode, uint32_t viewMode) {
     auto d = std::make_unique<FrameDescriptor>();
+    m_pictureShown = false;
     const int32_t code = m_subtypeCode;
     d->window = m_window;
     // Top-down: YUV always; RGB only when its height says so (negative).
@@ -136,9 +137,16 @@ HRESULT COwnVideoRenderer::DoRenderSample(IMediaSample* sample) {
         if (uint8_t* frame = FrameOf(data, bytes)) callback(frame, uint32_t(bytes), 0, 0, 0);
     } else if (m_descriptor) {
         PresentSample(data, bytes);
+        m_pictureShown = true;
     }
     ++m_frameCount;
     return S_OK;
+}
+
+HRESULT COwnVideoRenderer::RepaintPicture() {
+    std::lock_guard lock(m_frameLock);
+    if (!m_descriptor || !m_pictureShown || !m_descriptor->surfaces.IsOpen()) return S_FALSE;
+    return m_descriptor->surfaces.Blit();
 }
 
 HRESULT COwnVideoRenderer::OnStopStreaming() {

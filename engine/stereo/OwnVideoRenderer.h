@@ -36,6 +36,9 @@ public:
     // A descriptor for the source as it is connected, with these modes; caller holds
     // m_frameLock. Its surfaces are set up for m_window.
     std::unique_ptr<FrameDescriptor> BuildDescriptor(int32_t stereoMode, uint32_t viewMode);
+    // Caller's thread: shows the last picture again, as when the window was uncovered while
+    // paused. S_FALSE when there is none (no frame shown yet, or frames go to the callback).
+    HRESULT RepaintPicture();
 
     std::mutex m_frameLock;
     std::unique_ptr<engine::CColorSpaceConverter> m_converter;
@@ -55,6 +58,7 @@ private:
     void PresentSample(uint8_t* sample, size_t bytes);
 
     PictureStore m_pictures;
+    bool m_pictureShown = false;  // the descriptor's frame surface holds a picture
 };
 
 }  // namespace orvo::stereo

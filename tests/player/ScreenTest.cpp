@@ -48,6 +48,25 @@ TEST_F(PlayerTest, Panel1ShowsTheChosenPictureOfALeftRightFile) {
     EXPECT_TRUE(NearColour(Pixel(f.Panel1, 380, 144), kRightView));
 }
 
+// While paused the engine draws nothing by itself: when Qt draws over Panel1 (here because
+// another window covered it), the player has the engine show the paused picture again.
+TEST_F(PlayerTest, ThePausedPictureComesBackWhenPanel1IsUncovered) {
+    OpenLeftRight("sbs_solid.mkv");
+    TFormPlayer& f = *FormPlayer;
+    ASSERT_TRUE(WaitForColour(f.Panel1, 252, 144, kBlueYellow));
+    QTest::keyClick(&f, Qt::Key_Space);
+    ASSERT_EQ(Lumex_ChannelGetState(CurrentChannel), CHANNEL_PAUSED);
+    {
+        // Another window over Panel1, then gone: the server asks Qt to paint what it uncovered.
+        const QPoint corner = f.Panel1->mapToGlobal(QPoint(0, 0));
+        TestWindow cover(corner.x(), corner.y(), f.Panel1->width(), f.Panel1->height(), 0xFFFFFF);
+    }
+    Pump(300ms);
+    EXPECT_FALSE(NearColour(Pixel(f.Panel1, 252, 144), 0xFFFFFF)) << "the cover has gone";
+    EXPECT_TRUE(WaitForColour(f.Panel1, 252, 144, kBlueYellow)) << "the paused picture is shown again";
+    EXPECT_TRUE(NearColour(Pixel(f.Panel1, 3, 3), kBlueYellow)) << "over the whole panel";
+}
+
 // Sets the work area a panel reserving the bottom 40 pixels would publish, for the scope.
 class WorkArea {
 public:
