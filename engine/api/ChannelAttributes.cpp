@@ -25,6 +25,11 @@ void WithBasicAudio(CChannel& channel, void (*apply)(IBasicAudio&, float), float
     if (audio) apply(*audio.Get(), value);
 }
 
+// Paused, the frame waiting to be played is shown at once in the modes just set.
+void ShowPausedFrameAgain(stereo::COwnVideo& own) {
+    if (stereo::COwnVideoRenderer* filter = own.Filter()) filter->RenderPausedSample();
+}
+
 }  // namespace
 
 stereo::COwnVideo* OwnRenderer(CChannel& channel) { return dynamic_cast<stereo::COwnVideo*>(channel.renderer.get()); }
@@ -56,18 +61,21 @@ void ApplyAttribute(CChannel& channel, int32_t code, float value) {
         case ATTRIB_STEREO_MODE:
             if (auto* own = OwnRenderer(channel)) {
                 const double m = TruncateInto(value, -1.0, INT32_MAX);
-                own->SetStereo(m < 0 ? -1 : int32_t(m), stereo::VIEW_BLUE_YELLOW);
+                if (own->SetStereo(m < 0 ? -1 : int32_t(m), stereo::VIEW_BLUE_YELLOW)) ShowPausedFrameAgain(*own);
             }
             break;
         case ATTRIB_VIEW_MODE:
-            if (auto* own = OwnRenderer(channel))
-                own->SetStereo(-1, int32_t(TruncateInto(value, INT32_MIN, INT32_MAX)));
+            if (auto* own = OwnRenderer(channel)) {
+                if (own->SetStereo(-1, int32_t(TruncateInto(value, INT32_MIN, INT32_MAX)))) ShowPausedFrameAgain(*own);
+            }
             break;
         case ATTRIB_RESERVED_FLAG:
             if (auto* own = OwnRenderer(channel)) own->SetReservedFlag(value > 0);  // NaN stores 0
             break;
         case ATTRIB_GREY_MIX:
-            if (auto* own = OwnRenderer(channel)) own->SetGreyMix(int32_t(TruncateInto(value, INT32_MIN, INT32_MAX)));
+            if (auto* own = OwnRenderer(channel)) {
+                if (own->SetGreyMix(int32_t(TruncateInto(value, INT32_MIN, INT32_MAX)))) ShowPausedFrameAgain(*own);
+            }
             break;
         default:
             break;

@@ -51,7 +51,7 @@ void CBaseRenderer::SendCompleteIfDue() {
 }
 
 bool CBaseRenderer::IsPrerolledLocked() const {
-    return m_holdingSample || m_endOfStream || !m_inputPin.IsConnected();
+    return m_heldSample || m_endOfStream || !m_inputPin.IsConnected();
 }
 
 // The new state is already set when this runs, so a waiting sample that wakes sees it and
@@ -116,10 +116,10 @@ HRESULT CBaseRenderer::Receive(IMediaSample* sample) {
             firstTurn = false;
             if (m_endOfStream) return VFW_E_SAMPLE_REJECTED_EOS;
             arrivedRunning = State() == State_Running;
-            m_holdingSample = true;
+            m_heldSample = sample;
         }
         if (m_flushing || State() == State_Stopped) {
-            m_holdingSample = false;
+            m_heldSample = nullptr;
             m_stateChanged.notify_all();
             return m_flushing ? S_FALSE : VFW_E_WRONG_STATE;
         }
@@ -140,7 +140,7 @@ HRESULT CBaseRenderer::Receive(IMediaSample* sample) {
             if (!judged) {
                 judged = true;
                 if (!ShouldRender(sample, start, now - (base + start))) {
-                    m_holdingSample = false;
+                    m_heldSample = nullptr;
                     return S_OK;
                 }
             }
@@ -158,12 +158,19 @@ HRESULT CBaseRenderer::Receive(IMediaSample* sample) {
         OnRenderStart(sample);
         hr = DoRenderSample(sample);
         OnRenderEnd(sample);
-        m_holdingSample = false;
+        m_heldSample = nullptr;
         lock.unlock();
         filterLock.unlock();
         if (SUCCEEDED(hr)) hr = DoRenderSampleUnlocked(sample);
         return SUCCEEDED(hr) ? S_OK : hr;
     }
+}
+
+HRESULT CBaseRenderer::RenderPausedSample() {
+    std::lock_guard filterLock(m_filterLock);
+    std::lock_guard lock(m_rendererLock);
+    if (State() != State_Paused || !m_heldSample) return S_FALSE;
+    return DoRenderSample(m_heldSample);
 }
 
 HRESULT CBaseRenderer::InputEndOfStream(CBaseInputPin*) {

@@ -76,6 +76,10 @@ public:
     virtual void OnBeginFlush() {}
     virtual void OnEndFlush() {}
 
+    // Application's thread: while paused, renders the sample that waits to be played again
+    // (after a change to how it is shown). S_FALSE when not paused or none waits.
+    HRESULT RenderPausedSample();
+
     // The stream time (time since the run's start on the graph clock), 0 when not running.
     REFERENCE_TIME StreamTime();
     CRendererInputPin* InputPin() { return &m_inputPin; }
@@ -109,7 +113,7 @@ private:
     std::condition_variable m_stateChanged;
     CAMEvent m_renderEvent;
     bool m_flushing = false;
-    bool m_holdingSample = false;  // a sample waits in Receive
+    IMediaSample* m_heldSample = nullptr;  // the sample waiting in Receive, which holds it
     bool m_endOfStream = false;
     bool m_completeSent = false;
 };

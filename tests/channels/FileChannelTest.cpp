@@ -13,6 +13,7 @@
 
 #include "Lumex.h"
 #include "tests/media/MediaClip.h"
+#include "tests/media/TestPattern.h"
 #include "tests/support/TestWindow.h"
 #include "tests/support/XvfbServer.h"
 
@@ -155,6 +156,36 @@ TEST_F(FileChannel, ASlowFrameCallbackDropsFramesAndEndsWithTheClip) {
     EXPECT_EQ(g_slowFrames, atEnd) << "no frame comes after the clip has ended";
     EXPECT_GT(atEnd, 8);
     EXPECT_LT(atEnd, 40);
+}
+
+// Waits until the window's middle shows the colour (0xRRGGBB).
+bool WaitForMiddle(const TestWindow& window, uint32_t colour) {
+    for (auto start = std::chrono::steady_clock::now(); std::chrono::steady_clock::now() - start < 5s;) {
+        if (NearColour(window.Pixel(window.Width() / 2, window.Height() / 2), colour)) return true;
+        std::this_thread::sleep_for(20ms);
+    }
+    return false;
+}
+
+// Paused, the frame is shown again in each view mode chosen, and stays where it was.
+TEST_F(FileChannel, APausedFrameShowsEachNewViewMode) {
+    ORVO_REQUIRE_DISPLAY();
+    TestWindow window(0, 0, 320, 180, 0x000000);
+    channel = Open("sbs_solid.mkv", window.Handle());
+    ASSERT_NE(channel, 0u);
+    Lumex_ChannelSetAttribute(channel, ATTRIB_STEREO_MODE, STEREO_SIDE_BY_SIDE);
+    ASSERT_EQ(Lumex_ChannelPlay(channel), 1);
+    std::this_thread::sleep_for(300ms);
+    ASSERT_EQ(Lumex_ChannelPause(channel), 1);
+    const double position = Lumex_ChannelGetPosition(channel, POS_REFTIME);
+    constexpr Rgb left = SolidViewPixel(0), right = SolidViewPixel(1);
+    EXPECT_TRUE(WaitForMiddle(window, Colour(left.r, left.g, right.b))) << "blue/yellow";
+    Lumex_ChannelSetAttribute(channel, ATTRIB_VIEW_MODE, VIEW_RED_CYAN);
+    EXPECT_TRUE(WaitForMiddle(window, Colour(left.r, right.g, right.b))) << "red/cyan while paused";
+    Lumex_ChannelSetAttribute(channel, ATTRIB_VIEW_MODE, VIEW_SECOND);
+    EXPECT_TRUE(WaitForMiddle(window, Colour(right.r, right.g, right.b))) << "the right view while paused";
+    EXPECT_EQ(Lumex_ChannelGetState(channel), CHANNEL_PAUSED);
+    EXPECT_NEAR(Lumex_ChannelGetPosition(channel, POS_REFTIME), position, 400'000.0) << "within a frame";
 }
 
 TEST_F(FileChannel, QueriesOfAnOpenFile) {

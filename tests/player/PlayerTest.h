@@ -12,6 +12,7 @@
 
 #include "EngineCalls.h"
 #include "Lumex.h"
+#include "tests/support/TestWindow.h"
 
 class QWidget;
 
@@ -44,8 +45,5 @@ protected:
     // Runs check on the next modal dialog once it is up, then closes it.
     static void OnNextModal(std::function<void(QWidget*)> check);
 };
-
-// 0xRRGGBB of a colour of the test patterns.
-constexpr uint32_t Colour(int r, int g, int b) { return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b); }
 
 }  // namespace orvo::test

@@ -49,6 +49,9 @@ private:
 // window cannot be read.
 std::vector<uint32_t> WindowPixels(HWND window, int width, int height);
 
+// 0xRRGGBB of a colour.
+constexpr uint32_t Colour(int r, int g, int b) { return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b); }
+
 // Whether two 0xRRGGBB colours differ by at most 2 in every channel: stretched pictures
 // are filtered with 7-bit weights, which can take up to 2 off a channel.
 ::testing::AssertionResult NearColour(uint32_t actual, uint32_t expected);
