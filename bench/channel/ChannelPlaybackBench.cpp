@@ -120,8 +120,8 @@ Playback PlayWithEngine(const std::string& clip, HWND window) {
     Lumex_ChannelPlay(channel);
     while (Lumex_ChannelGetPosition(channel, POS_REFTIME) < end && std::chrono::steady_clock::now() - start < 90s)
         std::this_thread::sleep_for(20ms);
-    // Late frames are shown late, never dropped: the clock can reach the end while frames
-    // are still on their way. Their work counts too, so wait until the renderer stops drawing.
+    // Frames up to 100 ms late are still shown: the clock can reach the end while they are
+    // on their way. Their work counts too, so wait until the renderer stops drawing.
     for (int drawn = -1;;) {
         ReadRendererStatistics(channel, p);
         if (p.drawn == drawn || std::chrono::steady_clock::now() - start > 120s) break;

@@ -187,7 +187,9 @@ LUMEX_API void LUMEX_CALL Lumex_ChannelGetInfo(uint32_t ch, CHANNELINFO* info);
 LUMEX_API void LUMEX_CALL Lumex_ChannelSetWindow(uint32_t ch, int32_t reserved, LUMEX_HWND window);
 LUMEX_API void LUMEX_CALL Lumex_ChannelResizeWindow(uint32_t ch, int32_t reserved, int32_t l, int32_t t, int32_t r,
                                                     int32_t b);
+/* Shows the current picture again: call it when the window was drawn over while paused. */
 LUMEX_API int32_t LUMEX_CALL Lumex_ChannelRepaint(uint32_t ch, int32_t reserved, LUMEX_HDC dc);
+/* While paused, a new stereo, view or grey-mix setting shows on the paused frame at once. */
 LUMEX_API void LUMEX_CALL Lumex_ChannelSetAttribute(uint32_t ch, int32_t code, float value);
 LUMEX_API int32_t LUMEX_CALL Lumex_ChannelSetDDrawCallback(uint32_t ch, DDRAWCALLBACK cb, intptr_t reserved);
 LUMEX_API int32_t LUMEX_CALL Lumex_Pointer2DDraw(const void* pixels, int32_t reserved, void* surface);
