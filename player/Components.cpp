@@ -24,7 +24,14 @@ RedrawNotifier::RedrawNotifier(QWidget* widget, std::function<void()> then) : QO
 }
 
 bool RedrawNotifier::eventFilter(QObject*, QEvent* event) {
-    if (event->type() == QEvent::Paint || event->type() == QEvent::Expose) QTimer::singleShot(0, this, m_then);
+    if ((event->type() == QEvent::Paint || event->type() == QEvent::Expose) && !m_pending) {
+        // One call answers a burst of paints and exposes.
+        m_pending = true;
+        QTimer::singleShot(0, this, [this] {
+            m_pending = false;
+            m_then();
+        });
+    }
     return false;
 }
 

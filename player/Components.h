@@ -1,9 +1,9 @@
 #pragma once
 // The plain window components of the player: a panel and an image that report double
-// clicks to their owner. GUI thread only.
+// clicks to their owner, and a watcher of what Qt draws into a native window. GUI thread only.
 #include <QLabel>
-#include <functional>
 #include <QWidget>
+#include <functional>
 
 #include "controls/notifyevent.h"
 
@@ -40,6 +40,7 @@ protected:
 
 private:
     std::function<void()> m_then;
+    bool m_pending = false;
 };
 
 // A picture stretched over the whole control.
