@@ -5,6 +5,7 @@
 #include <limits>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include <xmmintrin.h>
 
@@ -12,48 +13,76 @@
 #include "platform/graph/MediaGuids.h"
 
 namespace orvo::engine {
-namespace {
 
-// The five coefficient tables and the clamp table, shared by every converter. They are built
-// at compile time rather than refilled by each construction: their content never changes, and
-// refilling them while another filter's streaming thread reads them would be a data race.
-struct ConversionTables {
+// The five lookup tables of one coefficient row; the clamp table is shared by all rows. They
+// are built once per process and never change, so converters on different streaming threads
+// read them without a lock.
+struct LookupTables {
     int32_t luma[256];
     int32_t vToRed[256];
     int32_t uToBlue[256];
     int32_t uToGreen[256];
     int32_t vToGreen[256];
-    uint8_t clamp[1024];  // indices -384..639, stored from 0
 };
-constexpr int kClampOrigin = 384;
 
-constexpr ConversionTables BuildTables() {
-    ConversionTables t{};
+namespace {
+
+LookupTables BuildLookupTables(const ColorCoefficients& row) {
+    LookupTables t{};
     for (int i = 0; i < 256; ++i) {
-        t.luma[i] = kLumaScale * (i - kLumaOffset);
-        t.vToRed[i] = kVToRedScale * (i - kChromaOffset);
-        t.uToBlue[i] = kUToBlueScale * (i - kChromaOffset);
-        t.uToGreen[i] = kUToGreenScale * (i - kChromaOffset);
-        t.vToGreen[i] = kVToGreenScale * (i - kChromaOffset);
+        t.luma[i] = row.luma * (i - row.lumaOffset);
+        t.vToRed[i] = row.vToRed * (i - kChromaOffset);
+        t.uToBlue[i] = row.uToBlue * (i - kChromaOffset);
+        t.uToGreen[i] = row.uToGreen * (i - kChromaOffset);
+        t.vToGreen[i] = row.vToGreen * (i - kChromaOffset);
     }
-    for (int i = 0; i < 1024; ++i) t.clamp[i] = uint8_t(std::clamp(i - kClampOrigin, 0, 255));
     return t;
 }
-constexpr ConversionTables kTables = BuildTables();
+
+constexpr int kMatrixCount = int(graph::ColorMatrix::Fcc);  // Bt601 .. Fcc
+int RowIndex(const graph::VideoColorInfo& color) {
+    return (int(color.matrix) - int(graph::ColorMatrix::Bt601)) * 2 + (color.range == graph::ColorRange::Full);
+}
+
+// color is resolved: no part unspecified.
+const LookupTables& LookupTablesOf(const graph::VideoColorInfo& color) {
+    static const std::vector<LookupTables> tables = [] {
+        std::vector<LookupTables> all(size_t(kMatrixCount) * 2);
+        for (int m = 0; m < kMatrixCount; ++m)
+            for (auto range : {graph::ColorRange::Limited, graph::ColorRange::Full}) {
+                const graph::VideoColorInfo color{graph::ColorMatrix(m + int(graph::ColorMatrix::Bt601)), range};
+                all[size_t(RowIndex(color))] = BuildLookupTables(CoefficientsOf(color.matrix, color.range));
+            }
+        return all;
+    }();
+    return tables[size_t(RowIndex(color))];
+}
+
+// Every shifted sum of every row lies within -384..639 (BT.2020 limited reaches -293..555).
+struct ClampTable {
+    uint8_t values[1024];  // indices -384..639, stored from 0
+};
+constexpr int kClampOrigin = 384;
+constexpr ClampTable BuildClamp() {
+    ClampTable t{};
+    for (int i = 0; i < 1024; ++i) t.values[i] = uint8_t(std::clamp(i - kClampOrigin, 0, 255));
+    return t;
+}
+constexpr ClampTable kClamp = BuildClamp();
 
 // The chroma contributions of one 2x2 block (or YUY2 pair), looked up once for all its pixels.
 struct BlockChroma {
     int32_t blue, green, red;  // green is subtracted
 };
 
-BlockChroma ChromaOf(uint8_t u, uint8_t v) {
-    return {kTables.uToBlue[u], kTables.uToGreen[u] + kTables.vToGreen[v], kTables.vToRed[v]};
+BlockChroma ChromaOf(const LookupTables& t, uint8_t u, uint8_t v) {
+    return {t.uToBlue[u], t.uToGreen[u] + t.vToGreen[v], t.vToRed[v]};
 }
 
-uint8_t Clamp(int32_t shiftedSum) { return kTables.clamp[shiftedSum + kClampOrigin]; }
+uint8_t Clamp(int32_t shiftedSum) { return kClamp.values[shiftedSum + kClampOrigin]; }
 
-void WritePixel(uint8_t* out, uint8_t luma, const BlockChroma& c) {
-    const int32_t y = kTables.luma[luma];
+void WritePixel(const LookupTables& t, uint8_t* out, uint8_t luma, const BlockChroma& c) {
+    const int32_t y = t.luma[luma];
     out[0] = Clamp((y + c.blue) >> 16);
     out[1] = Clamp((y - c.green) >> 16);
     out[2] = Clamp((y + c.red) >> 16);
@@ -62,26 +91,26 @@ void WritePixel(uint8_t* out, uint8_t luma, const BlockChroma& c) {
 
 // A row pair of a 4:2:0 frame from column `from` (even) on. The chroma of block b is at
 // u[b * chromaStep] and v[b * chromaStep]; a last odd column uses the block it falls in.
-void TableRowPair(const uint8_t* y0, const uint8_t* y1, const uint8_t* u, const uint8_t* v, int chromaStep,
-                  uint8_t* out0, uint8_t* out1, int from, int width) {
+void TableRowPair(const LookupTables& t, const uint8_t* y0, const uint8_t* y1, const uint8_t* u, const uint8_t* v,
+                  int chromaStep, uint8_t* out0, uint8_t* out1, int from, int width) {
     for (int x = from; x < width; x += 2) {
         const int block = x / 2 * chromaStep;
-        const BlockChroma c = ChromaOf(u[block], v[block]);
-        WritePixel(out0 + 4 * x, y0[x], c);
-        WritePixel(out1 + 4 * x, y1[x], c);
+        const BlockChroma c = ChromaOf(t, u[block], v[block]);
+        WritePixel(t, out0 + 4 * x, y0[x], c);
+        WritePixel(t, out1 + 4 * x, y1[x], c);
         if (x + 1 < width) {
-            WritePixel(out0 + 4 * x + 4, y0[x + 1], c);
-            WritePixel(out1 + 4 * x + 4, y1[x + 1], c);
+            WritePixel(t, out0 + 4 * x + 4, y0[x + 1], c);
+            WritePixel(t, out1 + 4 * x + 4, y1[x + 1], c);
         }
     }
 }
 
-void TablePackedPairs(const uint8_t* source, uint8_t* out, size_t from, size_t pairs) {
+void TablePackedPairs(const LookupTables& t, const uint8_t* source, uint8_t* out, size_t from, size_t pairs) {
     for (size_t k = from; k < pairs; ++k) {
         const uint8_t* p = source + 4 * k;
-        const BlockChroma c = ChromaOf(p[1], p[3]);
-        WritePixel(out + 8 * k, p[0], c);
-        WritePixel(out + 8 * k + 4, p[2], c);
+        const BlockChroma c = ChromaOf(t, p[1], p[3]);
+        WritePixel(t, out + 8 * k, p[0], c);
+        WritePixel(t, out + 8 * k + 4, p[2], c);
     }
 }
 
@@ -96,9 +125,12 @@ void TableRgb24(const uint8_t* source, uint8_t* out, size_t from, size_t pixels)
 
 // The table path has no vector prefix: every row starts with the table code.
 constexpr ColorKernels kTableOnly{
-    [](const uint8_t*, const uint8_t*, const uint8_t*, const uint8_t*, uint8_t*, uint8_t*, int, bool) { return 0; },
-    [](const uint8_t*, const uint8_t*, const uint8_t*, uint8_t*, uint8_t*, int, bool) { return 0; },
-    [](const uint8_t*, uint8_t*, size_t, bool) { return size_t(0); },
+    [](const uint8_t*, const uint8_t*, const uint8_t*, const uint8_t*, uint8_t*, uint8_t*, int, bool,
+       const LaneCoefficients&) { return 0; },
+    [](const uint8_t*, const uint8_t*, const uint8_t*, uint8_t*, uint8_t*, int, bool, const LaneCoefficients&) {
+        return 0;
+    },
+    [](const uint8_t*, uint8_t*, size_t, bool, const LaneCoefficients&) { return size_t(0); },
     [](const uint8_t*, uint8_t*, size_t) { return size_t(0); },
 };
 
@@ -153,12 +185,19 @@ ConversionPath CColorSpaceConverter::BestPath() {
 }
 
 CColorSpaceConverter::CColorSpaceConverter(const GUID& subtype, int32_t width, int32_t height)
-    : CColorSpaceConverter(subtype, width, height, BestPath()) {}
+    : CColorSpaceConverter(subtype, width, height, graph::VideoColorInfo{}, BestPath()) {}
 
 CColorSpaceConverter::CColorSpaceConverter(const GUID& subtype, int32_t width, int32_t height, ConversionPath path)
-    : m_subtype(subtype), m_width(width), m_height(height) {
+    : CColorSpaceConverter(subtype, width, height, graph::VideoColorInfo{}, path) {}
+
+CColorSpaceConverter::CColorSpaceConverter(const GUID& subtype, int32_t width, int32_t height,
+                                           const graph::VideoColorInfo& color, ConversionPath path)
+    : m_subtype(subtype), m_width(width), m_height(height), m_requestedColor(color) {
     m_path = IsSupported(path) ? path : ConversionPath::Table;
     m_kernels = &KernelsOf(m_path);
+    m_color = graph::ResolvedColorInfo(color, width, height);
+    m_tables = &LookupTablesOf(m_color);
+    m_lanes = LaneCoefficientsOf(CoefficientsOf(m_color.matrix, m_color.range));
     // A top-down frame (negative height) has as many rows as a bottom-up one; rows stay in memory order.
     const int64_t rows = std::abs(int64_t(height));
     const int64_t pixels = int64_t(width) * rows;
@@ -222,8 +261,8 @@ void CColorSpaceConverter::PlanarRowPair(const uint8_t* y, const uint8_t* u, con
     const uint8_t* y1 = y + size_t(second) * m_width;
     const uint8_t* uRow = u + size_t(row / 2) * chromaWidth;
     const uint8_t* vRow = v + size_t(row / 2) * chromaWidth;
-    const int done = m_kernels->planarRowPair(y0, y1, uRow, vRow, out0, out1, m_width, stream);
-    TableRowPair(y0, y1, uRow, vRow, 1, out0, out1, done, m_width);
+    const int done = m_kernels->planarRowPair(y0, y1, uRow, vRow, out0, out1, m_width, stream, m_lanes);
+    TableRowPair(*m_tables, y0, y1, uRow, vRow, 1, out0, out1, done, m_width);
 }
 
 void CColorSpaceConverter::InterleavedRowPair(const uint8_t* y, const uint8_t* uv, int row, int second,
@@ -231,8 +270,8 @@ void CColorSpaceConverter::InterleavedRowPair(const uint8_t* y, const uint8_t* u
     const uint8_t* y0 = y + size_t(row) * m_width;
     const uint8_t* y1 = y + size_t(second) * m_width;
     const uint8_t* uvRow = uv + size_t(row / 2) * 2 * size_t(ChromaWidth(m_width));
-    const int done = m_kernels->interleavedRowPair(y0, y1, uvRow, out0, out1, m_width, stream);
-    TableRowPair(y0, y1, uvRow, uvRow + 1, 2, out0, out1, done, m_width);
+    const int done = m_kernels->interleavedRowPair(y0, y1, uvRow, out0, out1, m_width, stream, m_lanes);
+    TableRowPair(*m_tables, y0, y1, uvRow, uvRow + 1, 2, out0, out1, done, m_width);
 }
 
 // Rows go in pairs sharing one chroma row; a last odd row is converted as a pair whose second
@@ -277,8 +316,8 @@ bool CColorSpaceConverter::ConvertRows(const uint8_t* source, size_t sourceBytes
             // An even width: every row is a whole number of pairs.
             const size_t pairs = size_t(m_width) / 2;
             const uint8_t* from = source + size_t(row) * m_width * 2;
-            const size_t done = m_kernels->packedPairs(from, rowOut(row), pairs, false);
-            TablePackedPairs(from, rowOut(row), done, pairs);
+            const size_t done = m_kernels->packedPairs(from, rowOut(row), pairs, false, m_lanes);
+            TablePackedPairs(*m_tables, from, rowOut(row), done, pairs);
             break;
         }
         case Layout::Rgb24: {
@@ -298,8 +337,8 @@ bool CColorSpaceConverter::ConvertRows(const uint8_t* source, size_t sourceBytes
 
 void CColorSpaceConverter::ConvertPacked(const uint8_t* source) const {
     const size_t pairs = size_t(m_planeSize) / 2;
-    const size_t done = m_kernels->packedPairs(source, m_outputBuffer.get(), pairs, m_streamOutput);
-    TablePackedPairs(source, m_outputBuffer.get(), done, pairs);
+    const size_t done = m_kernels->packedPairs(source, m_outputBuffer.get(), pairs, m_streamOutput, m_lanes);
+    TablePackedPairs(*m_tables, source, m_outputBuffer.get(), done, pairs);
 }
 
 void CColorSpaceConverter::ConvertRgb24(const uint8_t* source) const {

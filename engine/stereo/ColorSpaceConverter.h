@@ -9,12 +9,15 @@
 #include <cstdint>
 #include <memory>
 
+#include "engine/stereo/ColorSpaceConverterKernels.h"
 #include "engine/stereo/VideoSubtypes.h"
 #include "platform/com/Guid.h"
+#include "platform/graph/VideoColorInfo.h"
 
 namespace orvo::engine {
 
 struct ColorKernels;
+struct LookupTables;
 
 // How the YUV and RGB24 conversions are computed. Every path writes the same bytes; the table
 // path is the reference the vector paths are held to.
@@ -34,6 +37,11 @@ public:
     CColorSpaceConverter(const GUID& subtype, int32_t width, int32_t height);
     // The same on a chosen path; a path this CPU does not run falls back to the table path.
     CColorSpaceConverter(const GUID& subtype, int32_t width, int32_t height, ConversionPath path);
+    // YUV converted with the colour matrix and range of color; the parts it leaves unspecified
+    // stand for what ResolvedColorInfo says for a picture of this size (so the BT.601 studio-range
+    // equations below 720 rows and 1280 columns, BT.709 from there up).
+    CColorSpaceConverter(const GUID& subtype, int32_t width, int32_t height, const graph::VideoColorInfo& color,
+                         ConversionPath path = BestPath());
     virtual ~CColorSpaceConverter();
     CColorSpaceConverter(const CColorSpaceConverter&) = delete;
     CColorSpaceConverter& operator=(const CColorSpaceConverter&) = delete;
@@ -61,6 +69,9 @@ public:
     int32_t Width() const { return m_width; }
     int32_t Height() const { return m_height; }
     ConversionPath Path() const { return m_path; }
+    // The colour as asked for, and as converted (no part unspecified).
+    const graph::VideoColorInfo& RequestedColor() const { return m_requestedColor; }
+    const graph::VideoColorInfo& Color() const { return m_color; }
 
 private:
     using Layout = stereo::PixelLayout;
@@ -95,6 +106,10 @@ private:
     bool m_streamOutput = false;
     ConversionPath m_path = ConversionPath::Table;
     const ColorKernels* m_kernels = nullptr;
+    graph::VideoColorInfo m_requestedColor;
+    graph::VideoColorInfo m_color;
+    const LookupTables* m_tables = nullptr;
+    LaneCoefficients m_lanes{};
 };
 
 }  // namespace orvo::engine

@@ -3,11 +3,13 @@
 // instantiates them with an `Ops` type of its own that has internal linkage, so code compiled
 // for a wider instruction set is never merged into a narrower file's.
 //
-// Exactness. The table path computes clamp[(Y table[Y] + chroma) >> 16] on 32-bit sums. Here
-// the same sum is split as 65536*Y + (10773*Y + c), with the luma and chroma offsets folded into
-// the block's chroma term c. The high half of (10773*Y + c), plus Y, is exactly the shifted sum,
-// and the signed-to-unsigned saturating pack is exactly the clamp table, since every shifted sum
-// lies within -277..534. So every byte equals the table path's.
+// Exactness. The table path computes clamp[(Y table[Y] + chroma) >> 16] on 32-bit sums, with the
+// coefficients of one row of the table. Here the same sum is split as 65536*Y + (r*Y + c), where
+// r = luma - 65536 and the luma and chroma offsets are folded into the block's chroma term c
+// (itself the remainder products plus the whole multiples of 65536 of each chroma factor). The
+// high half of (r*Y + c), plus Y, is exactly the shifted sum, and the signed-to-unsigned
+// saturating pack is exactly the clamp table, since every shifted sum of every row lies within
+// -384..639. So every byte equals the table path's.
 //
 // Pixel order. Packs and unpacks stay within 128-bit lanes. The loaders spread the groups of four
 // pixels over the lanes so that after the final in-lane interleave to B,G,R,X each vector holds
@@ -29,47 +31,47 @@
 
 namespace orvo::engine::lanes {
 
-consteval int32_t WordPair(int low, int high) {
-    return int32_t(uint32_t(uint16_t(low)) | uint32_t(uint16_t(high)) << 16);
-}
+// A coefficient row broadcast to vectors, once per kernel call.
+template <class Ops>
+struct Factors {
+    using V = typename Ops::Vec;
+    V lumaEven, lumaOdd;  // the luma remainder against the even and the odd word of each pair
+    V blueRemainders, greenRemainders, redRemainders, blueWholes, greenWholes, redWholes;
+    V blueBias, greenBias, redBias;
 
-// Each scale as a multiple of 65536 plus a signed 16-bit remainder, for the 16-bit multiplier.
-inline constexpr int32_t kLumaRemainder = kLumaScale - 65536;
-inline constexpr int32_t kUToBlueRemainder = kUToBlueScale - 2 * 65536;
-inline constexpr int32_t kVToGreenRemainder = 65536 - kVToGreenScale;
-inline constexpr int32_t kVToRedRemainder = kVToRedScale - 2 * 65536;
-static_assert(kLumaRemainder > 0 && kLumaRemainder < 32768);
-static_assert(kUToBlueRemainder > 0 && kUToBlueRemainder < 32768);
-static_assert(kVToGreenRemainder > 0 && kVToGreenRemainder < 32768);
-static_assert(kVToRedRemainder > -32768 && kVToRedRemainder < 0);
-static_assert(kUToGreenScale < 32768);
-
-inline constexpr int32_t kLumaBias = -kLumaScale * kLumaOffset;
-inline constexpr int32_t kBlueBias = kLumaBias - kUToBlueScale * kChromaOffset;
-inline constexpr int32_t kGreenBias = kLumaBias + (kUToGreenScale + kVToGreenScale) * kChromaOffset;
-inline constexpr int32_t kRedBias = kLumaBias - kVToRedScale * kChromaOffset;
+    ORVO_LANE_STEP explicit Factors(const LaneCoefficients& k)
+        : lumaEven(Ops::Set32(int32_t(uint32_t(uint16_t(k.lumaRemainder))))),
+          lumaOdd(Ops::Set32(int32_t(uint32_t(uint16_t(k.lumaRemainder)) << 16))),
+          blueRemainders(Ops::Set32(k.blueRemainders)),
+          greenRemainders(Ops::Set32(k.greenRemainders)),
+          redRemainders(Ops::Set32(k.redRemainders)),
+          blueWholes(Ops::Set32(k.blueWholes)),
+          greenWholes(Ops::Set32(k.greenWholes)),
+          redWholes(Ops::Set32(k.redWholes)),
+          blueBias(Ops::Set32(k.blueBias)),
+          greenBias(Ops::Set32(k.greenBias)),
+          redBias(Ops::Set32(k.redBias)) {}
+};
 
 template <class Ops>
 struct ChromaTerms {
     typename Ops::Vec blue, green, red;
 };
 
-// uv holds one block per 32-bit element, U in the low half and V in the high half.
+// uv holds one block per 32-bit element, U in the low half and V in the high half. Each term is
+// the remainder products, plus the whole multiples of 65536, plus the bias.
 template <class Ops>
-ORVO_LANE_STEP ChromaTerms<Ops> ChromaOfBlocks(typename Ops::Vec uv) {
-    using V = typename Ops::Vec;
-    const V vTimes65536 = Ops::And(uv, Ops::Set32(int32_t(0xFFFF0000u)));
-    const V uTimes131072 = Ops::ShiftLeft32(uv, 17);
-    ChromaTerms<Ops> c;
-    c.blue = Ops::Add32(Ops::Add32(Ops::MulAdd16(uv, Ops::Set32(WordPair(kUToBlueRemainder, 0))), uTimes131072),
-                        Ops::Set32(kBlueBias));
-    c.green = Ops::Add32(
-        Ops::Sub32(Ops::MulAdd16(uv, Ops::Set32(WordPair(-kUToGreenScale, kVToGreenRemainder))), vTimes65536),
-        Ops::Set32(kGreenBias));
-    c.red = Ops::Add32(Ops::Add32(Ops::MulAdd16(uv, Ops::Set32(WordPair(0, kVToRedRemainder))),
-                                  Ops::Add32(vTimes65536, vTimes65536)),
-                       Ops::Set32(kRedBias));
-    return c;
+ORVO_LANE_STEP typename Ops::Vec ChromaTerm(typename Ops::Vec uv, typename Ops::Vec remainders,
+                                           typename Ops::Vec wholes, typename Ops::Vec bias) {
+    return Ops::Add32(Ops::Add32(Ops::MulAdd16(uv, remainders), Ops::ShiftLeft32(Ops::MulAdd16(uv, wholes), 16)),
+                      bias);
+}
+
+template <class Ops>
+ORVO_LANE_STEP ChromaTerms<Ops> ChromaOfBlocks(typename Ops::Vec uv, const Factors<Ops>& f) {
+    return {ChromaTerm<Ops>(uv, f.blueRemainders, f.blueWholes, f.blueBias),
+            ChromaTerm<Ops>(uv, f.greenRemainders, f.greenWholes, f.greenBias),
+            ChromaTerm<Ops>(uv, f.redRemainders, f.redWholes, f.redBias)};
 }
 
 // Eight pixels per lane as 16-bit luma, with the remainder products of the even and the odd
@@ -80,9 +82,8 @@ struct LumaWords {
 };
 
 template <class Ops>
-ORVO_LANE_STEP LumaWords<Ops> LumaOfWords(typename Ops::Vec luma) {
-    return {luma, Ops::MulAdd16(luma, Ops::Set32(WordPair(kLumaRemainder, 0))),
-            Ops::MulAdd16(luma, Ops::Set32(WordPair(0, kLumaRemainder)))};
+ORVO_LANE_STEP LumaWords<Ops> LumaOfWords(typename Ops::Vec luma, const Factors<Ops>& f) {
+    return {luma, Ops::MulAdd16(luma, f.lumaEven), Ops::MulAdd16(luma, f.lumaOdd)};
 }
 
 // One colour channel of eight pixels per lane, as signed 16-bit values before the clamp.
@@ -121,84 +122,88 @@ ORVO_LANE_STEP void StoreConverted(const LumaWords<Ops>& yFirst, const LumaWords
 }
 
 template <class Ops, bool kStream>
-ORVO_LANE_STEP void StoreLumaRow(typename Ops::Vec lumaBytes, const ChromaTerms<Ops>& first, const ChromaTerms<Ops>& second,
-                  uint8_t* out) {
+ORVO_LANE_STEP void StoreLumaRow(typename Ops::Vec lumaBytes, const ChromaTerms<Ops>& first,
+                                 const ChromaTerms<Ops>& second, const Factors<Ops>& f, uint8_t* out) {
     const typename Ops::Vec zero = Ops::Zero();
-    StoreConverted<Ops, kStream>(LumaOfWords<Ops>(Ops::UnpackLo8(lumaBytes, zero)),
-                        LumaOfWords<Ops>(Ops::UnpackHi8(lumaBytes, zero)), first, second, out);
+    StoreConverted<Ops, kStream>(LumaOfWords<Ops>(Ops::UnpackLo8(lumaBytes, zero), f),
+                                 LumaOfWords<Ops>(Ops::UnpackHi8(lumaBytes, zero), f), first, second, out);
 }
 
 // chromaBytes: one U,V byte pair per 2x2 block, as the loaders arrange them.
 template <class Ops, bool kStream>
-ORVO_LANE_STEP void ConvertBlockRowPair(typename Ops::Vec chromaBytes, const uint8_t* y0, const uint8_t* y1, uint8_t* out0,
-                         uint8_t* out1) {
+ORVO_LANE_STEP void ConvertBlockRowPair(typename Ops::Vec chromaBytes, const uint8_t* y0, const uint8_t* y1,
+                                        uint8_t* out0, uint8_t* out1, const Factors<Ops>& f) {
     const typename Ops::Vec zero = Ops::Zero();
-    const ChromaTerms<Ops> first = ChromaOfBlocks<Ops>(Ops::UnpackLo8(chromaBytes, zero));
-    const ChromaTerms<Ops> second = ChromaOfBlocks<Ops>(Ops::UnpackHi8(chromaBytes, zero));
-    StoreLumaRow<Ops, kStream>(Ops::LoadLuma(y0), first, second, out0);
-    StoreLumaRow<Ops, kStream>(Ops::LoadLuma(y1), first, second, out1);
+    const ChromaTerms<Ops> first = ChromaOfBlocks<Ops>(Ops::UnpackLo8(chromaBytes, zero), f);
+    const ChromaTerms<Ops> second = ChromaOfBlocks<Ops>(Ops::UnpackHi8(chromaBytes, zero), f);
+    StoreLumaRow<Ops, kStream>(Ops::LoadLuma(y0), first, second, f, out0);
+    StoreLumaRow<Ops, kStream>(Ops::LoadLuma(y1), first, second, f, out1);
 }
 
 template <class Ops, bool kStream>
 int PlanarRows(const uint8_t* y0, const uint8_t* y1, const uint8_t* u, const uint8_t* v, uint8_t* out0, uint8_t* out1,
-               int width) {
+               int width, const LaneCoefficients& k) {
     constexpr int kPixels = Ops::kBytes;
+    const Factors<Ops> f(k);
     int x = 0;
     for (; x + kPixels <= width; x += kPixels)
         ConvertBlockRowPair<Ops, kStream>(Ops::LoadPlanarChroma(u + x / 2, v + x / 2), y0 + x, y1 + x, out0 + 4 * x,
-                                          out1 + 4 * x);
+                                          out1 + 4 * x, f);
     return x;
 }
 
 template <class Ops>
 int PlanarRowPair(const uint8_t* y0, const uint8_t* y1, const uint8_t* u, const uint8_t* v, uint8_t* out0,
-                  uint8_t* out1, int width, bool streamOutput) {
-    return streamOutput ? PlanarRows<Ops, true>(y0, y1, u, v, out0, out1, width)
-                        : PlanarRows<Ops, false>(y0, y1, u, v, out0, out1, width);
+                  uint8_t* out1, int width, bool streamOutput, const LaneCoefficients& k) {
+    return streamOutput ? PlanarRows<Ops, true>(y0, y1, u, v, out0, out1, width, k)
+                        : PlanarRows<Ops, false>(y0, y1, u, v, out0, out1, width, k);
 }
 
 template <class Ops, bool kStream>
 int InterleavedRows(const uint8_t* y0, const uint8_t* y1, const uint8_t* uv, uint8_t* out0, uint8_t* out1,
-                    int width) {
+                    int width, const LaneCoefficients& k) {
     constexpr int kPixels = Ops::kBytes;
+    const Factors<Ops> f(k);
     int x = 0;
     for (; x + kPixels <= width; x += kPixels)
         ConvertBlockRowPair<Ops, kStream>(Ops::LoadInterleavedChroma(uv + x), y0 + x, y1 + x, out0 + 4 * x,
-                                          out1 + 4 * x);
+                                          out1 + 4 * x, f);
     return x;
 }
 
 template <class Ops>
 int InterleavedRowPair(const uint8_t* y0, const uint8_t* y1, const uint8_t* uv, uint8_t* out0, uint8_t* out1,
-                       int width, bool streamOutput) {
-    return streamOutput ? InterleavedRows<Ops, true>(y0, y1, uv, out0, out1, width)
-                        : InterleavedRows<Ops, false>(y0, y1, uv, out0, out1, width);
+                       int width, bool streamOutput, const LaneCoefficients& k) {
+    return streamOutput ? InterleavedRows<Ops, true>(y0, y1, uv, out0, out1, width, k)
+                        : InterleavedRows<Ops, false>(y0, y1, uv, out0, out1, width, k);
 }
 
 // Y0,U,Y1,V: the even bytes are the luma of consecutive pixels, the odd bytes the pair's U,V.
 template <class Ops>
-ORVO_LANE_STEP void SplitPacked(typename Ops::Vec packed, LumaWords<Ops>& y, ChromaTerms<Ops>& chroma) {
-    y = LumaOfWords<Ops>(Ops::And(packed, Ops::Set16(0x00FF)));
-    chroma = ChromaOfBlocks<Ops>(Ops::ShiftRight16(packed, 8));
+ORVO_LANE_STEP void SplitPacked(typename Ops::Vec packed, const Factors<Ops>& f, LumaWords<Ops>& y,
+                                ChromaTerms<Ops>& chroma) {
+    y = LumaOfWords<Ops>(Ops::And(packed, Ops::Set16(0x00FF)), f);
+    chroma = ChromaOfBlocks<Ops>(Ops::ShiftRight16(packed, 8), f);
 }
 
 template <class Ops, bool kStream>
-size_t PackedRun(const uint8_t* src, uint8_t* out, size_t pairs) {
+size_t PackedRun(const uint8_t* src, uint8_t* out, size_t pairs, const LaneCoefficients& k) {
     constexpr size_t kPairs = Ops::kBytes / 2;  // two vectors of kBytes / 4 pairs each
+    const Factors<Ops> f(k);
     size_t done = 0;
     for (; done + kPairs <= pairs; done += kPairs) {
         LumaWords<Ops> yFirst, ySecond;
         ChromaTerms<Ops> first, second;
-        SplitPacked<Ops>(Ops::LoadPacked(src + 4 * done), yFirst, first);
-        SplitPacked<Ops>(Ops::LoadPacked(src + 4 * done + Ops::kBytes), ySecond, second);
+        SplitPacked<Ops>(Ops::LoadPacked(src + 4 * done), f, yFirst, first);
+        SplitPacked<Ops>(Ops::LoadPacked(src + 4 * done + Ops::kBytes), f, ySecond, second);
         StoreConverted<Ops, kStream>(yFirst, ySecond, first, second, out + 8 * done);
     }
     return done;
 }
 
 template <class Ops>
-size_t PackedPairs(const uint8_t* src, uint8_t* out, size_t pairs, bool streamOutput) {
-    return streamOutput ? PackedRun<Ops, true>(src, out, pairs) : PackedRun<Ops, false>(src, out, pairs);
+size_t PackedPairs(const uint8_t* src, uint8_t* out, size_t pairs, bool streamOutput, const LaneCoefficients& k) {
+    return streamOutput ? PackedRun<Ops, true>(src, out, pairs, k) : PackedRun<Ops, false>(src, out, pairs, k);
 }
 
 }  // namespace orvo::engine::lanes

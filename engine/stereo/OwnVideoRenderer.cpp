@@ -1,6 +1,7 @@
 #include "engine/stereo/OwnVideoRenderer.h"
 
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 
 #include "engine/stereo/FramePresentation.h"
@@ -27,9 +28,16 @@ REFERENCE_TIME AvgTimePerFrameOf(const graph::MediaType& mt) {
     return info ? info->AvgTimePerFrame : 0;
 }
 
-// Whole frames per second by integer division; a type without a frame time has no rate.
+// Whole frames per second. A frame time holds the rate rounded to 100 ns, so a rate within
+// 0.01% of a whole number is that number (60 fps is stored as 166667, 59.9998 per second);
+// any other is truncated by integer division (23.976 gives 23). A type without a frame time
+// has no rate.
 double FrameRateOf(REFERENCE_TIME avgTimePerFrame) {
-    return avgTimePerFrame > 0 ? double(10'000'000 / avgTimePerFrame) : 0.0;
+    if (avgTimePerFrame <= 0) return 0.0;
+    const double exact = 10'000'000.0 / double(avgTimePerFrame);
+    const double whole = std::round(exact);
+    if (std::abs(exact - whole) <= whole * 1e-4) return whole;
+    return double(10'000'000 / avgTimePerFrame);
 }
 
 }  // namespace
@@ -62,9 +70,9 @@ std::unique_ptr<FrameDescriptor> COwnVideoRenderer::BuildDescriptor(int32_t ster
     return d;
 }
 
-bool COwnVideoRenderer::NeedsNewConverter(const GUID& subtype) const {
+bool COwnVideoRenderer::NeedsNewConverter(const GUID& subtype, const graph::VideoColorInfo& color) const {
     return !m_converter || m_converter->Subtype() != subtype || m_converter->Width() != m_videoWidth ||
-           m_converter->Height() != m_videoHeight;
+           m_converter->Height() != m_videoHeight || m_converter->RequestedColor() != color;
 }
 
 // Connection or a format change: the size and rate are taken first; a new format code
@@ -94,8 +102,9 @@ HRESULT COwnVideoRenderer::SetMediaType(const graph::MediaType& mt) {
     } else if (sizeChanged && m_descriptor) {
         m_descriptor = BuildDescriptor(m_descriptor->stereoMode, m_descriptor->viewMode);
     }
-    if (code != SUBTYPE_RGB32 && NeedsNewConverter(mt.subtype))
-        m_converter = std::make_unique<engine::CColorSpaceConverter>(mt.subtype, m_videoWidth, m_videoHeight);
+    const graph::VideoColorInfo color = graph::ColorInfoOf(mt);
+    if (code != SUBTYPE_RGB32 && NeedsNewConverter(mt.subtype, color))
+        m_converter = std::make_unique<engine::CColorSpaceConverter>(mt.subtype, m_videoWidth, m_videoHeight, color);
     const bool usable = code == SUBTYPE_RGB32 || (m_converter && m_converter->OutputSize() > 0);
     return usable ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
 }
@@ -134,7 +143,8 @@ HRESULT COwnVideoRenderer::DoRenderSample(IMediaSample* sample) {
     if (PresentCallback callback = m_presentCallback) {
         // The caller presents from now on; the engine stops drawing by itself.
         m_descriptor.reset();
-        if (uint8_t* frame = FrameOf(data, bytes)) callback(frame, uint32_t(bytes), 0, 0, 0);
+        uint8_t* frame = sample != m_calledBack ? FrameOf(data, bytes) : nullptr;
+        if (frame) callback(frame, uint32_t(bytes), 0, 0, 0);
     } else if (m_descriptor) {
         PresentSample(data, bytes);
         m_pictureShown = true;
@@ -149,8 +159,33 @@ HRESULT COwnVideoRenderer::RepaintPicture() {
     return m_descriptor->surfaces.Blit();
 }
 
+// Streaming thread, the base's locks held.
+void COwnVideoRenderer::OnReceiveFirstSample(IMediaSample* sample) {
+    DoRenderSample(sample);
+    std::lock_guard lock(m_frameLock);
+    m_calledBack = sample;
+}
+
+// Streaming thread: the sample has been rendered running; the next one is a new frame, even
+// when the allocator hands out the same sample object for it.
+void COwnVideoRenderer::OnRenderEnd(IMediaSample* sample) {
+    CBaseVideoRenderer::OnRenderEnd(sample);
+    std::lock_guard lock(m_frameLock);
+    m_calledBack = nullptr;
+}
+
+void COwnVideoRenderer::OnBeginFlush() {
+    m_frameCount = 0;
+    std::lock_guard lock(m_frameLock);
+    m_calledBack = nullptr;
+}
+
 HRESULT COwnVideoRenderer::OnStopStreaming() {
     m_frameCount = 0;
+    {
+        std::lock_guard lock(m_frameLock);
+        m_calledBack = nullptr;
+    }
     return CBaseVideoRenderer::OnStopStreaming();
 }
 

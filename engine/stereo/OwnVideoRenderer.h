@@ -30,8 +30,13 @@ public:
     HRESULT CheckMediaType(const graph::MediaType& mt) override;
     HRESULT SetMediaType(const graph::MediaType& mt) override;
     HRESULT DoRenderSample(IMediaSample* sample) override;
-    void OnBeginFlush() override { m_frameCount = 0; }
+    void OnBeginFlush() override;
     HRESULT OnStopStreaming() override;
+    // The sample that completes a pause is shown, and handed to the callback, once: when the
+    // graph runs it is rendered again but not handed over again, nor when it is shown again
+    // in new modes while paused.
+    void OnReceiveFirstSample(IMediaSample* sample) override;
+    void OnRenderEnd(IMediaSample* sample) override;
 
     // A descriptor for the source as it is connected, with these modes; caller holds
     // m_frameLock. Its surfaces are set up for m_window.
@@ -53,12 +58,14 @@ public:
     std::unique_ptr<FrameDescriptor> m_descriptor;
 
 private:
-    bool NeedsNewConverter(const GUID& subtype) const;
+    bool NeedsNewConverter(const GUID& subtype, const graph::VideoColorInfo& color) const;
     uint8_t* FrameOf(uint8_t* sample, size_t bytes);
     void PresentSample(uint8_t* sample, size_t bytes);
 
     PictureStore m_pictures;
     bool m_pictureShown = false;  // the descriptor's frame surface holds a picture
+    // The paused sample already handed to the callback; compared, never dereferenced.
+    IMediaSample* m_calledBack = nullptr;
 };
 
 }  // namespace orvo::stereo

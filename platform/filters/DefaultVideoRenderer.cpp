@@ -32,10 +32,9 @@ CDefaultVideoRenderer::CDefaultVideoRenderer() : CBaseVideoRenderer(CLSID_VideoR
 // A filter released while paused or running never saw its Stop.
 CDefaultVideoRenderer::~CDefaultVideoRenderer() { CloseWindow(); }
 
-// Without a display there is nowhere to show video: refusing the type lets the graph
-// report the video as not rendered and play the rest, instead of failing every run.
+// The type is judged by itself: a graph is built (and a file checked) the same with or
+// without a display, which is needed only once the graph runs.
 HRESULT CDefaultVideoRenderer::CheckMediaType(const graph::MediaType& mt) {
-    if (!window::Connection()) return VFW_E_TYPE_NOT_ACCEPTED;
     VideoPicture picture;
     return DescribeVideoType(mt, picture) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
 }
@@ -62,9 +61,11 @@ HRESULT CDefaultVideoRenderer::DoRenderSample(IMediaSample* sample) {
     return hr == DDERR_SURFACELOST ? S_FALSE : hr;
 }
 
+// Without a display there is nowhere to show the video: the frames are taken on time and
+// dropped, so the rest of the graph plays.
 HRESULT CDefaultVideoRenderer::OnStartStreaming() {
     HRESULT hr = CBaseVideoRenderer::OnStartStreaming();
-    if (FAILED(hr) || !InputPin()->IsConnected()) return hr;
+    if (FAILED(hr) || !InputPin()->IsConnected() || !window::Connection()) return hr;
     return OpenWindow();
 }
 

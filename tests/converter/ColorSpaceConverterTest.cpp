@@ -10,12 +10,17 @@
 #include <vector>
 
 #include "engine/stereo/ColorSpaceConverter.h"
+#include "engine/stereo/ColorSpaceConverterKernels.h"
 #include "platform/graph/MediaGuids.h"
 
 namespace {
 
 using orvo::engine::CColorSpaceConverter;
+using orvo::engine::ColorCoefficients;
 using orvo::engine::ConversionPath;
+using orvo::graph::ColorMatrix;
+using orvo::graph::ColorRange;
+using orvo::graph::VideoColorInfo;
 using Bytes = std::vector<uint8_t>;
 using Pixel = std::array<uint8_t, 4>;
 
@@ -57,12 +62,37 @@ std::vector<ConversionPath> AllPaths() {
     return paths;
 }
 
-// The conversion equations evaluated directly, without the converter's tables.
-Pixel Expected(int y, int u, int v) {
+// The conversion equations evaluated directly with a row of coefficients, without the
+// converter's tables; by default the BT.601 studio-range row.
+Pixel Expected(int y, int u, int v, const ColorCoefficients& k = {76309, 104597, 132201, 25675, 53279, 16}) {
     auto channel = [](int64_t sum) { return uint8_t(std::clamp<int64_t>(sum >> 16, 0, 255)); };
-    const int64_t luma = 76309LL * (y - 16);
-    return {channel(luma + 132201LL * (u - 128)), channel(luma - 25675LL * (u - 128) - 53279LL * (v - 128)),
-            channel(luma + 104597LL * (v - 128)), 0xFF};
+    const int64_t luma = int64_t(k.luma) * (y - k.lumaOffset);
+    return {channel(luma + int64_t(k.uToBlue) * (u - 128)),
+            channel(luma - int64_t(k.uToGreen) * (u - 128) - int64_t(k.vToGreen) * (v - 128)),
+            channel(luma + int64_t(k.vToRed) * (v - 128)), 0xFF};
+}
+
+struct MatrixCase {
+    const char* name;
+    ColorMatrix matrix;
+    double kr, kb;  // the matrix's luma weights
+};
+const MatrixCase kMatrices[] = {
+    {"BT.601", ColorMatrix::Bt601, 0.299, 0.114},     {"BT.709", ColorMatrix::Bt709, 0.2126, 0.0722},
+    {"BT.2020", ColorMatrix::Bt2020, 0.2627, 0.0593}, {"SMPTE 240M", ColorMatrix::Smpte240m, 0.212, 0.087},
+    {"FCC", ColorMatrix::Fcc, 0.30, 0.11},
+};
+const std::pair<const char*, ColorRange> kRanges[] = {{"limited", ColorRange::Limited}, {"full", ColorRange::Full}};
+
+// The matrix in floating point: R'G'B' from Y'CbCr, rounded, clamped.
+Pixel FloatReference(const MatrixCase& m, bool full, int y, int u, int v) {
+    const double luma = full ? y : (y - 16) * 255.0 / 219.0;
+    const double cb = (u - 128) * (full ? 1.0 : 255.0 / 224.0), cr = (v - 128) * (full ? 1.0 : 255.0 / 224.0);
+    const double kg = 1 - m.kr - m.kb;
+    const double r = luma + 2 * (1 - m.kr) * cr, b = luma + 2 * (1 - m.kb) * cb;
+    const double g = (luma - m.kr * r - m.kb * b) / kg;
+    auto level = [](double x) { return uint8_t(std::clamp(std::lround(x), 0L, 255L)); };
+    return {level(b), level(g), level(r), 0xFF};
 }
 
 // Where each pixel's Y, U and V are in a frame of the given layout; 4:2:0 chroma planes hold
@@ -106,8 +136,11 @@ Bytes RandomBytes(size_t size, uint32_t seed) {
     return bytes;
 }
 
-Bytes Convert(const Format& format, int width, int height, const Bytes& source, ConversionPath path) {
-    CColorSpaceConverter converter(format.subtype, width, height, path);
+constexpr VideoColorInfo kStudioBt601{ColorMatrix::Bt601, ColorRange::Limited};
+
+Bytes Convert(const Format& format, int width, int height, const Bytes& source, ConversionPath path,
+              const VideoColorInfo& color = kStudioBt601) {
+    CColorSpaceConverter converter(format.subtype, width, height, color, path);
     const uint8_t* out = converter.Convert(source.data(), source.size());
     return Bytes(out, out + converter.OutputSize());
 }
@@ -201,6 +234,87 @@ TEST(ColorSpaceConverter, VectorPathsEqualTablePathForEveryYuvCombination) {
     }
 }
 
+// Every matrix and range: each row of the table within a level of the matrix in floating point
+// (the fixed-point shift truncates), and on every path all 2^24 combinations against the row's
+// equations, byte for byte.
+TEST(ColorSpaceConverter, EveryMatrixAndRangeOnEveryPathForEveryYuvCombination) {
+    const int size = 4096;
+    const YuvLayout layout = LayoutOf(kNV12, size, size);
+    const Bytes frame = EnumeratingFrame(layout);
+    for (const MatrixCase& m : kMatrices)
+        for (auto [rangeName, range] : kRanges) {
+            const std::string where = std::string(m.name) + " " + rangeName;
+            const ColorCoefficients& row = orvo::engine::CoefficientsOf(m.matrix, range);
+            const VideoColorInfo color{m.matrix, range};
+            const Bytes reference = Convert(kNV12, size, size, frame, ConversionPath::Table, color);
+            size_t mismatches = 0;
+            for (int rowIndex = 0; rowIndex < size; ++rowIndex)
+                for (int x = 0; x < size; ++x) {
+                    const int y = frame[layout.LumaAt(x, rowIndex)], u = frame[layout.UAt(x, rowIndex)],
+                              v = frame[layout.VAt(x, rowIndex)];
+                    if (PixelAt(reference.data(), size_t(rowIndex) * size + x) != Expected(y, u, v, row)) ++mismatches;
+                }
+            EXPECT_EQ(mismatches, 0u) << where;
+            size_t farFromFloat = 0;
+            for (int y = 0; y < 256; y += 3)
+                for (int u = 0; u < 256; u += 3)
+                    for (int v = 0; v < 256; v += 3) {
+                        const Pixel got = Expected(y, u, v, row), exact = FloatReference(m, range == ColorRange::Full, y, u, v);
+                        for (int c = 0; c < 3; ++c)
+                            if (std::abs(got[c] - exact[c]) > 1) ++farFromFloat;
+                    }
+            EXPECT_EQ(farFromFloat, 0u) << where;
+            for (ConversionPath path : VectorPaths())
+                EXPECT_TRUE(Convert(kNV12, size, size, frame, path, color) == reference) << where << " " << PathName(path);
+        }
+}
+
+// Planar and packed layouts take the same row as NV12 on every path.
+TEST(ColorSpaceConverter, EveryLayoutTakesTheMatrixAndRange) {
+    const int width = 200, rows = 6;
+    for (const Format& format : kYuvFormats)
+        for (const MatrixCase& m : kMatrices)
+            for (auto [rangeName, range] : kRanges) {
+                const YuvLayout layout = LayoutOf(format, width, rows);
+                const Bytes frame = RandomBytes(layout.FrameSize(), 11);
+                const ColorCoefficients& row = orvo::engine::CoefficientsOf(m.matrix, range);
+                for (ConversionPath path : AllPaths()) {
+                    const Bytes out = Convert(format, width, rows, frame, path, {m.matrix, range});
+                    for (int r = 0; r < rows; ++r)
+                        for (int x = 0; x < width; ++x)
+                            ASSERT_EQ(PixelAt(out.data(), size_t(r) * width + x),
+                                      Expected(frame[layout.LumaAt(x, r)], frame[layout.UAt(x, r)],
+                                               frame[layout.VAt(x, r)], row))
+                                << format.name << " " << m.name << " " << rangeName << " " << PathName(path);
+                }
+            }
+}
+
+// Unspecified colour: BT.709 for pictures of 720 rows or 1280 columns and more, BT.601 below;
+// limited range unless the type says full.
+TEST(ColorSpaceConverter, UnspecifiedColourFollowsThePictureSize) {
+    struct Case {
+        int width, height;
+        VideoColorInfo asked, converted;
+    };
+    const Case cases[] = {
+        {1280, 720, {}, {ColorMatrix::Bt709, ColorRange::Limited}},
+        {1280, 100, {}, {ColorMatrix::Bt709, ColorRange::Limited}},
+        {960, 720, {}, {ColorMatrix::Bt709, ColorRange::Limited}},
+        {1279, 719, {}, {ColorMatrix::Bt601, ColorRange::Limited}},
+        {720, 576, {ColorMatrix::Unspecified, ColorRange::Full}, {ColorMatrix::Bt601, ColorRange::Full}},
+        {1920, 1080, {ColorMatrix::Bt601, ColorRange::Unspecified}, {ColorMatrix::Bt601, ColorRange::Limited}},
+        {640, 360, {ColorMatrix::Bt2020, ColorRange::Full}, {ColorMatrix::Bt2020, ColorRange::Full}},
+    };
+    for (const Case& c : cases) {
+        CColorSpaceConverter converter(MEDIASUBTYPE_NV12, c.width, c.height, c.asked);
+        EXPECT_EQ(converter.Color(), c.converted) << c.width << "x" << c.height;
+        EXPECT_EQ(converter.RequestedColor(), c.asked);
+    }
+    EXPECT_EQ(CColorSpaceConverter(MEDIASUBTYPE_NV12, 320, 240).Color(),
+              (VideoColorInfo{ColorMatrix::Bt601, ColorRange::Limited}));
+}
+
 const std::pair<int, int> kFrameSizes[] = {
     {1, 1},   {1, 2},   {2, 1},   {2, 2},   {3, 3},    {5, 7},   {15, 4}, {16, 2},   {17, 3}, {31, 5},
     {32, 2},  {33, 9},  {63, 3},  {64, 4},  {65, 5},   {127, 3}, {128, 2}, {129, 7}, {191, 1}, {255, 3},
@@ -215,7 +329,7 @@ TEST(ColorSpaceConverter, RandomFramesOfEveryFormatAndSize) {
     for (const Format& format : kAllFormats)
         for (auto [width, height] : kFrameSizes) {
             const int rows = std::abs(height);
-            CColorSpaceConverter table(format.subtype, width, height, ConversionPath::Table);
+            CColorSpaceConverter table(format.subtype, width, height, kStudioBt601, ConversionPath::Table);
             const Bytes frame = RandomBytes(table.SourceSize(), uint32_t(width * 1000 + rows));
             std::memset(table.OutputBuffer(), untouched, table.OutputSize());
             const uint8_t* reference = table.Convert(frame.data(), frame.size());
@@ -241,7 +355,7 @@ TEST(ColorSpaceConverter, RandomFramesOfEveryFormatAndSize) {
                 }
 
             for (ConversionPath path : VectorPaths()) {
-                CColorSpaceConverter vector(format.subtype, width, height, path);
+                CColorSpaceConverter vector(format.subtype, width, height, kStudioBt601, path);
                 std::memset(vector.OutputBuffer(), untouched, vector.OutputSize());
                 const uint8_t* out = vector.Convert(frame.data(), frame.size());
                 EXPECT_EQ(std::memcmp(out, reference, table.OutputSize()), 0) << where << " " << PathName(path);

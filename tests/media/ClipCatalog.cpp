@@ -23,6 +23,8 @@ std::vector<ClipSpec> MakeCatalog() {
         {"audio_only.mp3", "mp3", {}, {{"libmp3lame", 44100, 2, 440, ""}}},
         {"video_only.mkv", "matroska", {Lossless(320, 240, 50)}, {}},
         {"fps23976.mkv", "matroska", {{"ffv1", "yuv420p", 320, 240, 24000, 1001, 48, ViewLayout::Flat}}, {}},
+        {"fps24.mkv", "matroska", {{"ffv1", "bgr0", 64, 48, 24, 1, 24, ViewLayout::Flat}}, {}},
+        {"fps60.mkv", "matroska", {{"ffv1", "bgr0", 64, 48, 60, 1, 40, ViewLayout::Flat}}, {}},
         {"10bit.mkv", "matroska", {Lossless(320, 240, 25, ViewLayout::Flat, "yuv420p10le")}, {}},
         {"odd.mkv", "matroska", {Lossless(321, 179, 25, ViewLayout::Flat, "yuv420p")}, {}},
         {"yuv422.mkv", "matroska", {Lossless(320, 240, 25, ViewLayout::Flat, "yuv422p")}, {}},

@@ -44,8 +44,33 @@ PackedPlanes LayOut(const GUID& subtype, int width, int height, uint8_t* out) {
     return p;
 }
 
+AVPixelFormat PackedFormatOf(const GUID& subtype) {
+    if (subtype == MEDIASUBTYPE_NV12) return AV_PIX_FMT_NV12;
+    if (subtype == MEDIASUBTYPE_IYUV || subtype == MEDIASUBTYPE_YV12) return AV_PIX_FMT_YUV420P;
+    if (subtype == MEDIASUBTYPE_YUY2) return AV_PIX_FMT_YUYV422;
+    if (subtype == MEDIASUBTYPE_RGB32) return AV_PIX_FMT_BGR0;
+    if (subtype == MEDIASUBTYPE_RGB24) return AV_PIX_FMT_BGR24;
+    return AV_PIX_FMT_NONE;
+}
+
 bool SameLayout(AVPixelFormat a, AVPixelFormat b) {
     return a == b || (a == AV_PIX_FMT_BGRA && b == AV_PIX_FMT_BGR0);
+}
+
+int SwsColorSpaceOf(graph::ColorMatrix matrix) {
+    switch (matrix) {
+    case graph::ColorMatrix::Bt709: return SWS_CS_ITU709;
+    case graph::ColorMatrix::Bt2020: return SWS_CS_BT2020;
+    case graph::ColorMatrix::Smpte240m: return SWS_CS_SMPTE240M;
+    case graph::ColorMatrix::Fcc: return SWS_CS_FCC;
+    case graph::ColorMatrix::Bt601:
+    case graph::ColorMatrix::Unspecified: break;
+    }
+    return SWS_CS_ITU601;
+}
+
+graph::VideoColorInfo ColorOfFrame(const AVFrame& frame) {
+    return ColorInfoOfPictures(frame.colorspace, frame.color_range, AVPixelFormat(frame.format));
 }
 
 }  // namespace
@@ -71,8 +96,20 @@ HRESULT FrameConverter::Convert(const AVFrame& frame, const GUID& subtype, int w
     m_scaler = sws_getCachedContext(m_scaler, width, height, source, width, height, target.format,
                                     SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
     if (!m_scaler) return E_FAIL;
+    // The frame's own matrix and range in, the limited range out; the matrix stays.
+    const graph::VideoColorInfo color =
+        graph::ResolvedColorInfo(ColorOfFrame(frame), width, height);
+    const int* coefficients = sws_getCoefficients(SwsColorSpaceOf(color.matrix));
+    sws_setColorspaceDetails(m_scaler, coefficients, color.range == graph::ColorRange::Full, coefficients, 0, 0,
+                             1 << 16, 1 << 16);
     const int rows = sws_scale(m_scaler, frame.data, frame.linesize, 0, height, target.data, target.stride);
     return rows == height ? S_OK : E_FAIL;
+}
+
+graph::VideoColorInfo FrameConverter::OutputColor(const AVFrame& frame, const GUID& subtype) {
+    graph::VideoColorInfo color = ColorOfFrame(frame);
+    if (!SameLayout(AVPixelFormat(frame.format), PackedFormatOf(subtype))) color.range = graph::ColorRange::Limited;
+    return color;
 }
 
 }  // namespace orvo::ffmpeg

@@ -8,6 +8,7 @@ extern "C" {
 
 #include "platform/com/Guid.h"
 #include "platform/com/HResult.h"
+#include "platform/graph/VideoColorInfo.h"
 
 struct SwsContext;
 
@@ -24,6 +25,10 @@ public:
     // frame's size differs or out is smaller than the packed picture, E_FAIL when libswscale
     // cannot convert the format.
     HRESULT Convert(const AVFrame& frame, const GUID& subtype, int width, int height, uint8_t* out, size_t size);
+
+    // The colour of frame once written as subtype: its own when it is copied, else its matrix in
+    // the limited range, to which the libswscale pass brings YUV.
+    static graph::VideoColorInfo OutputColor(const AVFrame& frame, const GUID& subtype);
 
 private:
     SwsContext* m_scaler = nullptr;

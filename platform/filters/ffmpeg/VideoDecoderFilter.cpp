@@ -28,11 +28,13 @@ bool BottomUpOrYuv(const AM_MEDIA_TYPE& type) {
 CVideoDecoderFilter::CVideoDecoderFilter(REFCLSID clsid, CodecSet codecs)
     : CDecoderFilter(clsid, codecs, MEDIATYPE_Video) {}
 
-HRESULT CVideoDecoderFilter::OnDecoderOpened(const Decoder&, const graph::MediaType& input) {
+HRESULT CVideoDecoderFilter::OnDecoderOpened(const Decoder& decoder, const graph::MediaType& input) {
     int width = 0, height = 0;
     if (!VideoTypeSize(input, width, height)) return VFW_E_TYPE_NOT_ACCEPTED;
     m_width = width, m_height = height;
     m_frameTime = FrameTimeOf(input);
+    const AVCodecContext& context = decoder.Context();
+    m_outputColor = ColorInfoOfPictures(context.colorspace, context.color_range, context.pix_fmt);
     return S_OK;
 }
 
@@ -42,7 +44,7 @@ HRESULT CVideoDecoderFilter::GetOutputType(int position, graph::MediaType& type)
     const auto subtypes = PreferredOutputSubtypes(m_decoder->ExpectedPixelFormat());
     if (size_t(position) >= subtypes.size() * kTypesPerSubtype) return VFW_S_NO_MORE_ITEMS;
     type = OutputMediaType(subtypes[size_t(position) / kTypesPerSubtype], m_width, m_height, m_frameTime,
-                           position % kTypesPerSubtype == 0);
+                           position % kTypesPerSubtype == 0, m_outputColor);
     return S_OK;
 }
 
@@ -57,6 +59,7 @@ HRESULT CVideoDecoderFilter::CheckOutputType(const graph::MediaType& type) {
 void CVideoDecoderFilter::SetOutputType(const graph::MediaType& type) {
     m_outputSubtype = type.subtype;
     m_outputVideoInfo2 = type.formattype == FORMAT_VideoInfo2;
+    m_outputColor = graph::ColorInfoOf(type);
     VideoTypeSize(type, m_width, m_height);
 }
 
@@ -67,13 +70,20 @@ LONG CVideoDecoderFilter::OutputBufferSize() {
 
 // Streaming thread.
 HRESULT CVideoDecoderFilter::DeliverFrame(const AVFrame& frame) {
-    // Frames before the segment start were only decoded to reach the seek target.
+    // Frames that end before the segment start were only decoded to reach the seek target; the
+    // frame whose display interval holds the target starts before it and is shown.
     const REFERENCE_TIME start = frame.best_effort_timestamp;
-    if (start != AV_NOPTS_VALUE && start < 0) return S_OK;
-    if (frame.width != m_width || frame.height != m_height) {
+    if (start != AV_NOPTS_VALUE && (m_frameTime > 0 ? start + m_frameTime <= 0 : start < 0)) return S_OK;
+    const graph::VideoColorInfo color = FrameConverter::OutputColor(frame, m_outputSubtype);
+    const bool resized = frame.width != m_width || frame.height != m_height;
+    if (resized || (m_outputVideoInfo2 && color != m_outputColor)) {
         const graph::MediaType changed =
-            OutputMediaType(m_outputSubtype, frame.width, frame.height, m_frameTime, m_outputVideoInfo2);
-        if (FAILED(m_output.ChangeMediaType(changed))) return S_FALSE;  // the picture cannot go on
+            OutputMediaType(m_outputSubtype, frame.width, frame.height, m_frameTime, m_outputVideoInfo2, color);
+        // A peer that refuses a new colour still takes the pictures; one that refuses a new size cannot.
+        if (FAILED(m_output.ChangeMediaType(changed))) {
+            if (resized) return S_FALSE;
+            m_outputColor = color;
+        }
     }
     return DeliverSample(start, start + m_frameTime, start != AV_NOPTS_VALUE, [&](BYTE* buffer, LONG size, LONG& written) {
         const size_t bytes = PackedImageSize(m_outputSubtype, m_width, m_height);

@@ -28,6 +28,7 @@ private:
     REFERENCE_TIME m_frameTime = 0;
     GUID m_outputSubtype = GUID_NULL;
     bool m_outputVideoInfo2 = true;
+    graph::VideoColorInfo m_outputColor;  // what the connected type says of the pictures' colour
 };
 
 }  // namespace orvo::ffmpeg

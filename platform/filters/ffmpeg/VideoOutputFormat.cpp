@@ -73,7 +73,7 @@ size_t PackedImageSize(const GUID& subtype, int width, int height) {
 }
 
 graph::MediaType OutputMediaType(const GUID& subtype, int width, int height, REFERENCE_TIME frameTime,
-                                 bool videoInfo2) {
+                                 bool videoInfo2, const graph::VideoColorInfo& color) {
     const OutputForm* form = FindForm(subtype);
     if (!form) return {};
     BITMAPINFOHEADER bmi{};
@@ -94,6 +94,7 @@ graph::MediaType OutputMediaType(const GUID& subtype, int width, int height, REF
         info.AvgTimePerFrame = frameTime;
         info.dwPictAspectRatioX = DWORD(width);
         info.dwPictAspectRatioY = DWORD(height);
+        if (subtype != MEDIASUBTYPE_RGB32 && subtype != MEDIASUBTYPE_RGB24) info.dwControlFlags = ControlFlagsOf(color);
         info.bmiHeader = bmi;
         SetMediaTypeFormat(type, FORMAT_VideoInfo2, &info, sizeof info);
     } else {
@@ -104,6 +105,29 @@ graph::MediaType OutputMediaType(const GUID& subtype, int width, int height, REF
         SetMediaTypeFormat(type, FORMAT_VideoInfo, &info, sizeof info);
     }
     return type;
+}
+
+graph::VideoColorInfo ColorInfoOfPictures(AVColorSpace space, AVColorRange range, AVPixelFormat format) {
+    using graph::ColorMatrix, graph::ColorRange;
+    graph::VideoColorInfo color;
+    switch (space) {
+    case AVCOL_SPC_BT709: color.matrix = ColorMatrix::Bt709; break;
+    case AVCOL_SPC_BT470BG:
+    case AVCOL_SPC_SMPTE170M: color.matrix = ColorMatrix::Bt601; break;
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL: color.matrix = ColorMatrix::Bt2020; break;
+    case AVCOL_SPC_SMPTE240M: color.matrix = ColorMatrix::Smpte240m; break;
+    case AVCOL_SPC_FCC: color.matrix = ColorMatrix::Fcc; break;
+    default: break;
+    }
+    const bool fullRangeFormat = format == AV_PIX_FMT_YUVJ420P || format == AV_PIX_FMT_YUVJ422P ||
+                                 format == AV_PIX_FMT_YUVJ444P || format == AV_PIX_FMT_YUVJ440P ||
+                                 format == AV_PIX_FMT_YUVJ411P;
+    if (range == AVCOL_RANGE_JPEG || fullRangeFormat)
+        color.range = ColorRange::Full;
+    else if (range == AVCOL_RANGE_MPEG)
+        color.range = ColorRange::Limited;
+    return color;
 }
 
 bool VideoTypeSize(const AM_MEDIA_TYPE& type, int& width, int& height) {

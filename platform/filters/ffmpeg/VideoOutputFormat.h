@@ -9,6 +9,7 @@ extern "C" {
 }
 
 #include "platform/graph/MediaType.h"
+#include "platform/graph/VideoColorInfo.h"
 
 namespace orvo::ffmpeg {
 
@@ -24,9 +25,14 @@ bool IsOutputSubtype(const GUID& subtype);
 size_t PackedImageSize(const GUID& subtype, int width, int height);
 
 // An output type: FORMAT_VideoInfo2, or FORMAT_VideoInfo when videoInfo2 is false; biHeight
-// is positive (bottom-up RGB, top-down YUV as the platform has it).
+// is positive (bottom-up RGB, top-down YUV as the platform has it). A VIDEOINFOHEADER2 of a YUV
+// subtype carries color.
 graph::MediaType OutputMediaType(const GUID& subtype, int width, int height, REFERENCE_TIME frameTime,
-                                 bool videoInfo2 = true);
+                                 bool videoInfo2 = true, const graph::VideoColorInfo& color = {});
+
+// The colour of pictures in that FFmpeg colour space, range and pixel format (the full-range
+// "yuvj" formats say their range themselves).
+graph::VideoColorInfo ColorInfoOfPictures(AVColorSpace space, AVColorRange range, AVPixelFormat format);
 
 // Picture size of a video type of either format, false when it has neither header.
 bool VideoTypeSize(const AM_MEDIA_TYPE& type, int& width, int& height);

@@ -1,0 +1,140 @@
+// Clips of the kinds a real library holds, opened through the C interface, their frames taken
+// from the frame callback and checked against the picture the generator wrote.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "Lumex.h"
+#include "tests/media/ClipCatalog.h"
+#include "tests/media/MediaClip.h"
+#include "tests/media/TestPattern.h"
+
+namespace orvo::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Frames handed to the callback, on the streaming thread.
+struct Frames {
+    std::mutex lock;
+    std::vector<std::vector<uint8_t>> pictures;
+    size_t pictureBytes = 0;
+};
+Frames g_frames;
+
+void KeepFrame(void* frame, uint32_t, intptr_t, intptr_t, intptr_t) {
+    std::lock_guard lock(g_frames.lock);
+    const auto* bytes = static_cast<const uint8_t*>(frame);
+    g_frames.pictures.emplace_back(bytes, bytes + g_frames.pictureBytes);
+}
+
+class RealClips : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(Lumex_Init(1, 0), 1);
+        Lumex_SetConfig(CONFIG_RENDERER, RENDERER_OWN);
+        std::lock_guard lock(g_frames.lock);
+        g_frames.pictures.clear();
+    }
+    void TearDown() override {
+        if (m_channel) Lumex_StreamFree(m_channel);
+        Lumex_Free();
+    }
+    // Opens the clip with the callback taking every frame; info holds the picture as shown.
+    void Open(const char* clip) {
+        m_channel = Lumex_StreamCreateFile(MediaClip(clip).c_str(), 0, 0, 0);
+        ASSERT_NE(m_channel, 0u) << clip;
+        Lumex_ChannelGetInfo(m_channel, &m_info);
+        {
+            std::lock_guard lock(g_frames.lock);
+            g_frames.pictureBytes = size_t(m_info.width) * size_t(m_info.height) * 4;
+        }
+        ASSERT_EQ(Lumex_ChannelSetDDrawCallback(m_channel, KeepFrame, 0), 1);
+    }
+    size_t FrameCount() {
+        std::lock_guard lock(g_frames.lock);
+        return g_frames.pictures.size();
+    }
+    bool WaitForFrames(size_t count, std::chrono::milliseconds limit = 5s) {
+        for (auto start = std::chrono::steady_clock::now(); std::chrono::steady_clock::now() - start < limit;) {
+            if (FrameCount() >= count) return true;
+            std::this_thread::sleep_for(10ms);
+        }
+        return false;
+    }
+    void PlayToTheEnd() {
+        const double length = Lumex_ChannelGetLength(m_channel, POS_REFTIME);
+        ASSERT_EQ(Lumex_ChannelPlay(m_channel), 1);
+        for (auto start = std::chrono::steady_clock::now();
+             Lumex_ChannelGetPosition(m_channel, POS_REFTIME) < length && std::chrono::steady_clock::now() - start < 10s;)
+            std::this_thread::sleep_for(20ms);
+        std::this_thread::sleep_for(300ms);
+    }
+    std::vector<std::vector<uint8_t>> Pictures() {
+        std::lock_guard lock(g_frames.lock);
+        return g_frames.pictures;
+    }
+
+    uint32_t m_channel = 0;
+    CHANNELINFO m_info{};
+};
+
+// The frame a picture of a ViewPixel clip shows: the red ramp starts at 3 per frame.
+int FrameIndexOf(const std::vector<uint8_t>& picture) { return picture[2] / 3; }
+
+TEST_F(RealClips, FrameRatesNearAWholeNumberReportThatNumber) {
+    const std::pair<const char*, float> cases[] = {{"fps24.mkv", 24.0f}, {"fps60.mkv", 60.0f},
+                                                   {"fps23976.mkv", 23.0f}, {"flat.mkv", 25.0f}};
+    for (auto [clip, rate] : cases) {
+        Open(clip);
+        EXPECT_EQ(m_info.frameRate, rate) << clip;
+        Lumex_StreamFree(m_channel);
+        m_channel = 0;
+    }
+}
+
+// From the start of play to the end, each frame once and in order, beginning with the first.
+TEST_F(RealClips, EveryFrameReachesTheCallbackOnce) {
+    for (const char* clip : {"fps60.mkv", "fps24.mkv"}) {
+        Open(clip);
+        PlayToTheEnd();
+        const auto pictures = Pictures();
+        ASSERT_FALSE(pictures.empty()) << clip;
+        EXPECT_EQ(FrameIndexOf(pictures.front()), 0) << clip;
+        for (size_t i = 1; i < pictures.size(); ++i)
+            EXPECT_GT(FrameIndexOf(pictures[i]), FrameIndexOf(pictures[i - 1])) << clip << " picture " << i;
+        EXPECT_GE(pictures.size(), size_t(FindClip(clip)->video[0].frames) * 3 / 4) << clip;
+        Lumex_StreamFree(m_channel);
+        m_channel = 0;
+        std::lock_guard lock(g_frames.lock);
+        g_frames.pictures.clear();
+    }
+}
+
+// A seek to a time inside a frame shows that frame, once: 25 fps, frame k from 40k to 40k + 40 ms.
+TEST_F(RealClips, ASeekInsideAFrameShowsThatFrame) {
+    Open("flat.mkv");
+    ASSERT_EQ(Lumex_ChannelPlay(m_channel), 1);
+    ASSERT_TRUE(WaitForFrames(1));
+    ASSERT_EQ(Lumex_ChannelPause(m_channel), 1);
+    for (int frame : {10, 37, 3, 60}) {
+        std::this_thread::sleep_for(100ms);
+        {
+            std::lock_guard lock(g_frames.lock);
+            g_frames.pictures.clear();
+        }
+        ASSERT_EQ(Lumex_ChannelSetPosition(m_channel, (frame * 40 + 25) * 10'000.0, POS_REFTIME), 1);
+        ASSERT_TRUE(WaitForFrames(1)) << "frame " << frame;
+        std::this_thread::sleep_for(100ms);
+        const auto pictures = Pictures();
+        EXPECT_EQ(pictures.size(), 1u) << "a paused seek shows one frame";
+        EXPECT_EQ(FrameIndexOf(pictures.front()), frame);
+    }
+}
+
+}  // namespace
+}  // namespace orvo::test
