@@ -3,8 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "MediumLayout.h"
+
 struct CommandLine {
-    enum class Layout { Flat, LeftRight, TopBottom };
+    using Layout = MediumLayout;
     Layout layout = Layout::Flat;
     std::string file;   // empty: start idle
     bool help = false;

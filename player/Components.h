@@ -5,7 +5,11 @@
 #include <QWidget>
 #include <functional>
 
+#include "Lumex.h"
 #include "controls/notifyevent.h"
+
+// The X window of a native widget, as the engine takes it.
+inline LUMEX_HWND Handle(QWidget* widget) { return LUMEX_HWND(widget->winId()); }
 
 // Whole wheel notches in a wheel turn of delta (eighths of a degree, positive away from the
 // user), keeping what is short of a notch in rest for the next turn.

@@ -1,5 +1,7 @@
 #include "MenuItem.h"
 
+#include <QMenu>
+
 TMenuItem::TMenuItem(const QString& name, const QString& caption, QObject* owner, int32_t tag)
     : QAction(caption, owner), Tag(tag) {
     setObjectName(name);
@@ -11,4 +13,9 @@ TMenuItem::TMenuItem(const QString& name, const QString& caption, QObject* owner
 void TMenuItem::SetChecked(bool on) {
     m_checked = on;
     setChecked(on);
+}
+
+void UncheckAll(QMenu* menu) {
+    for (QAction* action : menu->actions())
+        if (auto* item = qobject_cast<TMenuItem*>(action)) item->SetChecked(false);
 }

@@ -5,6 +5,8 @@
 // device number, a stream index). GUI thread only.
 #include <QAction>
 
+class QMenu;
+
 class TMenuItem : public QAction {
     Q_OBJECT
 
@@ -19,3 +21,6 @@ public:
 private:
     bool m_checked = false;
 };
+
+// Takes the mark off every TMenuItem of the menu.
+void UncheckAll(QMenu* menu);

@@ -32,15 +32,5 @@ void DestroyForms() {
 void OpenFromCommandLine(const CommandLine& line) {
     if (line.file.empty()) return;
     const QString name = QFile::decodeName(QByteArray::fromStdString(line.file));
-    switch (line.layout) {
-    case CommandLine::Layout::Flat: FormPlayer->Open2DFile(name); break;
-    case CommandLine::Layout::LeftRight:
-        FormPlayer->xmode = 0;
-        FormPlayer->OpenStereoFile(FormPlayer->Openafile1, name);
-        break;
-    case CommandLine::Layout::TopBottom:
-        FormPlayer->xmode = 1;
-        FormPlayer->OpenStereoFile(FormPlayer->Open3DTopBottomvideofile1, name);
-        break;
-    }
+    FormPlayer->Session->OpenFile(name, line.layout);
 }

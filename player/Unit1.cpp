@@ -29,10 +29,7 @@ namespace {
 
 constexpr int kClientWidth = 505;
 constexpr int kClientHeight = 329;
-constexpr const char* kDevice = "Device";
 constexpr const char* kMakerPage = "https://orvo-player.example/";
-
-LUMEX_HWND Handle(QWidget* widget) { return LUMEX_HWND(widget->winId()); }
 
 int32_t TagOf(QObject* sender) {
     auto* item = qobject_cast<TMenuItem*>(sender);
@@ -57,11 +54,6 @@ TKestroButton* SkinButton(const QString& name, QWidget* parent, int left, int to
     return button;
 }
 
-void UncheckAll(QMenu* menu) {
-    for (QAction* action : menu->actions())
-        if (auto* item = qobject_cast<TMenuItem*>(action)) item->SetChecked(false);
-}
-
 void ClearMenu(QMenu* menu) {
     const QList<QAction*> items = menu->actions();
     for (QAction* action : items) {
@@ -84,7 +76,7 @@ void LUMEX_CALL AddCaptureDevice(const char* name, GUID, intptr_t) {
     FormPlayer->OpenFirstVideoCaptureDevice1->addAction(item);
 }
 
-TFormPlayer::TFormPlayer() : m_presenter(this) {
+TFormPlayer::TFormPlayer() : Session(new PlayerSession(*this)), m_presenter(this) {
     // The device callback reaches the window through FormPlayer while FormCreate runs.
     FormPlayer = this;
     setObjectName("FormPlayer");
@@ -252,66 +244,15 @@ void TFormPlayer::FormCreate() {
 
 void TFormPlayer::FormDestroy() {
     Timer1->stop();
-    Lumex_StreamFree(CurrentChannel);
-    CurrentChannel = 0;
+    // Released through the session, so that what listens to it lets go too.
+    if (CurrentChannel) Session->Release(false);
     Lumex_Free();
     QtDialogPresenter::Install(nullptr);
 }
 
-void TFormPlayer::ReleaseCurrentMedium(bool uncheckDevices) {
-    m_ended = false;
-    if (!CurrentChannel) return;
-    Lumex_StreamFree(CurrentChannel);
-    CurrentChannel = 0;
-    Bar->maxvalue = 0;
-    Bar->SetValue(0);
-    Label2->setText(FormatTime(0));
-    for (QMenu* menu : {Streams3, N2D1, N31}) menu->menuAction()->setEnabled(false);
-    if (uncheckDevices) UncheckAll(OpenFirstVideoCaptureDevice1);
-}
-
-uint32_t TFormPlayer::CreateFileChannel(const QString& name) {
-    CurrentChannel = Lumex_StreamCreateFile(name.utf16(), 0, Handle(Panel1), STREAM_UNICODE);
-    if (!CurrentChannel) return 0;
-    Bar->maxvalue = int64_t(std::nearbyint(Lumex_ChannelGetLength(CurrentChannel, POS_SECONDS)));
-    Label2->setText(FormatTime(int32_t(Bar->maxvalue)));
-    BindVideoWindow();
-    return CurrentChannel;
-}
-
-void TFormPlayer::BindVideoWindow() {
-    const bool fullScreen = VideoWindow && VideoWindow->isVisible();
-    Lumex_ChannelSetWindow(CurrentChannel, 0, Handle(fullScreen ? static_cast<QWidget*>(VideoWindow) : Panel1));
-}
-
-// A 2D source: the engine makes the second view by a sideways shift, combined as the
-// checked "2D Video" item says.
-void TFormPlayer::ApplyFlatViewMode() {
-    Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_STEREO_MODE, STEREO_FLAT);
-    const QList<QAction*> items = N2D1->actions();
-    for (int i = 0; i < items.size(); ++i)
-        if (items[i]->isChecked()) Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_VIEW_MODE, float(i));
-}
-
-void TFormPlayer::Set3DItemsEnabled(bool on) { N31->menuAction()->setEnabled(on); }
-void TFormPlayer::Set2DItemsEnabled(bool on) { N2D1->menuAction()->setEnabled(on); }
-
 void TFormPlayer::Open2Dfile1Click(QObject*) {
-    ReleaseCurrentMedium(false);
-    if (OD.Execute(this)) Open2DFile(OD.FileName);
-}
-
-void TFormPlayer::Open2DFile(const QString& name) {
-    ReleaseCurrentMedium(false);
-    if (!CreateFileChannel(name)) return;
-    SetStreamsInfo();
-    Streams3->menuAction()->setEnabled(true);
-    ApplyFlatViewMode();
-    Set3DItemsEnabled(false);
-    Set2DItemsEnabled(true);
-    SetVolume(volume);
-    Lumex_ChannelPlay(CurrentChannel);
-    PlayBtn->SetState(2);
+    Session->Release(false);
+    if (OD.Execute(this)) Session->OpenFile(OD.FileName, MediumLayout::Flat);
 }
 
 void TFormPlayer::Open3DTopBottomvideofile1Click(QObject* Sender) {
@@ -324,62 +265,20 @@ void TFormPlayer::Openafile1Click(QObject* Sender) {
     Button1Click(Sender);
 }
 
-void TFormPlayer::Button1Click(QObject* Sender) {
-    ReleaseCurrentMedium(false);
-    if (OD.Execute(this)) OpenStereoFile(qobject_cast<TMenuItem*>(Sender), OD.FileName);
-}
-
-void TFormPlayer::OpenStereoFile(TMenuItem* openItem, const QString& name) {
-    ReleaseCurrentMedium(false);
-    if (!CreateFileChannel(name)) return;
-    Streams3->menuAction()->setEnabled(true);
-    SetStreamsInfo();
-    Set2DItemsEnabled(false);
-    Set3DItemsEnabled(true);
-    BlueYellowGlasses2Click(openItem);
-    SetVolume(volume);
-    Lumex_ChannelPlay(CurrentChannel);
-    PlayBtn->SetState(2);
+void TFormPlayer::Button1Click(QObject*) {
+    Session->Release(false);
+    if (OD.Execute(this)) Session->OpenFile(OD.FileName, xmode == 1 ? MediumLayout::TopBottom : MediumLayout::LeftRight);
 }
 
 void TFormPlayer::OpenFirstVideoCaptureDevice1Click(QObject* Sender) {
-    ReleaseCurrentMedium(true);
-    CurrentChannel = Lumex_CaptureCreate(-1, TagOf(Sender), 0, 0, 0);
-    if (!CurrentChannel) return;
-    Bar->maxvalue = 0;
-    Label2->setText(kDevice);
-    BindVideoWindow();
-    SetStreamsInfo();
-    Streams3->menuAction()->setEnabled(true);
-    ApplyFlatViewMode();
-    Set3DItemsEnabled(false);
-    Set2DItemsEnabled(true);
-    if (auto* item = qobject_cast<TMenuItem*>(Sender)) item->SetChecked(true);
-    Lumex_ChannelPlay(CurrentChannel);
-    PlayBtn->SetState(2);
+    Session->OpenDevice(qobject_cast<TMenuItem*>(Sender));
 }
 
-void TFormPlayer::CloseCurrentvideo1Click(QObject*) { ReleaseCurrentMedium(false); }
+void TFormPlayer::CloseCurrentvideo1Click(QObject*) { Session->Release(false); }
 
-void TFormPlayer::PlayBtnClick(QObject*) {
-    if (!CurrentChannel) {
-        PlayBtn->SetState(0);
-    } else if (Lumex_ChannelGetState(CurrentChannel) == CHANNEL_PLAYING) {
-        Lumex_ChannelPause(CurrentChannel);
-        PlayBtn->SetState(0);
-    } else {
-        // A file that played to its end starts again from the beginning.
-        if (m_ended) Lumex_ChannelSetPosition(CurrentChannel, 0, POS_SECONDS);
-        m_ended = false;
-        Lumex_ChannelPlay(CurrentChannel);
-        PlayBtn->SetState(2);
-    }
-}
+void TFormPlayer::PlayBtnClick(QObject*) { Session->PlayPause(); }
 
-void TFormPlayer::BarChange(QObject*) {
-    m_ended = false;
-    Lumex_ChannelSetPosition(CurrentChannel, double(Bar->position2), POS_SECONDS);
-}
+void TFormPlayer::BarChange(QObject*) { Session->SeekFromBar(double(Bar->position2)); }
 
 void TFormPlayer::Timer1Timer() {
     if (!CurrentChannel) {
@@ -406,16 +305,7 @@ void TFormPlayer::Timer1Timer() {
     // The engine holds a finished file at its length; the player learns of the end by
     // comparing the exact position with the length.
     const double length = Lumex_ChannelGetLength(CurrentChannel, POS_REFTIME);
-    if (!device && length > 0 && Lumex_ChannelGetPosition(CurrentChannel, POS_REFTIME) >= length) ShowEnd();
-}
-
-// Paused on the last picture, with the bar and the elapsed time at the end.
-void TFormPlayer::ShowEnd() {
-    Lumex_ChannelPause(CurrentChannel);
-    m_ended = true;
-    Bar->SetValue(Bar->maxvalue);
-    Label1->setText(FormatTime(int32_t(Bar->maxvalue)));
-    PlayBtn->SetState(0);
+    if (!device && length > 0 && Lumex_ChannelGetPosition(CurrentChannel, POS_REFTIME) >= length) Session->ShowEnd();
 }
 
 void TFormPlayer::RepaintVideo() {
@@ -425,11 +315,7 @@ void TFormPlayer::RepaintVideo() {
     Lumex_ChannelRepaint(CurrentChannel, 0, 0);
 }
 
-void TFormPlayer::SetVolume(int64_t value) {
-    value = std::clamp<int64_t>(value, 0, 100);
-    volume = value;
-    Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_VOLUME, float(value));
-}
+void TFormPlayer::SetVolume(int64_t value) { Session->SetVolume(value); }
 
 void TFormPlayer::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Space) PlayBtnClick(this);

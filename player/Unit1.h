@@ -15,6 +15,7 @@
 #include "Lumex.h"
 #include "MenuItem.h"
 #include "OpenDialog.h"
+#include "PlayerSession.h"
 #include "QtDialogPresenter.h"
 #include "controls/kestrobutton.h"
 #include "controls/kestroslider.h"
@@ -90,6 +91,12 @@ public:
     TMenuItem* opBottomDisplay1;
     QAction* About1;
 
+    // Opens, plays, seeks and closes media for every handler, key and remote.
+    PlayerSession* Session;
+
+    // The caption of Label2 while a capture device is open.
+    static constexpr const char* kDevice = "Device";
+
     int64_t volume = 100;  // 0..100
     int32_t xmode = 0;     // of the last stereo open: 0 left/right, 1 top/bottom
 
@@ -124,13 +131,7 @@ public:
     void RepaintVideo();
     void SetStreamsInfo();
 
-    // The opens of the menus after their dialog: the command line opens through these.
-    void Open2DFile(const QString& name);
-    void OpenStereoFile(TMenuItem* openItem, const QString& name);
-
-    // Whether the open file played to its end and waits, paused on its last picture, for
-    // Play to start it again.
-    bool Ended() const { return m_ended; }
+    bool Ended() const { return Session->Ended(); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -140,18 +141,10 @@ protected:
 private:
     void CreateComponents();
     void CreateMenus();
-    void ReleaseCurrentMedium(bool uncheckDevices);
-    uint32_t CreateFileChannel(const QString& name);
-    void BindVideoWindow();
-    void ApplyFlatViewMode();
-    void Set3DItemsEnabled(bool on);
-    void Set2DItemsEnabled(bool on);
-    void ShowEnd();
     void FullScreenToggle();
     TMenuItem* Item(QMenu* menu, const QString& name, const QString& caption, int32_t tag,
                     void (TFormPlayer::*handler)(QObject*));
 
     QtDialogPresenter m_presenter;
-    bool m_ended = false;
     int m_wheelRest = 0;  // wheel angle short of a whole notch
 };

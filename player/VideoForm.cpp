@@ -36,7 +36,7 @@ void TVideoWindow::FormShow() {
         setGeometry(area.left, area.top, area.right - area.left, area.bottom - area.top);
     raise();
     SyncWithServer();
-    Lumex_ChannelSetWindow(CurrentChannel, 0, LUMEX_HWND(winId()));
+    Lumex_ChannelSetWindow(CurrentChannel, 0, Handle(this));
 }
 
 void TVideoWindow::FormClose() {
@@ -44,7 +44,7 @@ void TVideoWindow::FormClose() {
     strip->setParent(FormPlayer->Client);
     strip->move(0, FormPlayer->Client->height() - strip->height());
     strip->show();
-    Lumex_ChannelSetWindow(CurrentChannel, 0, LUMEX_HWND(FormPlayer->Panel1->winId()));
+    Lumex_ChannelSetWindow(CurrentChannel, 0, Handle(FormPlayer->Panel1));
 }
 
 void TVideoWindow::FormDblClick(QObject*) { close(); }

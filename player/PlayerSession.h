@@ -1,0 +1,76 @@
+#pragma once
+// PlayerSession: the one sequence that opens a medium, applies its modes, plays, seeks and
+// closes it. The menus, the command line, the keys and the desktop's media controls all go
+// through it, so every way in does exactly what the menu open does. It drives the engine
+// for CurrentChannel and keeps the main window's bar, labels, menus and play button in step.
+// GUI thread only.
+#include <QObject>
+#include <QString>
+#include <cstdint>
+
+#include "MediumLayout.h"
+
+class TFormPlayer;
+class TMenuItem;
+
+class PlayerSession : public QObject {
+    Q_OBJECT
+
+public:
+    explicit PlayerSession(TFormPlayer& form);
+
+    // Frees the open medium and returns the window to idle; uncheckDevices also takes the
+    // marks off the device items (the device open does that). Nothing open: nothing happens.
+    void Release(bool uncheckDevices);
+    // Opens the file as the open item of that layout does after its dialog and starts it;
+    // false, and idle, when the engine cannot open it.
+    bool OpenFile(const QString& name, MediumLayout layout);
+    // Opens the capture device of the item (its Tag is the device number) and starts it.
+    bool OpenDevice(TMenuItem* item);
+
+    void PlayPause();
+    void Play();
+    void Pause();
+    // Paused at the start: the picture of the first frame stays.
+    void Stop();
+    // The seek bar's press and release: to the bar's whole seconds, as the engine takes them.
+    void SeekFromBar(double seconds);
+    // To the time in seconds, kept within the file; the bar and the elapsed time follow.
+    void SeekTo(double seconds);
+    void SeekBy(double seconds);
+    void SetVolume(int64_t value);
+
+    // Pauses on the last picture with the bar and the elapsed time at the end.
+    void ShowEnd();
+    // Whether the open file played to its end and waits, paused on its last picture, for
+    // Play to start it again.
+    bool Ended() const { return m_ended; }
+    bool Playing() const;
+    // The open file and its layout; empty while nothing or a device is open.
+    const QString& FileName() const { return m_fileName; }
+    MediumLayout Layout() const { return m_layout; }
+    // Length and position in seconds, 0 while nothing is open.
+    double Length() const;
+    double Position() const;
+
+signals:
+    // A medium was opened or released.
+    void MediumChanged();
+    // The channel started or stopped playing (paused, stopped, ended, released).
+    void PlayingChanged(bool playing);
+    // The position was moved by a seek, to seconds.
+    void Seeked(double seconds);
+
+private:
+    bool CreateFileChannel(const QString& name);
+    void BindVideoWindow();
+    void ApplyFlatViewMode();
+    void Started();
+    void NotePlaying();
+
+    TFormPlayer& m_form;
+    QString m_fileName;
+    MediumLayout m_layout = MediumLayout::Flat;
+    bool m_ended = false;
+    bool m_playing = false;  // as last told through PlayingChanged
+};
