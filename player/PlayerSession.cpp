@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "FolderPlaylist.h"
 #include "Unit1.h"
 #include "VideoForm.h"
 
@@ -129,7 +130,7 @@ void PlayerSession::Pause() {
 
 void PlayerSession::Stop() {
     if (!CurrentChannel) return;
-    Lumex_ChannelPause(CurrentChannel);
+    Lumex_ChannelStop(CurrentChannel);
     m_form.PlayBtn->SetState(0);
     SeekTo(0);
     NotePlaying();
@@ -159,7 +160,27 @@ void PlayerSession::SeekBy(double seconds) { SeekTo(Position() + seconds); }
 void PlayerSession::SetVolume(int64_t value) {
     value = std::clamp<int64_t>(value, 0, 100);
     m_form.volume = value;
-    Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_VOLUME, float(value));
+    Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_VOLUME, m_muted ? 0.0f : float(value));
+    emit VolumeChanged();
+}
+
+void PlayerSession::ToggleMute() {
+    m_muted = !m_muted;
+    SetVolume(m_form.volume);
+}
+
+void PlayerSession::StepFrame() {
+    if (!CurrentChannel || m_fileName.isEmpty() || Lumex_ChannelGetState(CurrentChannel) == CHANNEL_PLAYING) return;
+    CHANNELINFO info{};
+    Lumex_ChannelGetInfo(CurrentChannel, &info);
+    if (!(info.frameRate > 0)) return;
+    SeekBy(1.0 / info.frameRate);
+}
+
+bool PlayerSession::OpenNeighbour(int step) {
+    if (m_fileName.isEmpty()) return false;
+    const QString next = NeighbourFile(m_fileName, step);
+    return !next.isEmpty() && OpenFile(next, m_layout);
 }
 
 void PlayerSession::ShowEnd() {

@@ -31,14 +31,24 @@ public:
     void PlayPause();
     void Play();
     void Pause();
-    // Paused at the start: the picture of the first frame stays.
+    // Stopped, at the start.
     void Stop();
     // The seek bar's press and release: to the bar's whole seconds, as the engine takes them.
     void SeekFromBar(double seconds);
     // To the time in seconds, kept within the file; the bar and the elapsed time follow.
     void SeekTo(double seconds);
     void SeekBy(double seconds);
+    // The volume, 0..100, to the window, and to the engine unless muted: a mute lasts
+    // through volume changes and opens until it is switched off.
     void SetVolume(int64_t value);
+    // Silences the engine, or gives it the window's volume again.
+    void ToggleMute();
+    bool Muted() const { return m_muted; }
+    // While paused, shows the next frame of a file.
+    void StepFrame();
+    // Opens the next (step > 0) or previous media file of the open file's folder with the
+    // open file's layout; false when there is none.
+    bool OpenNeighbour(int step);
 
     // Pauses on the last picture with the bar and the elapsed time at the end.
     void ShowEnd();
@@ -58,6 +68,8 @@ signals:
     void MediumChanged();
     // The channel started or stopped playing (paused, stopped, ended, released).
     void PlayingChanged(bool playing);
+    // The volume or the mute changed.
+    void VolumeChanged();
     // The position was moved by a seek, to seconds.
     void Seeked(double seconds);
 
@@ -72,5 +84,6 @@ private:
     QString m_fileName;
     MediumLayout m_layout = MediumLayout::Flat;
     bool m_ended = false;
+    bool m_muted = false;
     bool m_playing = false;  // as last told through PlayingChanged
 };

@@ -20,9 +20,11 @@ bool DisplayReachable() {
 void CreateForms() {
     new TFormPlayer;
     new TVideoWindow;
+    FormPlayer->StartDesktopServices();
 }
 
 void DestroyForms() {
+    FormPlayer->StopDesktopServices();
     // Closing gives the control strip back to the main window before either is deleted.
     if (VideoWindow && VideoWindow->isVisible()) VideoWindow->close();
     delete std::exchange(VideoWindow, nullptr);

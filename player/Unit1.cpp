@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
@@ -13,7 +15,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
+#include "MprisService.h"
+#include "PlayerKeys.h"
+#include "ScreenSaverInhibitor.h"
 #include "Unit2.h"
 #include "VideoForm.h"
 #include "X11Sync.h"
@@ -29,7 +35,17 @@ namespace {
 
 constexpr int kClientWidth = 505;
 constexpr int kClientHeight = 329;
-constexpr const char* kMakerPage = "https://orvo-player.example/";
+
+// The README beside the program: installed, it is in share/doc of the prefix; in the build
+// tree, in build/share/doc.
+QString ReadmePath() {
+    const QDir program(QCoreApplication::applicationDirPath());
+    for (const char* relative : {"../../share/doc/orvo-player/README.md", "../share/doc/orvo-player/README.md"}) {
+        const QFileInfo readme(program.filePath(relative));
+        if (readme.isFile()) return readme.canonicalFilePath();
+    }
+    return {};
+}
 
 int32_t TagOf(QObject* sender) {
     auto* item = qobject_cast<TMenuItem*>(sender);
@@ -88,6 +104,11 @@ TFormPlayer::TFormPlayer() : Session(new PlayerSession(*this)), m_presenter(this
     setFont(font);
     CreateComponents();
     CreateMenus();
+    connect(Session, &PlayerSession::MediumChanged, this, [this] {
+        const bool file = !Session->FileName().isEmpty();
+        NextFile1->setEnabled(file);
+        PreviousFile1->setEnabled(file);
+    });
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         adjustSize();
@@ -117,6 +138,8 @@ void TFormPlayer::CreateComponents() {
     Image1->setGeometry(Panel1->rect());
     Image1->setPixmap(QPixmap(":/logo"));
     Image1->OnDblClick = [this](QObject* sender) { Panel1DblClick(sender); };
+    OptionsOnRightClick(Panel1);
+    OptionsOnRightClick(Image1);
 
     // Native too: in full screen it lies over the engine's picture, and a window of its own
     // keeps the engine's drawing off it.
@@ -172,10 +195,16 @@ void TFormPlayer::CreateMenus() {
     Openafile1 = Item(Open3D1, "Openafile1", "Open 3D Left/Right video file...", 0, &TFormPlayer::Openafile1Click);
     Open2Dfile1 = Item(File1, "Open2Dfile1", "Open 2D file...", 0, &TFormPlayer::Open2Dfile1Click);
     OpenFirstVideoCaptureDevice1 = submenu(File1, "OpenFirstVideoCaptureDevice1", "Open Video Device");
+    NextFile1 = Item(File1, "NextFile1", "Next File", 0, &TFormPlayer::NextFile1Click);
+    PreviousFile1 = Item(File1, "PreviousFile1", "Previous File", 0, &TFormPlayer::PreviousFile1Click);
     CloseCurrentvideo1 =
         Item(File1, "CloseCurrentvideo1", "Close Current video", 0, &TFormPlayer::CloseCurrentvideo1Click);
     Exit1 = Item(File1, "Exit1", "Exit Orvo-Player", 0, &TFormPlayer::Exit1Click);
-    for (TMenuItem* item : {Open2Dfile1, CloseCurrentvideo1, Exit1}) item->setCheckable(false);
+    for (TMenuItem* item : {Open2Dfile1, NextFile1, PreviousFile1, CloseCurrentvideo1, Exit1})
+        item->setCheckable(false);
+    // Until a file is open: the folder of the open file is the playlist.
+    NextFile1->setEnabled(false);
+    PreviousFile1->setEnabled(false);
 
     Options1 = submenu(nullptr, "Options1", "Options");
     FileInfo1 = Item(Options1, "FileInfo1", "File Info", 0, &TFormPlayer::FileInfo1Click);
@@ -215,9 +244,10 @@ void TFormPlayer::CreateMenus() {
 
     for (QMenu* menu : {Streams3, N2D1, N31}) menu->menuAction()->setEnabled(false);
 
-    About1 = MainMenu1->addAction("About");
-    About1->setObjectName("About1");
-    connect(About1, &QAction::triggered, this, [this] { About1Click(About1); });
+    AboutMenu1 = submenu(nullptr, "AboutMenu1", "About");
+    About1 = Item(AboutMenu1, "About1", "About Orvo-Player", 0, &TFormPlayer::About1Click);
+    Keyboard1 = Item(AboutMenu1, "Keyboard1", "Keyboard", 0, &TFormPlayer::Keyboard1Click);
+    for (TMenuItem* item : {About1, Keyboard1}) item->setCheckable(false);
 }
 
 void TFormPlayer::FormCreate() {
@@ -240,6 +270,18 @@ void TFormPlayer::FormCreate() {
     DeviceCount = 0;
     Lumex_CaptureGetDevices(DEVICE_VIDEO, AddCaptureDevice, 0);
     Timer1->start();
+}
+
+void TFormPlayer::StartDesktopServices() {
+    Inhibitor = new ScreenSaverInhibitor(this);
+    connect(Session, &PlayerSession::PlayingChanged, Inhibitor, &ScreenSaverInhibitor::SetInhibited);
+    Inhibitor->SetInhibited(Session->Playing());
+    Mpris = new MprisService(*this);
+}
+
+void TFormPlayer::StopDesktopServices() {
+    delete std::exchange(Mpris, nullptr);
+    delete std::exchange(Inhibitor, nullptr);
 }
 
 void TFormPlayer::FormDestroy() {
@@ -273,6 +315,9 @@ void TFormPlayer::Button1Click(QObject*) {
 void TFormPlayer::OpenFirstVideoCaptureDevice1Click(QObject* Sender) {
     Session->OpenDevice(qobject_cast<TMenuItem*>(Sender));
 }
+
+void TFormPlayer::NextFile1Click(QObject*) { Session->OpenNeighbour(1); }
+void TFormPlayer::PreviousFile1Click(QObject*) { Session->OpenNeighbour(-1); }
 
 void TFormPlayer::CloseCurrentvideo1Click(QObject*) { Session->Release(false); }
 
@@ -318,8 +363,15 @@ void TFormPlayer::RepaintVideo() {
 void TFormPlayer::SetVolume(int64_t value) { Session->SetVolume(value); }
 
 void TFormPlayer::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Space) PlayBtnClick(this);
-    QMainWindow::keyPressEvent(event);
+    if (!RunPlayerKey(*this, *event)) QMainWindow::keyPressEvent(event);
+}
+
+void TFormPlayer::PopupOptions(const QPoint& at) { Options1->popup(at); }
+
+void TFormPlayer::OptionsOnRightClick(QWidget* widget) {
+    widget->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(widget, &QWidget::customContextMenuRequested, this,
+            [this, widget](const QPoint& at) { PopupOptions(widget->mapToGlobal(at)); });
 }
 
 void TFormPlayer::wheelEvent(QWheelEvent* event) {
@@ -369,9 +421,16 @@ void TFormPlayer::About1Click(QObject*) {
     QMessageBox::information(this, "About",
                              "Orvo-Player v1.3\n"
                              "A player for stereoscopic video.\n"
-                             "Made by the Orvo-Player team.\n" +
-                                 QString(kMakerPage));
-    QDesktopServices::openUrl(QUrl(kMakerPage));
+                             "Made by the Orvo-Player team.\n"
+                             "The keys are listed under About > Keyboard.");
+    const QString readme = ReadmePath();
+    if (!readme.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(readme));
+}
+
+void TFormPlayer::Keyboard1Click(QObject*) {
+    QMessageBox box(QMessageBox::Information, "Keyboard", PlayerKeysTable(), QMessageBox::Ok, this);
+    box.setTextFormat(Qt::RichText);
+    box.exec();
 }
 
 void TFormPlayer::Exit1Click(QObject*) { close(); }

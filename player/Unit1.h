@@ -20,6 +20,8 @@
 #include "controls/kestrobutton.h"
 #include "controls/kestroslider.h"
 
+class MprisService;
+class ScreenSaverInhibitor;
 class TFormPlayer;
 class TVideoWindow;
 class TFInfo;
@@ -67,6 +69,8 @@ public:
     TMenuItem* Openafile1;
     TMenuItem* Open2Dfile1;
     QMenu* OpenFirstVideoCaptureDevice1;
+    TMenuItem* NextFile1;
+    TMenuItem* PreviousFile1;
     TMenuItem* CloseCurrentvideo1;
     TMenuItem* Exit1;
     QMenu* Options1;
@@ -89,10 +93,19 @@ public:
     TMenuItem* NoGlasses2ndPart1;
     TMenuItem* SidebySidedisplay1;
     TMenuItem* opBottomDisplay1;
-    QAction* About1;
+    QMenu* AboutMenu1;
+    TMenuItem* About1;
+    TMenuItem* Keyboard1;
 
     // Opens, plays, seeks and closes media for every handler, key and remote.
     PlayerSession* Session;
+    // The desktop's side, made once both windows exist: the screen saver held off while
+    // playing, and the MPRIS service.
+    ScreenSaverInhibitor* Inhibitor = nullptr;
+    MprisService* Mpris = nullptr;
+    void StartDesktopServices();
+    // Lets go of both, before the windows go.
+    void StopDesktopServices();
 
     // The caption of Label2 while a capture device is open.
     static constexpr const char* kDevice = "Device";
@@ -115,9 +128,12 @@ public:
     void Open3DTopBottomvideofile1Click(QObject* Sender);
     void Button1Click(QObject* Sender);
     void OpenFirstVideoCaptureDevice1Click(QObject* Sender);
+    void NextFile1Click(QObject* Sender);
+    void PreviousFile1Click(QObject* Sender);
     void CloseCurrentvideo1Click(QObject* Sender);
     void FileInfo1Click(QObject* Sender);
     void About1Click(QObject* Sender);
+    void Keyboard1Click(QObject* Sender);
     void Exit1Click(QObject* Sender);
     void BlueYellowGlasses1Click(QObject* Sender);
     void BlueYellowGlasses2Click(QObject* Sender);
@@ -129,6 +145,10 @@ public:
     // Once Qt has drawn over the video window (painted, or uncovered): the engine shows its
     // last picture there again, which matters while paused.
     void RepaintVideo();
+    // The "Options" menu at a point of the screen: a right click on the picture.
+    void PopupOptions(const QPoint& at);
+    // Lets a right click on the widget open "Options".
+    void OptionsOnRightClick(QWidget* widget);
     void SetStreamsInfo();
 
     bool Ended() const { return Session->Ended(); }

@@ -5,6 +5,7 @@
 #include <QWheelEvent>
 #include <cstdlib>
 
+#include "PlayerKeys.h"
 #include "Unit1.h"
 #include "X11Sync.h"
 #include "platform/window/WindowSystem.h"
@@ -24,6 +25,8 @@ TVideoWindow::TVideoWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindow
     Image1 = new TImage("Image1", this);
     Image1->setGeometry(rect());
     Image1->OnDblClick = [this](QObject* sender) { FormDblClick(sender); };
+    FormPlayer->OptionsOnRightClick(this);
+    FormPlayer->OptionsOnRightClick(Image1);
     FormCreate();
 }
 
@@ -72,9 +75,7 @@ void TVideoWindow::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TVideoWindow::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) close();
-    else if (event->key() == Qt::Key_Space) FormPlayer->PlayBtnClick(FormPlayer->PlayBtn);
-    else QWidget::keyPressEvent(event);
+    if (!RunPlayerKey(*FormPlayer, *event)) QWidget::keyPressEvent(event);
 }
 
 void TVideoWindow::wheelEvent(QWheelEvent* event) {

@@ -14,7 +14,13 @@
 #include "Lumex.h"
 #include "tests/support/TestWindow.h"
 
+#include <QString>
+#include <ostream>
+
 class QWidget;
+
+// Qt's text in test messages.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace orvo::test {
 
