@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "InstallTools.h"
 #include "tests/support/ProgramWindows.h"
 #include "tests/support/TestWindow.h"
 #include "tests/support/XvfbServer.h"
@@ -26,61 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-struct Result {
-    int status = -1;
-    std::string output;  // standard output and errors together
-};
-
-Result RunShell(const std::string& command) {
-    Result result;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return result;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.output.append(buffer, n);
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
-// One word for sh, whatever it holds.
-std::string Quoted(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-// The arguments that run the sh command in a mount namespace of its own, where the source
-// and build folders are empty.
-std::vector<std::string> Hidden(const std::string& command) {
-    std::vector<std::string> folders = {ORVO_BUILD_DIR, ORVO_SOURCE_DIR};
-    // The deeper folder first: once its parent is covered it can no longer be reached.
-    std::sort(folders.begin(), folders.end(), [](const auto& a, const auto& b) { return a.size() > b.size(); });
-    std::string script;
-    for (const std::string& folder : folders) script += "mount -t tmpfs orvo-hidden " + Quoted(folder) + " && ";
-    script += "cd / && " + command;
-    std::vector<std::string> args = {"unshare", "--mount"};
-    // Without root, a user namespace grants the right to mount in it.
-    if (geteuid() != 0) args.push_back("--map-root-user");
-    args.insert(args.end(), {"sh", "-c", script});
-    return args;
-}
-
-std::string ShellWords(const std::vector<std::string>& args) {
-    std::string line;
-    for (const std::string& arg : args) {
-        if (!line.empty()) line += ' ';
-        line += Quoted(arg);
-    }
-    return line;
-}
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class InstalledTree : public ::testing::Test {
 protected:
@@ -101,24 +47,11 @@ protected:
         ASSERT_EQ(s_install.status, 0) << s_install.output;
     }
 
-    // Skips the test where this system allows no private mount namespace.
-    static bool CanHideFolders(std::string& why) {
-        const Result probe = RunShell(ShellWords(Hidden("true")));
-        why = probe.output;
-        return probe.status == 0;
-    }
-
     static fs::path s_root, s_prefix;
     static Result s_install;
 };
 fs::path InstalledTree::s_root, InstalledTree::s_prefix;
 Result InstalledTree::s_install;
-
-#define ORVO_REQUIRE_HIDING()                                                                      \
-    do {                                                                                           \
-        std::string why;                                                                           \
-        if (!CanHideFolders(why)) GTEST_SKIP() << "no private mount namespace (unshare): " << why; \
-    } while (0)
 
 TEST_F(InstalledTree, HoldsTheLayoutWithOnlyRelativeLinks) {
     struct Entry {
@@ -137,6 +70,9 @@ TEST_F(InstalledTree, HoldsTheLayoutWithOnlyRelativeLinks) {
         {"share/orvo-player/demo/stereo-demo.mkv", false},
         {"include/orvo/Lumex.h", false},
         {"lib/pkgconfig/orvo-core.pc", false},
+        {"share/doc/orvo-player/README.md", false},
+        {"share/man/man1/OrvoPlayer.1.gz", false},
+        {"share/metainfo/org.orvoplayer.OrvoPlayer.metainfo.xml", false},
     };
     if (ORVO_HAS_PLAYER) entries.push_back({"lib/orvo-player/OrvoPlayer", true});
     for (const Entry& entry : entries) {
@@ -203,44 +139,10 @@ TEST_F(InstalledTree, LauncherStartsThePlayerOnTheDemoClip) {
     if (!ORVO_HAS_PLAYER) GTEST_SKIP() << "OrvoPlayer is not part of this build";
     ORVO_REQUIRE_DISPLAY();
     ORVO_REQUIRE_HIDING();
-    const pid_t pid = StartProgram(Hidden("exec " + Quoted((s_prefix / "bin/OrvoPlayer").string()) + " --left-right " +
-                                          Quoted((s_prefix / "share/orvo-player/demo/stereo-demo.mkv").string())));
-    ASSERT_GT(pid, 0);
-    XClient x;
-    xcb_window_t window = XCB_NONE;
-    const auto deadline = std::chrono::steady_clock::now() + 30s;
-    while (!window && std::chrono::steady_clock::now() < deadline) {
-        window = x.FindTitled("Orvo-Player");
-        std::this_thread::sleep_for(20ms);
-    }
-    EXPECT_NE(window, XCB_NONE) << "the main window did not appear";
-
-    // Panel1 lies above the strip of 41 pixels at the bottom, 288 rows high. While nothing
-    // plays it shows the dark logo; the clip brings a bright sky into its top quarter.
-    bool shown = false;
-    while (window && !shown && std::chrono::steady_clock::now() < deadline) {
-        const auto [width, height] = x.Size(window);
-        const std::vector<uint32_t> pixels = WindowPixels(HWND(window), width, height);
-        const int top = height - 41 - 288;
-        if (top < 0 || pixels.size() < size_t(width) * height) {
-            std::this_thread::sleep_for(50ms);  // not mapped yet
-            continue;
-        }
-        long sum = 0;
-        for (int y = top; y < top + 72; ++y)
-            for (int x0 = 0; x0 < width; ++x0) {
-                const uint32_t p = pixels[size_t(y) * width + x0];
-                sum += (p >> 16 & 255) + (p >> 8 & 255) + (p & 255);
-            }
-        shown = sum / (72L * width) > 400;
-        if (!shown) std::this_thread::sleep_for(50ms);
-    }
-    EXPECT_TRUE(shown) << "the demo clip's picture in Panel1";
-
-    if (window) x.SendDeleteWindow(window);
-    const int status = WaitForExit(pid, 30s);
-    if (status < 0) kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
-    EXPECT_EQ(status, 0);
+    const LauncherRun run = RunLauncherOnDemo(s_prefix / "bin/OrvoPlayer", s_prefix / "share/orvo-player/demo/stereo-demo.mkv");
+    EXPECT_TRUE(run.window) << "the main window did not appear";
+    EXPECT_TRUE(run.shown) << "the demo clip's picture in Panel1";
+    EXPECT_EQ(run.status, 0);
 }
 
 }  // namespace
