@@ -1,5 +1,7 @@
 // Colour conversion of one frame to 32-bit B,G,R,X pixels: the converter's table path and each
-// vector path this CPU runs, beside libyuv and libswscale converting the same frames.
+// vector path this CPU runs, beside libyuv and libswscale converting the same frames. The
+// classic formats convert with the BT.601 studio-range row; "-709" ones with BT.709's, beside
+// libyuv's BT.709 functions.
 // Run (interleaved repetitions keep a shared machine's load from favouring one side):
 //   build/bin/bench_converter --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
 //       --benchmark_report_aggregates_only=true --benchmark_min_time=0.2
@@ -45,8 +47,9 @@ void Measure(benchmark::State& state, Size size, ConvertFrame convertFrame) {
     state.SetItemsProcessed(state.iterations() * int64_t(size.width) * size.height);
 }
 
-void ConvertFrames(benchmark::State& state, GUID subtype, Size size, ConversionPath path) {
-    CColorSpaceConverter converter(subtype, size.width, size.height, path);
+void ConvertFrames(benchmark::State& state, GUID subtype, orvo::graph::VideoColorInfo color, Size size,
+                   ConversionPath path) {
+    CColorSpaceConverter converter(subtype, size.width, size.height, color, path);
     const std::vector<uint8_t> frame = RandomFrame(converter.SourceSize());
     Measure(state, size, [&] { benchmark::DoNotOptimize(converter.Convert(frame.data(), frame.size())); });
 }
@@ -77,6 +80,45 @@ void LibyuvNV12(benchmark::State& state, Size size) {
     PeerFrame f = MakePeerFrame(size, size_t(size.width) * size.height * 3 / 2);
     const int w = size.width, h = size.height;
     Measure(state, size, [&] { libyuv::NV12ToARGB(f.At(0), w, f.At(f.Plane()), w, f.out.data(), f.Stride(), w, h); });
+}
+
+// BT.709 studio range, as the converter's BT.709 rows.
+void LibyuvNV12Bt709(benchmark::State& state, Size size) {
+    PeerFrame f = MakePeerFrame(size, size_t(size.width) * size.height * 3 / 2);
+    const int w = size.width, h = size.height;
+    Measure(state, size, [&] {
+        libyuv::NV12ToARGBMatrix(f.At(0), w, f.At(f.Plane()), w, f.out.data(), f.Stride(), &libyuv::kYuvH709Constants,
+                                 w, h);
+    });
+}
+
+void LibyuvP010Bt709(benchmark::State& state, Size size) {
+    PeerFrame f = MakePeerFrame(size, size_t(size.width) * size.height * 3);
+    const int w = size.width, h = size.height;
+    const auto* words = reinterpret_cast<const uint16_t*>(f.source.data());
+    Measure(state, size, [&] {
+        libyuv::P010ToARGBMatrix(words, w, words + f.Plane(), w, f.out.data(), f.Stride(), &libyuv::kYuvH709Constants,
+                                 w, h);
+    });
+}
+
+void LibyuvH010(benchmark::State& state, Size size) {
+    PeerFrame f = MakePeerFrame(size, size_t(size.width) * size.height * 3);
+    const int w = size.width, h = size.height;
+    const auto* words = reinterpret_cast<const uint16_t*>(f.source.data());
+    for (size_t i = 0; i < f.source.size() / 2; ++i) const_cast<uint16_t*>(words)[i] &= 0x3FF;
+    Measure(state, size, [&] {
+        libyuv::H010ToARGB(words, w, words + f.Plane(), w / 2, words + f.Plane() * 5 / 4, w / 2, f.out.data(),
+                           f.Stride(), w, h);
+    });
+}
+
+void LibyuvH444(benchmark::State& state, Size size) {
+    PeerFrame f = MakePeerFrame(size, size_t(size.width) * size.height * 3);
+    const int w = size.width, h = size.height;
+    Measure(state, size, [&] {
+        libyuv::H444ToARGB(f.At(0), w, f.At(f.Plane()), w, f.At(f.Plane() * 2), w, f.out.data(), f.Stride(), w, h);
+    });
 }
 
 void LibyuvYUY2(benchmark::State& state, Size size) {
@@ -141,16 +183,27 @@ const char* PathName(ConversionPath path) {
 }
 
 void RegisterAll() {
+    using orvo::graph::ColorMatrix, orvo::graph::ColorRange;
     struct Format {
         const char* name;
         GUID subtype;
         bool vectorised;
+        orvo::graph::VideoColorInfo color{ColorMatrix::Bt601, ColorRange::Limited};
     };
+    const orvo::graph::VideoColorInfo bt709{ColorMatrix::Bt709, ColorRange::Limited};
     const Format formats[] = {
-        {"YV12", MEDIASUBTYPE_YV12, true},     {"IYUV", MEDIASUBTYPE_IYUV, true},
-        {"NV12", MEDIASUBTYPE_NV12, true},     {"YUY2", MEDIASUBTYPE_YUY2, true},
-        {"RGB24", MEDIASUBTYPE_RGB24, true},   {"RGB555", MEDIASUBTYPE_RGB555, false},
+        {"YV12", MEDIASUBTYPE_YV12, true},
+        {"IYUV", MEDIASUBTYPE_IYUV, true},
+        {"NV12", MEDIASUBTYPE_NV12, true},
+        {"YUY2", MEDIASUBTYPE_YUY2, true},
+        {"RGB24", MEDIASUBTYPE_RGB24, true},
+        {"RGB555", MEDIASUBTYPE_RGB555, false},
         {"RGB565", MEDIASUBTYPE_RGB565, false},
+        {"NV12-709", MEDIASUBTYPE_NV12, true, bt709},
+        {"P010-709", MEDIASUBTYPE_P010, true, bt709},
+        {"yuv420p10-709", MEDIASUBTYPE_YUV420P10, true, bt709},
+        {"444P-709", MEDIASUBTYPE_444P, true, bt709},
+        {"yuv444p10-709", MEDIASUBTYPE_YUV444P10, true, bt709},
     };
     for (const Size& size : kSizes) {
         for (const Format& format : formats)
@@ -159,12 +212,13 @@ void RegisterAll() {
                 if (!CColorSpaceConverter::IsSupported(path) || (path != ConversionPath::Table && !format.vectorised))
                     continue;
                 const std::string name = std::string("convert/") + format.name + "/" + PathName(path) + "/" + size.Name();
-                benchmark::RegisterBenchmark(name.c_str(), ConvertFrames, format.subtype, size, path)
+                benchmark::RegisterBenchmark(name.c_str(), ConvertFrames, format.subtype, format.color, size, path)
                     ->Unit(benchmark::kMillisecond);
             }
         const std::pair<const char*, void (*)(benchmark::State&, Size)> libyuv[] = {
-            {"I420ToARGB", LibyuvI420}, {"NV12ToARGB", LibyuvNV12}, {"YUY2ToARGB", LibyuvYUY2},
-            {"RGB24ToARGB", LibyuvRGB24}};
+            {"I420ToARGB", LibyuvI420},          {"NV12ToARGB", LibyuvNV12},          {"YUY2ToARGB", LibyuvYUY2},
+            {"RGB24ToARGB", LibyuvRGB24},        {"NV12ToARGBMatrix-709", LibyuvNV12Bt709},
+            {"P010ToARGBMatrix-709", LibyuvP010Bt709}, {"H010ToARGB", LibyuvH010}, {"H444ToARGB", LibyuvH444}};
         for (const auto& [name, function] : libyuv)
             benchmark::RegisterBenchmark(("libyuv/" + std::string(name) + "/" + size.Name()).c_str(), function, size)
                 ->Unit(benchmark::kMillisecond);

@@ -23,32 +23,42 @@ constexpr int kMatrices = sizeof kWeights / sizeof kWeights[0];
 
 constexpr int32_t Fixed(double value) { return int32_t(value * 65536 + (value >= 0 ? 0.5 : -0.5)); }
 
-// Limited range spans 219 luma and 224 chroma levels; full range all 255.
-constexpr ColorCoefficients RowOf(LumaWeights w, bool full) {
-    const double lumaScale = full ? 1.0 : 255.0 / 219.0, chromaScale = full ? 1.0 : 255.0 / 224.0;
+// Limited range spans 219 luma and 224 chroma levels of 8 bits, scaled up for more bits; full
+// range every level.
+constexpr ColorCoefficients RowOf(LumaWeights w, bool full, int depth) {
+    const double levels = double(1 << (depth - 8));
+    const double lumaScale = full ? 255.0 / ((1 << depth) - 1) : 255.0 / (219.0 * levels);
+    const double chromaScale = full ? 255.0 / ((1 << depth) - 1) : 255.0 / (224.0 * levels);
     const double green = 1 - w.red - w.blue;
     return {Fixed(lumaScale),
             Fixed(2 * (1 - w.red) * chromaScale),
             Fixed(2 * (1 - w.blue) * chromaScale),
             Fixed(2 * w.blue * (1 - w.blue) / green * chromaScale),
             Fixed(2 * w.red * (1 - w.red) / green * chromaScale),
-            full ? 0 : 16};
+            full ? 0 : 16 << (depth - 8),
+            128 << (depth - 8)};
 }
 
+constexpr int kDepths[] = {8, 10, 12};
+
 struct Table {
-    ColorCoefficients rows[kMatrices][2];  // limited, full
+    ColorCoefficients rows[3][kMatrices][2];  // by depth, matrix, and range (limited, full)
 };
 
 constexpr Table BuildTable() {
     Table t{};
-    for (int m = 0; m < kMatrices; ++m)
-        for (int full = 0; full < 2; ++full) t.rows[m][full] = RowOf(kWeights[m], full);
+    for (int d = 0; d < 3; ++d)
+        for (int m = 0; m < kMatrices; ++m)
+            for (int full = 0; full < 2; ++full) t.rows[d][m][full] = RowOf(kWeights[m], full, kDepths[d]);
     return t;
 }
 constexpr Table kTable = BuildTable();
 
 // The studio-range BT.601 equations the converter has always used are this table's first row.
-static_assert(kTable.rows[0][0] == ColorCoefficients{76309, 104597, 132201, 25675, 53279, 16});
+static_assert(kTable.rows[0][0][0] == ColorCoefficients{76309, 104597, 132201, 25675, 53279, 16, 128});
+// Full-range 8-bit luma is exactly 1; more bits give luma factors below 32768, which the vector
+// kernels multiply whole.
+static_assert(kTable.rows[0][0][1].luma == 65536 && kTable.rows[1][0][0].luma < 32768);
 
 constexpr int32_t WordPair(int32_t low, int32_t high) {
     return int32_t(uint32_t(uint16_t(low)) | uint32_t(uint16_t(high)) << 16);
@@ -65,9 +75,10 @@ constexpr Split SplitOf(int32_t factor) {
 
 }  // namespace
 
-const ColorCoefficients& CoefficientsOf(ColorMatrix matrix, ColorRange range) {
+const ColorCoefficients& CoefficientsOf(ColorMatrix matrix, ColorRange range, int depth) {
     const int m = matrix == ColorMatrix::Unspecified ? 0 : int(matrix) - int(ColorMatrix::Bt601);
-    return kTable.rows[m][range == ColorRange::Full ? 1 : 0];
+    const int d = depth >= 12 ? 2 : depth >= 10 ? 1 : 0;
+    return kTable.rows[d][m][range == ColorRange::Full ? 1 : 0];
 }
 
 // Each channel's chroma term is a * U + b * V + bias, added to luma * Y.
@@ -79,13 +90,14 @@ LaneCoefficients LaneCoefficientsOf(const ColorCoefficients& row) {
         wholes = WordPair(u.whole, v.whole);
     };
     LaneCoefficients k{};
-    k.lumaRemainder = row.luma - 65536;
+    k.lumaRemainder = row.luma >= 32768 ? row.luma - 65536 : row.luma;
     pairs(row.uToBlue, 0, k.blueRemainders, k.blueWholes);
     pairs(-row.uToGreen, -row.vToGreen, k.greenRemainders, k.greenWholes);
     pairs(0, row.vToRed, k.redRemainders, k.redWholes);
-    k.blueBias = lumaBias - row.uToBlue * kChromaOffset;
-    k.greenBias = lumaBias + (row.uToGreen + row.vToGreen) * kChromaOffset;
-    k.redBias = lumaBias - row.vToRed * kChromaOffset;
+    const int32_t c = row.chromaOffset;
+    k.blueBias = lumaBias - row.uToBlue * c;
+    k.greenBias = lumaBias + (row.uToGreen + row.vToGreen) * c;
+    k.redBias = lumaBias - row.vToRed * c;
     return k;
 }
 

@@ -31,10 +31,10 @@ LookupTables BuildLookupTables(const ColorCoefficients& row) {
     LookupTables t{};
     for (int i = 0; i < 256; ++i) {
         t.luma[i] = row.luma * (i - row.lumaOffset);
-        t.vToRed[i] = row.vToRed * (i - kChromaOffset);
-        t.uToBlue[i] = row.uToBlue * (i - kChromaOffset);
-        t.uToGreen[i] = row.uToGreen * (i - kChromaOffset);
-        t.vToGreen[i] = row.vToGreen * (i - kChromaOffset);
+        t.vToRed[i] = row.vToRed * (i - row.chromaOffset);
+        t.uToBlue[i] = row.uToBlue * (i - row.chromaOffset);
+        t.uToGreen[i] = row.uToGreen * (i - row.chromaOffset);
+        t.vToGreen[i] = row.vToGreen * (i - row.chromaOffset);
     }
     return t;
 }
@@ -89,19 +89,53 @@ void WritePixel(const LookupTables& t, uint8_t* out, uint8_t luma, const BlockCh
     out[3] = 0xFF;
 }
 
-// A row pair of a 4:2:0 frame from column `from` (even) on. The chroma of block b is at
-// u[b * chromaStep] and v[b * chromaStep]; a last odd column uses the block it falls in.
-void TableRowPair(const LookupTables& t, const uint8_t* y0, const uint8_t* y1, const uint8_t* u, const uint8_t* v,
-                  int chromaStep, uint8_t* out0, uint8_t* out1, int from, int width) {
+// Rows of 8-bit 4:2:x samples from column `from` (even) on: the pair's second row when y1 is
+// set. The chroma of block b is at u[b * chromaStep] and v[b * chromaStep]; a last odd column
+// uses the block it falls in.
+void TableBlockRows(const LookupTables& t, const uint8_t* y0, const uint8_t* y1, const uint8_t* u, const uint8_t* v,
+                    int chromaStep, uint8_t* out0, uint8_t* out1, int from, int width) {
     for (int x = from; x < width; x += 2) {
         const int block = x / 2 * chromaStep;
         const BlockChroma c = ChromaOf(t, u[block], v[block]);
+        const bool both = x + 1 < width;
         WritePixel(t, out0 + 4 * x, y0[x], c);
+        if (both) WritePixel(t, out0 + 4 * x + 4, y0[x + 1], c);
+        if (!y1) continue;
         WritePixel(t, out1 + 4 * x, y1[x], c);
-        if (x + 1 < width) {
-            WritePixel(t, out0 + 4 * x + 4, y0[x + 1], c);
-            WritePixel(t, out1 + 4 * x + 4, y1[x + 1], c);
-        }
+        if (both) WritePixel(t, out1 + 4 * x + 4, y1[x + 1], c);
+    }
+}
+
+// One row of 8-bit 4:4:4 samples from column `from` on.
+void TableOwnChromaRow(const LookupTables& t, const uint8_t* y, const uint8_t* u, const uint8_t* v, uint8_t* out,
+                       int from, int width) {
+    for (int x = from; x < width; ++x) WritePixel(t, out + 4 * x, y[x], ChromaOf(t, u[x], v[x]));
+}
+
+// Samples of more than 8 bits, with the row's equations evaluated directly.
+struct WideSamples {
+    const ColorCoefficients& k;
+    int shift;
+
+    int Sample(const uint8_t* words, size_t i) const { return (words[2 * i] | words[2 * i + 1] << 8) >> shift; }
+    void Write(uint8_t* out, int y, int u, int v) const {
+        const int32_t luma = k.luma * (y - k.lumaOffset);
+        u -= k.chromaOffset, v -= k.chromaOffset;
+        out[0] = Clamp((luma + k.uToBlue * u) >> 16);
+        out[1] = Clamp((luma - k.uToGreen * u - k.vToGreen * v) >> 16);
+        out[2] = Clamp((luma + k.vToRed * v) >> 16);
+        out[3] = 0xFF;
+    }
+};
+
+// Rows of 16-bit samples from column `from` on; chroma sample c of the row is at u[c * chromaStep]
+// and v[c * chromaStep] (in samples), one per 2^chromaShiftX columns.
+void TableWideRows(const WideSamples& w, const RowSources& s, int chromaStep, int chromaShiftX, int from, int width) {
+    for (int x = from; x < width; ++x) {
+        const size_t c = size_t(x >> chromaShiftX) * chromaStep;
+        const int u = w.Sample(s.u, c), v = w.Sample(s.v, c);
+        w.Write(s.out0 + 4 * x, w.Sample(s.luma0, size_t(x)), u, v);
+        if (s.pair) w.Write(s.out1 + 4 * x, w.Sample(s.luma1, size_t(x)), u, v);
     }
 }
 
@@ -124,12 +158,9 @@ void TableRgb24(const uint8_t* source, uint8_t* out, size_t from, size_t pixels)
 }
 
 // The table path has no vector prefix: every row starts with the table code.
+int NoRows(const RowSources&, int, bool, const LaneCoefficients&) { return 0; }
 constexpr ColorKernels kTableOnly{
-    [](const uint8_t*, const uint8_t*, const uint8_t*, const uint8_t*, uint8_t*, uint8_t*, int, bool,
-       const LaneCoefficients&) { return 0; },
-    [](const uint8_t*, const uint8_t*, const uint8_t*, uint8_t*, uint8_t*, int, bool, const LaneCoefficients&) {
-        return 0;
-    },
+    {NoRows, NoRows, NoRows, NoRows, NoRows, NoRows},
     [](const uint8_t*, uint8_t*, size_t, bool, const LaneCoefficients&) { return size_t(0); },
     [](const uint8_t*, uint8_t*, size_t) { return size_t(0); },
 };
@@ -154,11 +185,17 @@ constexpr int kAlignedRowPixels = 16;
 // it (4K frames, 33 MB; a 1080p frame, 8 MB, is written through the cache).
 constexpr size_t kCachedOutputLimit = size_t(16) << 20;
 
-// 4:2:0 chroma holds one sample per 2x2 block, rounded up: a last odd column (or row) has blocks
-// of its own, one pixel wide (or high). For even sizes this is the usual W/2 x H/2 plane, and the
-// second plane starts at W*H + W*H/4.
-int ChromaWidth(int width) { return (width + 1) / 2; }
-int ChromaRows(int rows) { return (rows + 1) / 2; }
+// Subsampled chroma holds one sample per 2 columns (or rows), rounded up: a last odd column (or
+// row) has blocks of its own, one pixel wide (or high). For an even 4:2:0 frame this is the usual
+// W/2 x H/2 plane, and the second plane starts at W*H + W*H/4.
+int Subsampled(int size, int shift) { return (size + (1 << shift) - 1) >> shift; }
+
+RowFamily FamilyOf(const stereo::VideoSubtype& format) {
+    const bool interleaved = format.layout == stereo::PixelLayout::Interleaved;
+    if (format.sampleBytes == 1)
+        return format.chromaShiftX == 0 ? kPlanar444x8 : interleaved ? kInterleaved8 : kPlanar8;
+    return format.chromaShiftX == 0 ? kPlanar444x16 : interleaved ? kInterleaved16 : kPlanar16;
+}
 
 }  // namespace
 
@@ -195,18 +232,27 @@ CColorSpaceConverter::CColorSpaceConverter(const GUID& subtype, int32_t width, i
     : m_subtype(subtype), m_width(width), m_height(height), m_requestedColor(color) {
     m_path = IsSupported(path) ? path : ConversionPath::Table;
     m_kernels = &KernelsOf(m_path);
+    m_format = &stereo::VideoSubtypeOf(subtype);
     m_color = graph::ResolvedColorInfo(color, width, height);
     m_tables = &LookupTablesOf(m_color);
-    m_lanes = LaneCoefficientsOf(CoefficientsOf(m_color.matrix, m_color.range));
+    m_coefficients = &CoefficientsOf(m_color.matrix, m_color.range, m_format->depth);
+    m_lanes = LaneCoefficientsOf(*m_coefficients);
+    m_family = FamilyOf(*m_format);
     // A top-down frame (negative height) has as many rows as a bottom-up one; rows stay in memory order.
     const int64_t rows = std::abs(int64_t(height));
     const int64_t pixels = int64_t(width) * rows;
-    if (width > 0 && rows > 0 && pixels <= std::numeric_limits<int32_t>::max() / 4) {
+    if (width > 0 && rows > 0 && pixels <= std::numeric_limits<int32_t>::max() / 8) {
         m_rows = int32_t(rows);
         m_planeSize = int32_t(pixels);
-        m_secondChromaOffset = m_planeSize + ChromaWidth(m_width) * ChromaRows(m_rows);
+        m_chromaWidth = Subsampled(m_width, m_format->chromaShiftX);
+        m_chromaRows = Subsampled(m_rows, m_format->chromaShiftY);
+        m_lumaRowBytes = size_t(m_width) * m_format->sampleBytes;
+        m_chromaRowBytes = size_t(m_chromaWidth) * m_format->sampleBytes *
+                           (m_format->layout == Layout::Interleaved ? 2 : 1);
+        m_chromaOffset = size_t(m_planeSize) * m_format->sampleBytes;
+        m_secondChromaOffset = m_chromaOffset + size_t(m_chromaWidth) * m_chromaRows * m_format->sampleBytes;
         m_outputSize = size_t(pixels) * 4;
-        m_layout = stereo::PixelLayoutOf(subtype);
+        m_layout = m_format->layout;
         m_sourceSize = SourceSizeOf(m_layout);
         m_streamOutput = m_outputSize > kCachedOutputLimit && m_width % kAlignedRowPixels == 0;
     }
@@ -224,7 +270,7 @@ size_t CColorSpaceConverter::SourceSizeOf(Layout layout) const {
     switch (layout) {
     case Layout::PlanarVFirst:
     case Layout::PlanarUFirst:
-    case Layout::Interleaved: return pixels + 2 * size_t(ChromaWidth(m_width)) * ChromaRows(m_rows);
+    case Layout::Interleaved: return m_secondChromaOffset + size_t(m_chromaWidth) * m_chromaRows * m_format->sampleBytes;
     // YUY2 is taken as one run of W*H pixels in pairs; an odd last pixel has no pair and is not written.
     case Layout::Packed: return pixels / 2 * 4;
     case Layout::Rgb24: return pixels * 3;
@@ -240,9 +286,9 @@ size_t CColorSpaceConverter::SourceSizeOf(Layout layout) const {
 uint8_t* CColorSpaceConverter::Convert(const uint8_t* source, size_t sourceBytes) {
     if (!source || m_sourceSize == 0 || sourceBytes < m_sourceSize) return m_outputBuffer.get();
     switch (m_layout) {
-    case Layout::PlanarVFirst: ConvertPlanar(source, source + m_secondChromaOffset, source + m_planeSize); break;
-    case Layout::PlanarUFirst: ConvertPlanar(source, source + m_planeSize, source + m_secondChromaOffset); break;
-    case Layout::Interleaved: ConvertInterleaved(source, source + m_planeSize); break;
+    case Layout::PlanarVFirst:
+    case Layout::PlanarUFirst:
+    case Layout::Interleaved: ConvertYuvRows(source, 0, m_rows, m_outputBuffer.get(), ptrdiff_t(m_width) * 4, m_streamOutput); break;
     case Layout::Packed: ConvertPacked(source); break;
     case Layout::Rgb24: ConvertRgb24(source); break;
     case Layout::Rgb555:
@@ -254,39 +300,40 @@ uint8_t* CColorSpaceConverter::Convert(const uint8_t* source, size_t sourceBytes
     return m_outputBuffer.get();
 }
 
-void CColorSpaceConverter::PlanarRowPair(const uint8_t* y, const uint8_t* u, const uint8_t* v, int row, int second,
-                                         uint8_t* out0, uint8_t* out1, bool stream) const {
-    const size_t chromaWidth = size_t(ChromaWidth(m_width));
-    const uint8_t* y0 = y + size_t(row) * m_width;
-    const uint8_t* y1 = y + size_t(second) * m_width;
-    const uint8_t* uRow = u + size_t(row / 2) * chromaWidth;
-    const uint8_t* vRow = v + size_t(row / 2) * chromaWidth;
-    const int done = m_kernels->planarRowPair(y0, y1, uRow, vRow, out0, out1, m_width, stream, m_lanes);
-    TableRowPair(*m_tables, y0, y1, uRow, vRow, 1, out0, out1, done, m_width);
-}
-
-void CColorSpaceConverter::InterleavedRowPair(const uint8_t* y, const uint8_t* uv, int row, int second,
-                                              uint8_t* out0, uint8_t* out1, bool stream) const {
-    const uint8_t* y0 = y + size_t(row) * m_width;
-    const uint8_t* y1 = y + size_t(second) * m_width;
-    const uint8_t* uvRow = uv + size_t(row / 2) * 2 * size_t(ChromaWidth(m_width));
-    const int done = m_kernels->interleavedRowPair(y0, y1, uvRow, out0, out1, m_width, stream, m_lanes);
-    TableRowPair(*m_tables, y0, y1, uvRow, uvRow + 1, 2, out0, out1, done, m_width);
-}
-
-// Rows go in pairs sharing one chroma row; a last odd row is converted as a pair whose second
-// row is itself, so it takes the chroma row of the block it falls in.
-void CColorSpaceConverter::ConvertPlanar(const uint8_t* y, const uint8_t* u, const uint8_t* v) const {
-    for (int row = 0; row < m_rows; row += 2) {
-        const int second = std::min(row + 1, m_rows - 1);
-        PlanarRowPair(y, u, v, row, second, OutputRow(row), OutputRow(second), m_streamOutput);
+// One row, or a 4:2:0 row pair (second > row), of a planar or semi-planar frame.
+void CColorSpaceConverter::YuvRows(const uint8_t* source, int row, int second, uint8_t* out0, uint8_t* out1,
+                                   bool stream) const {
+    const size_t chromaRow = size_t(row >> m_format->chromaShiftY) * m_chromaRowBytes;
+    const uint8_t* u = source + m_chromaOffset + chromaRow;
+    const uint8_t* v = source + m_secondChromaOffset + chromaRow;
+    if (m_layout == Layout::PlanarVFirst) std::swap(u, v);
+    if (m_layout == Layout::Interleaved) v = u + m_format->sampleBytes;
+    const RowSources rows{source + size_t(row) * m_lumaRowBytes, source + size_t(second) * m_lumaRowBytes, u, v,
+                          out0, out1, second != row, m_format->shift};
+    const int done = m_kernels->rows[m_family](rows, m_width, stream, m_lanes);
+    const int chromaStep = m_layout == Layout::Interleaved ? 2 : 1;
+    if (m_format->sampleBytes == 2) {
+        TableWideRows({*m_coefficients, m_format->shift}, rows, chromaStep, m_format->chromaShiftX, done, m_width);
+    } else if (m_family == kPlanar444x8) {
+        TableOwnChromaRow(*m_tables, rows.luma0, u, v, out0, done, m_width);
+    } else {
+        TableBlockRows(*m_tables, rows.luma0, rows.pair ? rows.luma1 : nullptr, u, v, chromaStep, out0, out1, done,
+                       m_width);
     }
 }
 
-void CColorSpaceConverter::ConvertInterleaved(const uint8_t* y, const uint8_t* uv) const {
-    for (int row = 0; row < m_rows; row += 2) {
-        const int second = std::min(row + 1, m_rows - 1);
-        InterleavedRowPair(y, uv, row, second, OutputRow(row), OutputRow(second), m_streamOutput);
+// 4:2:0 rows go in pairs sharing one chroma row where the range holds both rows of a pair, single
+// rows at its odd ends (a last odd row takes the chroma row of the block it falls in); 4:2:2 and
+// 4:4:4 rows one by one.
+void CColorSpaceConverter::ConvertYuvRows(const uint8_t* source, int first, int count, uint8_t* out, ptrdiff_t pitch,
+                                          bool stream) const {
+    const int end = first + count;
+    const auto rowOut = [&](int row) { return out + (row - first) * pitch; };
+    for (int row = first; row < end;) {
+        const bool pairs = m_format->chromaShiftY == 1;
+        const int second = pairs && row % 2 == 0 && row + 1 < end ? row + 1 : row;
+        YuvRows(source, row, second, rowOut(row), rowOut(second), stream);
+        row = second + 1;
     }
 }
 
@@ -297,21 +344,16 @@ bool CColorSpaceConverter::ConvertRows(const uint8_t* source, size_t sourceBytes
         return false;
     const int end = first + count;
     const auto rowOut = [&](int row) { return out + (row - first) * pitch; };
-    const uint8_t* u = source + m_planeSize;
-    const uint8_t* v = source + m_secondChromaOffset;
-    if (m_layout == Layout::PlanarVFirst) std::swap(u, v);
-    for (int row = first; row < end;) {
-        // 4:2:0 rows go in whole pairs where the range holds both rows of one, single rows at
-        // its odd ends; the other layouts go row by row.
-        const bool chromaPairs = m_layout == Layout::PlanarVFirst || m_layout == Layout::PlanarUFirst ||
-                                 m_layout == Layout::Interleaved;
-        const int second = chromaPairs && row % 2 == 0 && row + 1 < end ? row + 1 : row;
+    switch (m_layout) {
+    case Layout::PlanarVFirst:
+    case Layout::PlanarUFirst:
+    case Layout::Interleaved: ConvertYuvRows(source, first, count, out, pitch, false); return true;
+    case Layout::Rgb32:
+    case Layout::None: return false;
+    default: break;
+    }
+    for (int row = first; row < end; ++row) {
         switch (m_layout) {
-        case Layout::PlanarVFirst:
-        case Layout::PlanarUFirst: PlanarRowPair(source, u, v, row, second, rowOut(row), rowOut(second), false); break;
-        case Layout::Interleaved:
-            InterleavedRowPair(source, source + m_planeSize, row, second, rowOut(row), rowOut(second), false);
-            break;
         case Layout::Packed: {
             // An even width: every row is a whole number of pairs.
             const size_t pairs = size_t(m_width) / 2;
@@ -327,10 +369,8 @@ bool CColorSpaceConverter::ConvertRows(const uint8_t* source, size_t sourceBytes
         }
         case Layout::Rgb555:
         case Layout::Rgb565: ConvertRgb16(source + size_t(row) * m_width * 2, rowOut(row), size_t(m_width)); break;
-        case Layout::Rgb32:
-        case Layout::None: return false;
+        default: return false;
         }
-        row = second + 1;
     }
     return true;
 }

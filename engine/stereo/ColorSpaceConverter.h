@@ -29,8 +29,9 @@ public:
     static ConversionPath BestPath();
     static bool IsSupported(ConversionPath path);
 
-    // subtype: YV12, IYUV, I420, NV12, YUY2, RGB24, RGB555 or RGB565; any other subtype gives a
-    // converter that never writes. width and height are the bitmap header's; a negative height
+    // subtype: YV12, IYUV, I420, NV12, YUY2, RGB24, RGB555, RGB565, or one of the planar and
+    // semi-planar 4:2:0, 4:2:2 and 4:4:4 formats of 8, 10, 12 and 16 bits of VideoSubtypes.h; any
+    // other subtype gives a converter that never writes. width and height are the bitmap header's; a negative height
     // (a top-down RGB frame) stands for as many rows as its absolute value, kept in the source's
     // order. A size that is not positive, or whose output would not fit in 2^31 bytes, gives an
     // empty output buffer and a converter that never writes.
@@ -77,17 +78,11 @@ private:
     using Layout = stereo::PixelLayout;
     size_t SourceSizeOf(Layout layout) const;
 
-    // One row (y0 == y1 and out0 == out1) or a row pair of a 4:2:0 frame.
-    void PlanarRowPair(const uint8_t* y, const uint8_t* u, const uint8_t* v, int row, int second, uint8_t* out0,
-                       uint8_t* out1, bool stream) const;
-    void InterleavedRowPair(const uint8_t* y, const uint8_t* uv, int row, int second, uint8_t* out0, uint8_t* out1,
-                            bool stream) const;
-    void ConvertPlanar(const uint8_t* y, const uint8_t* u, const uint8_t* v) const;
-    void ConvertInterleaved(const uint8_t* y, const uint8_t* uv) const;
+    void YuvRows(const uint8_t* source, int row, int second, uint8_t* out0, uint8_t* out1, bool stream) const;
+    void ConvertYuvRows(const uint8_t* source, int first, int count, uint8_t* out, ptrdiff_t pitch, bool stream) const;
     void ConvertPacked(const uint8_t* source) const;
     void ConvertRgb24(const uint8_t* source) const;
     void ConvertRgb16(const uint8_t* source, uint8_t* out, size_t pixels) const;
-    uint8_t* OutputRow(int row) const { return m_outputBuffer.get() + size_t(row) * m_width * 4; }
 
     struct AlignedDelete {
         void operator()(uint8_t* p) const;
@@ -96,8 +91,13 @@ private:
     GUID m_subtype;
     int32_t m_width = 0;
     int32_t m_height = 0;
-    int32_t m_planeSize = 0;           // W * |H|: the luma plane, and the offset of the first chroma plane
-    int32_t m_secondChromaOffset = 0;  // after the first chroma plane of ((W+1)/2) * ((|H|+1)/2) bytes
+    int32_t m_planeSize = 0;  // W * |H|: the luma samples
+    const stereo::VideoSubtype* m_format = nullptr;
+    RowFamily m_family = kPlanar8;
+    int32_t m_chromaWidth = 0, m_chromaRows = 0;  // samples of one chroma plane
+    size_t m_lumaRowBytes = 0, m_chromaRowBytes = 0;
+    size_t m_chromaOffset = 0;        // the first chroma plane, after the luma plane
+    size_t m_secondChromaOffset = 0;  // after the first chroma plane
 
     int32_t m_rows = 0;  // |height|, or 0 for an empty converter
     Layout m_layout = Layout::None;
@@ -108,7 +108,8 @@ private:
     const ColorKernels* m_kernels = nullptr;
     graph::VideoColorInfo m_requestedColor;
     graph::VideoColorInfo m_color;
-    const LookupTables* m_tables = nullptr;
+    const LookupTables* m_tables = nullptr;            // 8-bit samples
+    const ColorCoefficients* m_coefficients = nullptr;  // the row of the samples' depth
     LaneCoefficients m_lanes{};
 };
 

@@ -16,11 +16,13 @@ struct Avx2 {
     static Vec Set16(int16_t v) { return _mm256_set1_epi16(v); }
     static Vec Set32(int32_t v) { return _mm256_set1_epi32(v); }
     static Vec And(Vec a, Vec b) { return _mm256_and_si256(a, b); }
+    static Vec Or(Vec a, Vec b) { return _mm256_or_si256(a, b); }
     static Vec Add16(Vec a, Vec b) { return _mm256_add_epi16(a, b); }
     static Vec Add32(Vec a, Vec b) { return _mm256_add_epi32(a, b); }
     static Vec Sub32(Vec a, Vec b) { return _mm256_sub_epi32(a, b); }
     static Vec ShiftLeft32(Vec a, int bits) { return _mm256_slli_epi32(a, bits); }
     static Vec ShiftRight16(Vec a, int bits) { return _mm256_srli_epi16(a, bits); }
+    static Vec ShiftRight32(Vec a, int bits) { return _mm256_srli_epi32(a, bits); }
     static Vec MulAdd16(Vec a, Vec b) { return _mm256_madd_epi16(a, b); }
     static Vec UnpackLo8(Vec a, Vec b) { return _mm256_unpacklo_epi8(a, b); }
     static Vec UnpackHi8(Vec a, Vec b) { return _mm256_unpackhi_epi8(a, b); }
@@ -42,8 +44,17 @@ struct Avx2 {
         const __m128i vs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v));
         return SpreadGroups(_mm256_set_m128i(_mm_unpackhi_epi8(us, vs), _mm_unpacklo_epi8(us, vs)));
     }
-    // Packed pixels come eight bytes per group of four; the same spread, in 64-bit units per vector.
-    static Vec LoadPacked(const uint8_t* p) { return _mm256_permute4x64_epi64(Load(p), 0xD8); }
+    // Packed pixels and words come eight bytes per group of four; the same spread, in 64-bit units.
+    static Vec SpreadWords(Vec v) { return _mm256_permute4x64_epi64(v, 0xD8); }
+    static Vec LoadPacked(const uint8_t* p) { return SpreadWords(Load(p)); }
+    // The in-lane interleave leaves blocks 0-3 | 8-11 and 4-7 | 12-15; the halves are put back in
+    // order before the spread.
+    static void LoadPlanarChromaWords(const uint8_t* u, const uint8_t* v, Vec& first, Vec& second) {
+        const Vec us = Load(u), vs = Load(v);
+        const Vec low = _mm256_unpacklo_epi16(us, vs), high = _mm256_unpackhi_epi16(us, vs);
+        first = SpreadWords(_mm256_permute2x128_si256(low, high, 0x20));
+        second = SpreadWords(_mm256_permute2x128_si256(low, high, 0x31));
+    }
 };
 
 // Eight pixels per vector from two 16-byte loads twelve bytes apart, spread within each lane.
@@ -65,8 +76,7 @@ size_t Rgb24(const uint8_t* src, uint8_t* out, size_t pixels) {
 }  // namespace
 
 const ColorKernels& Avx2ColorKernels() {
-    static constexpr ColorKernels kKernels{lanes::PlanarRowPair<Avx2>, lanes::InterleavedRowPair<Avx2>,
-                                           lanes::PackedPairs<Avx2>, Rgb24};
+    static constexpr ColorKernels kKernels = lanes::MakeKernels<Avx2>(Rgb24);
     return kKernels;
 }
 

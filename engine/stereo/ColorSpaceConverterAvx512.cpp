@@ -38,11 +38,13 @@ struct Avx512 {
     static Vec Set16(int16_t v) { return _mm512_set1_epi16(v); }
     static Vec Set32(int32_t v) { return _mm512_set1_epi32(v); }
     static Vec And(Vec a, Vec b) { return _mm512_and_si512(a, b); }
+    static Vec Or(Vec a, Vec b) { return _mm512_or_si512(a, b); }
     static Vec Add16(Vec a, Vec b) { return _mm512_add_epi16(a, b); }
     static Vec Add32(Vec a, Vec b) { return _mm512_add_epi32(a, b); }
     static Vec Sub32(Vec a, Vec b) { return _mm512_sub_epi32(a, b); }
     static Vec ShiftLeft32(Vec a, int bits) { return _mm512_slli_epi32(a, unsigned(bits)); }
     static Vec ShiftRight16(Vec a, int bits) { return _mm512_srli_epi16(a, unsigned(bits)); }
+    static Vec ShiftRight32(Vec a, int bits) { return _mm512_srli_epi32(a, unsigned(bits)); }
     static Vec MulAdd16(Vec a, Vec b) { return _mm512_madd_epi16(a, b); }
     static Vec UnpackLo8(Vec a, Vec b) { return _mm512_unpacklo_epi8(a, b); }
     static Vec UnpackHi8(Vec a, Vec b) { return _mm512_unpackhi_epi8(a, b); }
@@ -64,9 +66,16 @@ struct Avx512 {
         const __m512i vs = _mm512_castsi256_si512(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(v)));
         return _mm512_permutex2var_epi8(us, Load(kPlanarChromaIndex.bytes), vs);
     }
-    // Packed pixels come eight bytes per group of four; the same spread, in 64-bit units.
-    static Vec LoadPacked(const uint8_t* p) {
-        return _mm512_permutexvar_epi64(_mm512_setr_epi64(0, 4, 1, 5, 2, 6, 3, 7), Load(p));
+    // Packed pixels and words come eight bytes per group of four; the same spread, in 64-bit units.
+    static Vec SpreadWords(Vec v) { return _mm512_permutexvar_epi64(_mm512_setr_epi64(0, 4, 1, 5, 2, 6, 3, 7), v); }
+    static Vec LoadPacked(const uint8_t* p) { return SpreadWords(Load(p)); }
+    // The in-lane interleave leaves lane k with blocks 8k..8k+3 (low) and 8k+4..8k+7 (high);
+    // one two-source permute puts them in order and spreads them.
+    static void LoadPlanarChromaWords(const uint8_t* u, const uint8_t* v, Vec& first, Vec& second) {
+        const Vec us = Load(u), vs = Load(v);
+        const Vec low = _mm512_unpacklo_epi16(us, vs), high = _mm512_unpackhi_epi16(us, vs);
+        first = _mm512_permutex2var_epi64(low, _mm512_setr_epi64(0, 2, 1, 3, 8, 10, 9, 11), high);
+        second = _mm512_permutex2var_epi64(low, _mm512_setr_epi64(4, 6, 5, 7, 12, 14, 13, 15), high);
     }
 };
 
@@ -75,8 +84,7 @@ struct Avx512 {
 const ColorKernels& Avx512ColorKernels() {
     // Three-byte pixels take the AVX2 kernel: measured here, 512-bit byte permutes are no faster
     // while the frame is in the cache and slower once it is not.
-    static const ColorKernels kKernels{lanes::PlanarRowPair<Avx512>, lanes::InterleavedRowPair<Avx512>,
-                                       lanes::PackedPairs<Avx512>, Avx2ColorKernels().rgb24};
+    static const ColorKernels kKernels = lanes::MakeKernels<Avx512>(Avx2ColorKernels().rgb24);
     return kKernels;
 }
 

@@ -15,13 +15,21 @@
 // pixels over the lanes so that after the final in-lane interleave to B,G,R,X each vector holds
 // consecutive pixels and is stored as it stands.
 //
-// What `Ops` provides: Vec; kLanes; kBytes (16 * kLanes); Zero, Set16, Set32, And, Add16, Add32,
-// Sub32, ShiftLeft32, ShiftRight16, MulAdd16 (signed 16-bit pair products summed to 32 bits),
-// UnpackLo8/Hi8, UnpackLo16/Hi16, PackUs16, HighWords (the high halves of the 32-bit elements
-// of a and b, interleaved a,b,a,b), Store, Stream (a non-temporal store to an aligned address);
-// and the loaders LoadLuma (kBytes luma bytes), LoadPlanarChroma (kBytes / 2 bytes from each
-// chroma plane, interleaved U,V), LoadInterleavedChroma (kBytes U,V bytes) and LoadPacked
-// (kBytes Y0,U,Y1,V bytes), each returning its bytes spread as above.
+// Samples of more than 8 bits arrive as 16-bit words, shifted down to 10 or 12 significant bits.
+// Their luma factor is below 32768, so r is the whole factor and Y is not added again. The words
+// of 8 pixels are spread as the unpacked bytes of 16 would be: one permute of 64-bit units.
+// In 4:4:4 each pixel has its own chroma: the even and the odd pixels of a 32-bit element take
+// the terms of their own U,V pairs.
+//
+// What `Ops` provides: Vec; kLanes; kBytes (16 * kLanes); Zero, Set16, Set32, And, Or, Add16,
+// Add32, Sub32, ShiftLeft32, ShiftRight32, ShiftRight16, MulAdd16 (signed 16-bit pair products
+// summed to 32 bits), UnpackLo8/Hi8, UnpackLo16/Hi16, PackUs16, HighWords (the high halves of
+// the 32-bit elements of a and b, interleaved a,b,a,b), Load, Store, Stream (a non-temporal
+// store to an aligned address); the loaders LoadLuma (kBytes luma bytes), LoadPlanarChroma
+// (kBytes / 2 bytes from each chroma plane, interleaved U,V), LoadInterleavedChroma (kBytes U,V
+// bytes) and LoadPacked (kBytes Y0,U,Y1,V bytes), each returning its bytes spread as above;
+// SpreadWords (kBytes / 2 words as loaded, spread); and LoadPlanarChromaWords (kBytes / 2
+// words from each chroma plane, interleaved U,V, spread, as two vectors).
 #include "engine/stereo/ColorSpaceConverterKernels.h"
 
 // The steps are forced inline so that each kernel is one loop with its vectors in registers;
@@ -74,8 +82,8 @@ ORVO_LANE_STEP ChromaTerms<Ops> ChromaOfBlocks(typename Ops::Vec uv, const Facto
             ChromaTerm<Ops>(uv, f.redRemainders, f.redWholes, f.redBias)};
 }
 
-// Eight pixels per lane as 16-bit luma, with the remainder products of the even and the odd
-// pixels in 32-bit elements that line up with the blocks of ChromaOfBlocks.
+// Eight pixels per lane as 16-bit luma, with the luma products of the even and the odd pixels
+// in 32-bit elements that line up with the blocks of ChromaOfBlocks.
 template <class Ops>
 struct LumaWords {
     typename Ops::Vec luma, even, odd;
@@ -86,10 +94,22 @@ ORVO_LANE_STEP LumaWords<Ops> LumaOfWords(typename Ops::Vec luma, const Factors<
     return {luma, Ops::MulAdd16(luma, f.lumaEven), Ops::MulAdd16(luma, f.lumaOdd)};
 }
 
-// One colour channel of eight pixels per lane, as signed 16-bit values before the clamp.
+// The chroma of eight pixels per lane: the terms of the even and of the odd pixels of each
+// 32-bit element (the same terms where a block covers both).
 template <class Ops>
-ORVO_LANE_STEP typename Ops::Vec ChannelWords(const LumaWords<Ops>& y, typename Ops::Vec chroma) {
-    return Ops::Add16(Ops::HighWords(Ops::Add32(y.even, chroma), Ops::Add32(y.odd, chroma)), y.luma);
+struct PixelChroma {
+    ChromaTerms<Ops> even, odd;
+};
+
+// One colour channel of eight pixels per lane, as signed 16-bit values before the clamp.
+template <class Ops, bool kWholeLuma>
+ORVO_LANE_STEP typename Ops::Vec ChannelWords(const LumaWords<Ops>& y, typename Ops::Vec even,
+                                             typename Ops::Vec odd) {
+    const typename Ops::Vec high = Ops::HighWords(Ops::Add32(y.even, even), Ops::Add32(y.odd, odd));
+    if constexpr (kWholeLuma)
+        return Ops::Add16(high, y.luma);
+    else
+        return high;
 }
 
 template <class Ops, bool kStream>
@@ -113,77 +133,143 @@ ORVO_LANE_STEP void StorePixels(typename Ops::Vec blue, typename Ops::Vec green,
 }
 
 // Sixteen pixels per lane: the first eight with `first`'s chroma, the last eight with `second`'s.
-template <class Ops, bool kStream>
-ORVO_LANE_STEP void StoreConverted(const LumaWords<Ops>& yFirst, const LumaWords<Ops>& ySecond, const ChromaTerms<Ops>& first,
-                    const ChromaTerms<Ops>& second, uint8_t* out) {
-    StorePixels<Ops, kStream>(Ops::PackUs16(ChannelWords(yFirst, first.blue), ChannelWords(ySecond, second.blue)),
-                     Ops::PackUs16(ChannelWords(yFirst, first.green), ChannelWords(ySecond, second.green)),
-                     Ops::PackUs16(ChannelWords(yFirst, first.red), ChannelWords(ySecond, second.red)), out);
-}
-
-template <class Ops, bool kStream>
-ORVO_LANE_STEP void StoreLumaRow(typename Ops::Vec lumaBytes, const ChromaTerms<Ops>& first,
-                                 const ChromaTerms<Ops>& second, const Factors<Ops>& f, uint8_t* out) {
-    const typename Ops::Vec zero = Ops::Zero();
-    StoreConverted<Ops, kStream>(LumaOfWords<Ops>(Ops::UnpackLo8(lumaBytes, zero), f),
-                                 LumaOfWords<Ops>(Ops::UnpackHi8(lumaBytes, zero), f), first, second, out);
-}
-
-// chromaBytes: one U,V byte pair per 2x2 block, as the loaders arrange them.
-template <class Ops, bool kStream>
-ORVO_LANE_STEP void ConvertBlockRowPair(typename Ops::Vec chromaBytes, const uint8_t* y0, const uint8_t* y1,
-                                        uint8_t* out0, uint8_t* out1, const Factors<Ops>& f) {
-    const typename Ops::Vec zero = Ops::Zero();
-    const ChromaTerms<Ops> first = ChromaOfBlocks<Ops>(Ops::UnpackLo8(chromaBytes, zero), f);
-    const ChromaTerms<Ops> second = ChromaOfBlocks<Ops>(Ops::UnpackHi8(chromaBytes, zero), f);
-    StoreLumaRow<Ops, kStream>(Ops::LoadLuma(y0), first, second, f, out0);
-    StoreLumaRow<Ops, kStream>(Ops::LoadLuma(y1), first, second, f, out1);
-}
-
-template <class Ops, bool kStream>
-int PlanarRows(const uint8_t* y0, const uint8_t* y1, const uint8_t* u, const uint8_t* v, uint8_t* out0, uint8_t* out1,
-               int width, const LaneCoefficients& k) {
-    constexpr int kPixels = Ops::kBytes;
-    const Factors<Ops> f(k);
-    int x = 0;
-    for (; x + kPixels <= width; x += kPixels)
-        ConvertBlockRowPair<Ops, kStream>(Ops::LoadPlanarChroma(u + x / 2, v + x / 2), y0 + x, y1 + x, out0 + 4 * x,
-                                          out1 + 4 * x, f);
-    return x;
+template <class Ops, bool kStream, bool kWholeLuma>
+ORVO_LANE_STEP void StoreConverted(const LumaWords<Ops>& yFirst, const LumaWords<Ops>& ySecond,
+                                   const PixelChroma<Ops>& first, const PixelChroma<Ops>& second, uint8_t* out) {
+    const auto channel = [&](auto term) {
+        return Ops::PackUs16(ChannelWords<Ops, kWholeLuma>(yFirst, term(first.even), term(first.odd)),
+                             ChannelWords<Ops, kWholeLuma>(ySecond, term(second.even), term(second.odd)));
+    };
+    StorePixels<Ops, kStream>(channel([](const ChromaTerms<Ops>& c) { return c.blue; }),
+                              channel([](const ChromaTerms<Ops>& c) { return c.green; }),
+                              channel([](const ChromaTerms<Ops>& c) { return c.red; }), out);
 }
 
 template <class Ops>
-int PlanarRowPair(const uint8_t* y0, const uint8_t* y1, const uint8_t* u, const uint8_t* v, uint8_t* out0,
-                  uint8_t* out1, int width, bool streamOutput, const LaneCoefficients& k) {
-    return streamOutput ? PlanarRows<Ops, true>(y0, y1, u, v, out0, out1, width, k)
-                        : PlanarRows<Ops, false>(y0, y1, u, v, out0, out1, width, k);
+ORVO_LANE_STEP PixelChroma<Ops> BlockChroma(typename Ops::Vec uv, const Factors<Ops>& f) {
+    const ChromaTerms<Ops> c = ChromaOfBlocks<Ops>(uv, f);
+    return {c, c};
 }
 
-template <class Ops, bool kStream>
-int InterleavedRows(const uint8_t* y0, const uint8_t* y1, const uint8_t* uv, uint8_t* out0, uint8_t* out1,
-                    int width, const LaneCoefficients& k) {
+// 4:4:4: u and v hold one word per pixel, spread as the luma words are.
+template <class Ops>
+ORVO_LANE_STEP PixelChroma<Ops> OwnChroma(typename Ops::Vec u, typename Ops::Vec v, const Factors<Ops>& f) {
+    const typename Ops::Vec low = Ops::Set32(0xFFFF);
+    const typename Ops::Vec evenPairs = Ops::Or(Ops::And(u, low), Ops::ShiftLeft32(v, 16));
+    const typename Ops::Vec oddPairs = Ops::Or(Ops::ShiftRight32(u, 16), Ops::And(v, Ops::Set32(int32_t(0xFFFF0000u))));
+    return {ChromaOfBlocks<Ops>(evenPairs, f), ChromaOfBlocks<Ops>(oddPairs, f)};
+}
+
+// The words of kBytes pixels: two vectors.
+template <class Ops>
+struct Words {
+    typename Ops::Vec first, second;
+};
+
+template <class Ops>
+ORVO_LANE_STEP Words<Ops> BytesAsWords(typename Ops::Vec bytes) {
+    return {Ops::UnpackLo8(bytes, Ops::Zero()), Ops::UnpackHi8(bytes, Ops::Zero())};
+}
+
+// kBytes 16-bit samples from p, shifted down to their significant bits.
+template <class Ops>
+ORVO_LANE_STEP Words<Ops> LoadWords(const uint8_t* p, int shift) {
+    return {Ops::ShiftRight16(Ops::SpreadWords(Ops::Load(p)), shift),
+            Ops::ShiftRight16(Ops::SpreadWords(Ops::Load(p + Ops::kBytes)), shift)};
+}
+
+// How the kernels read each family of sources, kBytes pixels of one row at a time: luma words
+// from a row, and the chroma of those pixels from the chroma row(s) of RowSources.
+template <class Ops>
+struct Planar8 {
+    static constexpr bool kWholeLuma = true;
+    static Words<Ops> Luma(const uint8_t* row, int x, int) { return BytesAsWords<Ops>(Ops::LoadLuma(row + x)); }
+    static void Chroma(const RowSources& s, int x, const Factors<Ops>& f, PixelChroma<Ops>& a, PixelChroma<Ops>& b) {
+        const Words<Ops> uv = BytesAsWords<Ops>(Ops::LoadPlanarChroma(s.u + x / 2, s.v + x / 2));
+        a = BlockChroma<Ops>(uv.first, f), b = BlockChroma<Ops>(uv.second, f);
+    }
+};
+
+template <class Ops>
+struct Interleaved8 : Planar8<Ops> {
+    static void Chroma(const RowSources& s, int x, const Factors<Ops>& f, PixelChroma<Ops>& a, PixelChroma<Ops>& b) {
+        const Words<Ops> uv = BytesAsWords<Ops>(Ops::LoadInterleavedChroma(s.u + x));
+        a = BlockChroma<Ops>(uv.first, f), b = BlockChroma<Ops>(uv.second, f);
+    }
+};
+
+template <class Ops>
+struct Planar444x8 : Planar8<Ops> {
+    static void Chroma(const RowSources& s, int x, const Factors<Ops>& f, PixelChroma<Ops>& a, PixelChroma<Ops>& b) {
+        const Words<Ops> u = BytesAsWords<Ops>(Ops::LoadLuma(s.u + x)), v = BytesAsWords<Ops>(Ops::LoadLuma(s.v + x));
+        a = OwnChroma<Ops>(u.first, v.first, f), b = OwnChroma<Ops>(u.second, v.second, f);
+    }
+};
+
+template <class Ops>
+struct Planar16 {
+    static constexpr bool kWholeLuma = false;
+    static Words<Ops> Luma(const uint8_t* row, int x, int shift) { return LoadWords<Ops>(row + 2 * x, shift); }
+    static void Chroma(const RowSources& s, int x, const Factors<Ops>& f, PixelChroma<Ops>& a, PixelChroma<Ops>& b) {
+        typename Ops::Vec first, second;
+        Ops::LoadPlanarChromaWords(s.u + x, s.v + x, first, second);  // x / 2 words
+        a = BlockChroma<Ops>(Ops::ShiftRight16(first, s.shift), f);
+        b = BlockChroma<Ops>(Ops::ShiftRight16(second, s.shift), f);
+    }
+};
+
+template <class Ops>
+struct Interleaved16 : Planar16<Ops> {
+    static void Chroma(const RowSources& s, int x, const Factors<Ops>& f, PixelChroma<Ops>& a, PixelChroma<Ops>& b) {
+        const Words<Ops> uv = LoadWords<Ops>(s.u + 2 * x, s.shift);  // x / 2 U,V word pairs
+        a = BlockChroma<Ops>(uv.first, f), b = BlockChroma<Ops>(uv.second, f);
+    }
+};
+
+template <class Ops>
+struct Planar444x16 : Planar16<Ops> {
+    static void Chroma(const RowSources& s, int x, const Factors<Ops>& f, PixelChroma<Ops>& a, PixelChroma<Ops>& b) {
+        const Words<Ops> u = LoadWords<Ops>(s.u + 2 * x, s.shift), v = LoadWords<Ops>(s.v + 2 * x, s.shift);
+        a = OwnChroma<Ops>(u.first, v.first, f), b = OwnChroma<Ops>(u.second, v.second, f);
+    }
+};
+
+template <class Ops, class Source, bool kStream>
+ORVO_LANE_STEP void StoreRow(const uint8_t* luma, int x, int shift, const PixelChroma<Ops>& a,
+                             const PixelChroma<Ops>& b, const Factors<Ops>& f, uint8_t* out) {
+    const Words<Ops> y = Source::Luma(luma, x, shift);
+    StoreConverted<Ops, kStream, Source::kWholeLuma>(LumaOfWords<Ops>(y.first, f), LumaOfWords<Ops>(y.second, f), a,
+                                                     b, out + 4 * x);
+}
+
+template <class Ops, class Source, bool kStream, bool kPair>
+int ConvertRows(const RowSources& s, int width, const LaneCoefficients& k) {
     constexpr int kPixels = Ops::kBytes;
     const Factors<Ops> f(k);
     int x = 0;
-    for (; x + kPixels <= width; x += kPixels)
-        ConvertBlockRowPair<Ops, kStream>(Ops::LoadInterleavedChroma(uv + x), y0 + x, y1 + x, out0 + 4 * x,
-                                          out1 + 4 * x, f);
+    for (; x + kPixels <= width; x += kPixels) {
+        PixelChroma<Ops> a, b;
+        Source::Chroma(s, x, f, a, b);
+        StoreRow<Ops, Source, kStream>(s.luma0, x, s.shift, a, b, f, s.out0);
+        if constexpr (kPair) StoreRow<Ops, Source, kStream>(s.luma1, x, s.shift, a, b, f, s.out1);
+    }
     return x;
 }
 
-template <class Ops>
-int InterleavedRowPair(const uint8_t* y0, const uint8_t* y1, const uint8_t* uv, uint8_t* out0, uint8_t* out1,
-                       int width, bool streamOutput, const LaneCoefficients& k) {
-    return streamOutput ? InterleavedRows<Ops, true>(y0, y1, uv, out0, out1, width, k)
-                        : InterleavedRows<Ops, false>(y0, y1, uv, out0, out1, width, k);
+template <class Ops, template <class> class Source>
+int Rows(const RowSources& s, int width, bool streamOutput, const LaneCoefficients& k) {
+    using S = Source<Ops>;
+    if (s.pair)
+        return streamOutput ? ConvertRows<Ops, S, true, true>(s, width, k) : ConvertRows<Ops, S, false, true>(s, width, k);
+    return streamOutput ? ConvertRows<Ops, S, true, false>(s, width, k) : ConvertRows<Ops, S, false, false>(s, width, k);
 }
 
 // Y0,U,Y1,V: the even bytes are the luma of consecutive pixels, the odd bytes the pair's U,V.
 template <class Ops>
 ORVO_LANE_STEP void SplitPacked(typename Ops::Vec packed, const Factors<Ops>& f, LumaWords<Ops>& y,
-                                ChromaTerms<Ops>& chroma) {
+                                PixelChroma<Ops>& chroma) {
     y = LumaOfWords<Ops>(Ops::And(packed, Ops::Set16(0x00FF)), f);
-    chroma = ChromaOfBlocks<Ops>(Ops::ShiftRight16(packed, 8), f);
+    chroma = BlockChroma<Ops>(Ops::ShiftRight16(packed, 8), f);
 }
 
 template <class Ops, bool kStream>
@@ -193,10 +279,10 @@ size_t PackedRun(const uint8_t* src, uint8_t* out, size_t pairs, const LaneCoeff
     size_t done = 0;
     for (; done + kPairs <= pairs; done += kPairs) {
         LumaWords<Ops> yFirst, ySecond;
-        ChromaTerms<Ops> first, second;
+        PixelChroma<Ops> first, second;
         SplitPacked<Ops>(Ops::LoadPacked(src + 4 * done), f, yFirst, first);
         SplitPacked<Ops>(Ops::LoadPacked(src + 4 * done + Ops::kBytes), f, ySecond, second);
-        StoreConverted<Ops, kStream>(yFirst, ySecond, first, second, out + 8 * done);
+        StoreConverted<Ops, kStream, true>(yFirst, ySecond, first, second, out + 8 * done);
     }
     return done;
 }
@@ -204,6 +290,15 @@ size_t PackedRun(const uint8_t* src, uint8_t* out, size_t pairs, const LaneCoeff
 template <class Ops>
 size_t PackedPairs(const uint8_t* src, uint8_t* out, size_t pairs, bool streamOutput, const LaneCoefficients& k) {
     return streamOutput ? PackedRun<Ops, true>(src, out, pairs, k) : PackedRun<Ops, false>(src, out, pairs, k);
+}
+
+// The kernel set of one instruction set: every row family, in the order of RowFamily.
+template <class Ops>
+constexpr ColorKernels MakeKernels(size_t (*rgb24)(const uint8_t*, uint8_t*, size_t)) {
+    return {{Rows<Ops, Planar8>, Rows<Ops, Interleaved8>, Rows<Ops, Planar444x8>, Rows<Ops, Planar16>,
+             Rows<Ops, Interleaved16>, Rows<Ops, Planar444x16>},
+            PackedPairs<Ops>,
+            rgb24};
 }
 
 }  // namespace orvo::engine::lanes

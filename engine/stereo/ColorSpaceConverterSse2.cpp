@@ -15,11 +15,13 @@ struct Sse2 {
     static Vec Set16(int16_t v) { return _mm_set1_epi16(v); }
     static Vec Set32(int32_t v) { return _mm_set1_epi32(v); }
     static Vec And(Vec a, Vec b) { return _mm_and_si128(a, b); }
+    static Vec Or(Vec a, Vec b) { return _mm_or_si128(a, b); }
     static Vec Add16(Vec a, Vec b) { return _mm_add_epi16(a, b); }
     static Vec Add32(Vec a, Vec b) { return _mm_add_epi32(a, b); }
     static Vec Sub32(Vec a, Vec b) { return _mm_sub_epi32(a, b); }
     static Vec ShiftLeft32(Vec a, int bits) { return _mm_slli_epi32(a, bits); }
     static Vec ShiftRight16(Vec a, int bits) { return _mm_srli_epi16(a, bits); }
+    static Vec ShiftRight32(Vec a, int bits) { return _mm_srli_epi32(a, bits); }
     static Vec MulAdd16(Vec a, Vec b) { return _mm_madd_epi16(a, b); }
     static Vec UnpackLo8(Vec a, Vec b) { return _mm_unpacklo_epi8(a, b); }
     static Vec UnpackHi8(Vec a, Vec b) { return _mm_unpackhi_epi8(a, b); }
@@ -38,6 +40,12 @@ struct Sse2 {
     static Vec LoadPlanarChroma(const uint8_t* u, const uint8_t* v) {
         return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(u)),
                                  _mm_loadl_epi64(reinterpret_cast<const __m128i*>(v)));
+    }
+    // One lane: words stay as loaded.
+    static Vec SpreadWords(Vec v) { return v; }
+    static void LoadPlanarChromaWords(const uint8_t* u, const uint8_t* v, Vec& first, Vec& second) {
+        const Vec us = Load(u), vs = Load(v);
+        first = _mm_unpacklo_epi16(us, vs), second = _mm_unpackhi_epi16(us, vs);
     }
 };
 
@@ -61,8 +69,7 @@ size_t Rgb24(const uint8_t* src, uint8_t* out, size_t pixels) {
 }  // namespace
 
 const ColorKernels& Sse2ColorKernels() {
-    static constexpr ColorKernels kKernels{lanes::PlanarRowPair<Sse2>, lanes::InterleavedRowPair<Sse2>,
-                                           lanes::PackedPairs<Sse2>, Rgb24};
+    static constexpr ColorKernels kKernels = lanes::MakeKernels<Sse2>(Rgb24);
     return kKernels;
 }
 

@@ -15,6 +15,19 @@ const VideoSubtype kSubtypes[] = {
     {&MEDIASUBTYPE_RGB32, SUBTYPE_RGB32, PixelLayout::Rgb32},
     {&MEDIASUBTYPE_RGB555, SUBTYPE_RGB555, PixelLayout::Rgb555},
     {&MEDIASUBTYPE_RGB565, SUBTYPE_RGB565, PixelLayout::Rgb565},
+    {&MEDIASUBTYPE_Y42B, SUBTYPE_Y42B, PixelLayout::PlanarUFirst, 1, 0},
+    {&MEDIASUBTYPE_444P, SUBTYPE_444P, PixelLayout::PlanarUFirst, 0, 0},
+    // 16 significant bits are taken as 12: the output has 8.
+    {&MEDIASUBTYPE_P010, SUBTYPE_P010, PixelLayout::Interleaved, 1, 1, 2, 10, 6},
+    {&MEDIASUBTYPE_P016, SUBTYPE_P016, PixelLayout::Interleaved, 1, 1, 2, 12, 4},
+    {&MEDIASUBTYPE_P210, SUBTYPE_P210, PixelLayout::Interleaved, 1, 0, 2, 10, 6},
+    {&MEDIASUBTYPE_P216, SUBTYPE_P216, PixelLayout::Interleaved, 1, 0, 2, 12, 4},
+    {&MEDIASUBTYPE_YUV420P10, SUBTYPE_YUV420P10, PixelLayout::PlanarUFirst, 1, 1, 2, 10},
+    {&MEDIASUBTYPE_YUV420P12, SUBTYPE_YUV420P12, PixelLayout::PlanarUFirst, 1, 1, 2, 12},
+    {&MEDIASUBTYPE_YUV422P10, SUBTYPE_YUV422P10, PixelLayout::PlanarUFirst, 1, 0, 2, 10},
+    {&MEDIASUBTYPE_YUV422P12, SUBTYPE_YUV422P12, PixelLayout::PlanarUFirst, 1, 0, 2, 12},
+    {&MEDIASUBTYPE_YUV444P10, SUBTYPE_YUV444P10, PixelLayout::PlanarUFirst, 0, 0, 2, 10},
+    {&MEDIASUBTYPE_YUV444P12, SUBTYPE_YUV444P12, PixelLayout::PlanarUFirst, 0, 0, 2, 12},
 };
 const VideoSubtype kUnknown{&GUID_NULL, SUBTYPE_NONE, PixelLayout::None};
 

@@ -22,6 +22,22 @@ inline constexpr GUID MEDIASUBTYPE_IYUV = GuidFromFourCC(MakeFourCC('I', 'Y', 'U
 inline constexpr GUID MEDIASUBTYPE_I420 = GuidFromFourCC(MakeFourCC('I', '4', '2', '0'));
 inline constexpr GUID MEDIASUBTYPE_NV12 = GuidFromFourCC(MakeFourCC('N', 'V', '1', '2'));
 inline constexpr GUID MEDIASUBTYPE_YUY2 = GuidFromFourCC(MakeFourCC('Y', 'U', 'Y', '2'));
+// Planar 4:2:2 and 4:4:4 of 8 bits; semi-planar 4:2:0 and 4:2:2 of 10 and 16 bits, each sample
+// in the high bits of a little-endian word; planar 4:2:0, 4:2:2 and 4:4:4 of 10 and 12 bits in
+// the low bits of little-endian words (tagged 'Y3', then 11, 10 or 0 for the sampling, then the
+// depth). Every plane's rows are packed.
+inline constexpr GUID MEDIASUBTYPE_Y42B = GuidFromFourCC(MakeFourCC('Y', '4', '2', 'B'));
+inline constexpr GUID MEDIASUBTYPE_444P = GuidFromFourCC(MakeFourCC('4', '4', '4', 'P'));
+inline constexpr GUID MEDIASUBTYPE_P010 = GuidFromFourCC(MakeFourCC('P', '0', '1', '0'));
+inline constexpr GUID MEDIASUBTYPE_P016 = GuidFromFourCC(MakeFourCC('P', '0', '1', '6'));
+inline constexpr GUID MEDIASUBTYPE_P210 = GuidFromFourCC(MakeFourCC('P', '2', '1', '0'));
+inline constexpr GUID MEDIASUBTYPE_P216 = GuidFromFourCC(MakeFourCC('P', '2', '1', '6'));
+inline constexpr GUID MEDIASUBTYPE_YUV420P10 = GuidFromFourCC(MakeFourCC('Y', '3', 11, 10));
+inline constexpr GUID MEDIASUBTYPE_YUV420P12 = GuidFromFourCC(MakeFourCC('Y', '3', 11, 12));
+inline constexpr GUID MEDIASUBTYPE_YUV422P10 = GuidFromFourCC(MakeFourCC('Y', '3', 10, 10));
+inline constexpr GUID MEDIASUBTYPE_YUV422P12 = GuidFromFourCC(MakeFourCC('Y', '3', 10, 12));
+inline constexpr GUID MEDIASUBTYPE_YUV444P10 = GuidFromFourCC(MakeFourCC('Y', '3', 0, 10));
+inline constexpr GUID MEDIASUBTYPE_YUV444P12 = GuidFromFourCC(MakeFourCC('Y', '3', 0, 12));
 inline constexpr GUID MEDIASUBTYPE_MJPG = GuidFromFourCC(MakeFourCC('M', 'J', 'P', 'G'));
 inline constexpr GUID MEDIASUBTYPE_PCM = GuidFromFourCC(0x0001);
 inline constexpr GUID MEDIASUBTYPE_IEEE_FLOAT = GuidFromFourCC(0x0003);

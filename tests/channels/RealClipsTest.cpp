@@ -2,7 +2,9 @@
 // from the frame callback and checked against the picture the generator wrote.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -108,6 +110,77 @@ TEST_F(RealClips, EveryFrameReachesTheCallbackOnce) {
         for (size_t i = 1; i < pictures.size(); ++i)
             EXPECT_GT(FrameIndexOf(pictures[i]), FrameIndexOf(pictures[i - 1])) << clip << " picture " << i;
         EXPECT_GE(pictures.size(), size_t(FindClip(clip)->video[0].frames) * 3 / 4) << clip;
+        Lumex_StreamFree(m_channel);
+        m_channel = 0;
+        std::lock_guard lock(g_frames.lock);
+        g_frames.pictures.clear();
+    }
+}
+
+// Each clip holds four flat quadrants of known Y, U, V: the pixels shown are those of the clip's
+// colour matrix and range (as tagged, or BT.709 for an untagged HD picture and BT.601 below),
+// within 2 levels of the matrix in floating point, at the depth the clip was stored in.
+TEST_F(RealClips, EachClipShowsTheColoursOfItsMatrixAndRange) {
+    struct Case {
+        const char* clip;
+        double kr, kb;
+        bool full;
+        int depth;
+    };
+    constexpr double kBt601[] = {0.299, 0.114}, kBt709[] = {0.2126, 0.0722}, kBt2020[] = {0.2627, 0.0593};
+    const Case cases[] = {
+        {"bt709_720p.mkv", kBt709[0], kBt709[1], false, 8},
+        {"untagged_720p.mkv", kBt709[0], kBt709[1], false, 8},
+        {"bt2020_hevc10.mkv", kBt2020[0], kBt2020[1], false, 10},
+        {"full_range.mkv", kBt601[0], kBt601[1], true, 8},
+        {"limited_range.mkv", kBt601[0], kBt601[1], false, 8},
+        {"prores422.mkv", kBt601[0], kBt601[1], false, 10},
+        {"h264_444.mkv", kBt601[0], kBt601[1], false, 8},
+    };
+    for (const Case& c : cases) {
+        Open(c.clip);
+        const VideoTrack& track = FindClip(c.clip)->video[0];
+        EXPECT_EQ(m_info.width, track.width) << c.clip;
+        EXPECT_EQ(m_info.height, track.height) << c.clip;
+        ASSERT_EQ(Lumex_ChannelPlay(m_channel), 1);
+        ASSERT_TRUE(WaitForFrames(1)) << c.clip;
+        const std::vector<uint8_t> picture = Pictures().front();
+        for (int q = 0; q < 4; ++q) {
+            const int x = m_info.width / 4 + q % 2 * m_info.width / 2, y = m_info.height / 4 + q / 2 * m_info.height / 2;
+            const YuvSample sample = QuadrantSample(q);
+            const int up = c.depth - 8;
+            const Rgb expected = RgbOfYuv(c.kr, c.kb, c.full, c.depth, sample.y << up, sample.u << up, sample.v << up);
+            const uint8_t* p = picture.data() + (size_t(y) * m_info.width + x) * 4;
+            EXPECT_NEAR(p[2], expected.r, 2) << c.clip << " quadrant " << q;
+            EXPECT_NEAR(p[1], expected.g, 2) << c.clip << " quadrant " << q;
+            EXPECT_NEAR(p[0], expected.b, 2) << c.clip << " quadrant " << q;
+        }
+        Lumex_StreamFree(m_channel);
+        m_channel = 0;
+        std::lock_guard lock(g_frames.lock);
+        g_frames.pictures.clear();
+    }
+}
+
+// Interlaced clips whose fields show an edge 6 columns apart: every picture shown has one edge
+// from row to row, not the comb of two fields woven together.
+TEST_F(RealClips, InterlacedClipsShowNoCombOnAMovingEdge) {
+    for (const char* clip : {"interlaced_mpeg2.mkv", "mbaff_h264.mkv"}) {
+        Open(clip);
+        PlayToTheEnd();
+        const auto pictures = Pictures();
+        ASSERT_GE(pictures.size(), 10u) << clip;
+        const int width = m_info.width;
+        for (size_t i = 2; i + 2 < pictures.size(); ++i) {
+            const auto edgeOf = [&](int row) {
+                int x = 0;
+                while (x < width && pictures[i][(size_t(row) * width + x) * 4 + 1] >= 128) ++x;
+                return x;
+            };
+            int comb = 0;
+            for (int row = 60; row < 180; ++row) comb = std::max(comb, std::abs(edgeOf(row) - edgeOf(row + 1)));
+            EXPECT_LE(comb, 2) << clip << " picture " << i;
+        }
         Lumex_StreamFree(m_channel);
         m_channel = 0;
         std::lock_guard lock(g_frames.lock);

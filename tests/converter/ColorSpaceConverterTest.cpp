@@ -12,6 +12,7 @@
 #include "engine/stereo/ColorSpaceConverter.h"
 #include "engine/stereo/ColorSpaceConverterKernels.h"
 #include "platform/graph/MediaGuids.h"
+#include "tests/media/TestPattern.h"
 
 namespace {
 
@@ -64,12 +65,12 @@ std::vector<ConversionPath> AllPaths() {
 
 // The conversion equations evaluated directly with a row of coefficients, without the
 // converter's tables; by default the BT.601 studio-range row.
-Pixel Expected(int y, int u, int v, const ColorCoefficients& k = {76309, 104597, 132201, 25675, 53279, 16}) {
+Pixel Expected(int y, int u, int v, const ColorCoefficients& k = {76309, 104597, 132201, 25675, 53279, 16, 128}) {
     auto channel = [](int64_t sum) { return uint8_t(std::clamp<int64_t>(sum >> 16, 0, 255)); };
     const int64_t luma = int64_t(k.luma) * (y - k.lumaOffset);
-    return {channel(luma + int64_t(k.uToBlue) * (u - 128)),
-            channel(luma - int64_t(k.uToGreen) * (u - 128) - int64_t(k.vToGreen) * (v - 128)),
-            channel(luma + int64_t(k.vToRed) * (v - 128)), 0xFF};
+    u -= k.chromaOffset, v -= k.chromaOffset;
+    return {channel(luma + int64_t(k.uToBlue) * u), channel(luma - int64_t(k.uToGreen) * u - int64_t(k.vToGreen) * v),
+            channel(luma + int64_t(k.vToRed) * v), 0xFF};
 }
 
 struct MatrixCase {
@@ -84,15 +85,10 @@ const MatrixCase kMatrices[] = {
 };
 const std::pair<const char*, ColorRange> kRanges[] = {{"limited", ColorRange::Limited}, {"full", ColorRange::Full}};
 
-// The matrix in floating point: R'G'B' from Y'CbCr, rounded, clamped.
-Pixel FloatReference(const MatrixCase& m, bool full, int y, int u, int v) {
-    const double luma = full ? y : (y - 16) * 255.0 / 219.0;
-    const double cb = (u - 128) * (full ? 1.0 : 255.0 / 224.0), cr = (v - 128) * (full ? 1.0 : 255.0 / 224.0);
-    const double kg = 1 - m.kr - m.kb;
-    const double r = luma + 2 * (1 - m.kr) * cr, b = luma + 2 * (1 - m.kb) * cb;
-    const double g = (luma - m.kr * r - m.kb * b) / kg;
-    auto level = [](double x) { return uint8_t(std::clamp(std::lround(x), 0L, 255L)); };
-    return {level(b), level(g), level(r), 0xFF};
+// The matrix in floating point, as the B, G, R, X pixel the converter writes.
+Pixel FloatReference(const MatrixCase& m, bool full, int y, int u, int v, int depth = 8) {
+    const orvo::test::Rgb c = orvo::test::RgbOfYuv(m.kr, m.kb, full, depth, y, u, v);
+    return {c.b, c.g, c.r, 0xFF};
 }
 
 // Where each pixel's Y, U and V are in a frame of the given layout; 4:2:0 chroma planes hold
@@ -313,6 +309,99 @@ TEST(ColorSpaceConverter, UnspecifiedColourFollowsThePictureSize) {
     }
     EXPECT_EQ(CColorSpaceConverter(MEDIASUBTYPE_NV12, 320, 240).Color(),
               (VideoColorInfo{ColorMatrix::Bt601, ColorRange::Limited}));
+}
+
+// The planar and semi-planar formats beyond 4:2:0 of 8 bits: where each sample of a packed frame
+// lies, and what a sample reads as.
+struct WideFormat {
+    const char* name;
+    GUID subtype;
+    int shiftX, shiftY, bytes, depth, shift;
+    bool interleaved;
+
+    int ChromaWidth(int width) const { return (width + (1 << shiftX) - 1) >> shiftX; }
+    int ChromaRows(int rows) const { return (rows + (1 << shiftY) - 1) >> shiftY; }
+    size_t FrameSize(int width, int rows) const {
+        return (size_t(width) * rows + 2 * size_t(ChromaWidth(width)) * ChromaRows(rows)) * bytes;
+    }
+    int Read(const Bytes& frame, size_t sample) const {
+        return bytes == 1 ? frame[sample] : (frame[2 * sample] | frame[2 * sample + 1] << 8) >> shift;
+    }
+    // Y, U, V of pixel (x, row).
+    std::array<int, 3> At(const Bytes& frame, int width, int rows, int x, int row) const {
+        const size_t luma = size_t(width) * rows, chroma = size_t(ChromaWidth(width)) * ChromaRows(rows);
+        const size_t c = size_t(row >> shiftY) * ChromaWidth(width) + (x >> shiftX);
+        const size_t u = interleaved ? luma + 2 * c : luma + c, v = interleaved ? u + 1 : luma + chroma + c;
+        return {Read(frame, size_t(row) * width + x), Read(frame, u), Read(frame, v)};
+    }
+};
+const WideFormat kWideFormats[] = {
+    {"Y42B", MEDIASUBTYPE_Y42B, 1, 0, 1, 8, 0, false},
+    {"444P", MEDIASUBTYPE_444P, 0, 0, 1, 8, 0, false},
+    {"P010", MEDIASUBTYPE_P010, 1, 1, 2, 10, 6, true},
+    {"P016", MEDIASUBTYPE_P016, 1, 1, 2, 12, 4, true},
+    {"P210", MEDIASUBTYPE_P210, 1, 0, 2, 10, 6, true},
+    {"P216", MEDIASUBTYPE_P216, 1, 0, 2, 12, 4, true},
+    {"yuv420p10", MEDIASUBTYPE_YUV420P10, 1, 1, 2, 10, 0, false},
+    {"yuv420p12", MEDIASUBTYPE_YUV420P12, 1, 1, 2, 12, 0, false},
+    {"yuv422p10", MEDIASUBTYPE_YUV422P10, 1, 0, 2, 10, 0, false},
+    {"yuv422p12", MEDIASUBTYPE_YUV422P12, 1, 0, 2, 12, 0, false},
+    {"yuv444p10", MEDIASUBTYPE_YUV444P10, 0, 0, 2, 10, 0, false},
+    {"yuv444p12", MEDIASUBTYPE_YUV444P12, 0, 0, 2, 12, 0, false},
+};
+
+// Samples within the format's depth, as a decoder writes them (the LSB-aligned formats never
+// set bits above their depth, the MSB-aligned ones below it), with the extremes of the range.
+Bytes WideFrame(const WideFormat& f, int width, int rows, uint32_t seed) {
+    Bytes frame = RandomBytes(f.FrameSize(width, rows), seed);
+    if (f.bytes == 2)
+        for (size_t i = 0; i + 1 < frame.size(); i += 2) {
+            int value = (frame[i] | frame[i + 1] << 8) & ((1 << f.depth) - 1);
+            if (i % 64 == 0) value = (1 << f.depth) - 1;
+            if (i % 64 == 2) value = 0;
+            value <<= f.shift;
+            frame[i] = uint8_t(value), frame[i + 1] = uint8_t(value >> 8);
+        }
+    return frame;
+}
+
+// Every wider format on every path, for every matrix and range: random frames of odd and even
+// sizes against the row's equations at the format's depth, each read exactly SourceSize() long;
+// whole rows and row ranges alike. The row's pixels are within a level of the matrix in
+// floating point.
+TEST(ColorSpaceConverter, WiderFormatsOnEveryPathForEveryMatrixAndRange) {
+    const std::pair<int, int> sizes[] = {{1, 1}, {3, 3}, {17, 5}, {64, 2}, {130, 3}, {257, 4}};
+    for (const WideFormat& f : kWideFormats)
+        for (const MatrixCase& m : kMatrices)
+            for (auto [rangeName, range] : kRanges)
+                for (auto [width, rows] : sizes) {
+                    const std::string where = std::string(f.name) + " " + m.name + " " + rangeName + " " +
+                                              std::to_string(width) + "x" + std::to_string(rows);
+                    const Bytes frame = WideFrame(f, width, rows, uint32_t(width * 31 + rows));
+                    const ColorCoefficients& row = orvo::engine::CoefficientsOf(m.matrix, range, f.depth);
+                    for (ConversionPath path : AllPaths()) {
+                        CColorSpaceConverter converter(f.subtype, width, rows, {m.matrix, range}, path);
+                        ASSERT_EQ(converter.SourceSize(), frame.size()) << where;
+                        ASSERT_TRUE(converter.ConvertsRows()) << where;
+                        const uint8_t* out = converter.Convert(frame.data(), frame.size());
+                        Bytes band(size_t(width) * 4 * rows);
+                        ASSERT_TRUE(converter.ConvertRows(frame.data(), frame.size(), 1 % rows, rows - 1 % rows,
+                                                          band.data(), width * 4));
+                        for (int r = 0; r < rows; ++r)
+                            for (int x = 0; x < width; ++x) {
+                                const auto [y, u, v] = f.At(frame, width, rows, x, r);
+                                const Pixel expected = Expected(y, u, v, row);
+                                ASSERT_EQ(PixelAt(out, size_t(r) * width + x), expected)
+                                    << where << " " << PathName(path) << " pixel " << x << "," << r;
+                                if (r >= 1 % rows)
+                                    ASSERT_EQ(PixelAt(band.data(), size_t(r - 1 % rows) * width + x), expected)
+                                        << where << " rows";
+                                const Pixel exact = FloatReference(m, range == ColorRange::Full, y, u, v, f.depth);
+                                for (int c = 0; c < 3; ++c)
+                                    ASSERT_LE(std::abs(expected[c] - exact[c]), 1) << where << " channel " << c;
+                            }
+                    }
+                }
 }
 
 const std::pair<int, int> kFrameSizes[] = {

@@ -2,6 +2,8 @@
 // equal to the generated ones in every packed form, audio keeps its tone, the codec sets differ.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <functional>
 
@@ -124,27 +126,35 @@ TEST(Decode, OddSized420ArrivesPackedInEveryYuvForm) {
     }
 }
 
-TEST(Decode, TenBitIsConvertedToNv12) {
+// 10-bit 4:2:0 goes out as it was decoded, every sample a little-endian word.
+TEST(Decode, TenBitIsDeliveredAsItIs) {
     DecodeStream("10bit.mkv", 0, CodecSet::All, [](const AVFrame& frame, int index) {
-        ASSERT_EQ(PreferredOutputSubtypes(AVPixelFormat(frame.format))[0], MEDIASUBTYPE_NV12);
-        const auto out = Packed(frame, MEDIASUBTYPE_NV12);
+        ASSERT_EQ(PreferredOutputSubtypes(AVPixelFormat(frame.format))[0], MEDIASUBTYPE_YUV420P10);
+        const auto out = Packed(frame, MEDIASUBTYPE_YUV420P10);
+        const auto word = [&](size_t i) { return out[2 * i] | out[2 * i + 1] << 8; };
+        const size_t plane = size_t(frame.width) * frame.height, chroma = plane / 4;
         for (int y = 0; y < frame.height; y += 5)
-            for (int x = 0; x < frame.width; x += 3)
-                ASSERT_NEAR(out[size_t(y) * frame.width + x], test::LumaPixel(index, x, y), 1) << x << "," << y;
+            for (int x = 0; x < frame.width; x += 3) {
+                ASSERT_EQ(word(size_t(y) * frame.width + x), test::LumaPixel(index, x, y) << 2) << x << "," << y;
+                const size_t c = size_t(y / 2) * (frame.width / 2) + x / 2;
+                ASSERT_EQ(word(plane + c), test::ChromaUPixel(index, x / 2, y / 2) << 2);
+                ASSERT_EQ(word(plane + chroma + c), test::ChromaVPixel(index, x / 2, y / 2) << 2);
+            }
     }, 2);
 }
 
-TEST(Decode, Yuv422IsRepackedAsYuy2) {
+// 8-bit 4:2:2 goes out planar, at full chroma resolution.
+TEST(Decode, Yuv422IsDeliveredPlanar) {
     DecodeStream("yuv422.mkv", 0, CodecSet::All, [](const AVFrame& frame, int index) {
-        ASSERT_EQ(PreferredOutputSubtypes(AVPixelFormat(frame.format))[0], MEDIASUBTYPE_YUY2);
-        const auto out = Packed(frame, MEDIASUBTYPE_YUY2);
+        ASSERT_EQ(PreferredOutputSubtypes(AVPixelFormat(frame.format))[0], MEDIASUBTYPE_Y42B);
+        const auto out = Packed(frame, MEDIASUBTYPE_Y42B);
+        const size_t plane = size_t(frame.width) * frame.height, chroma = plane / 2;
         for (int y = 0; y < frame.height; y += 7)
             for (int x = 0; x < frame.width; x += 2) {
-                const uint8_t* p = &out[size_t(y) * frame.width * 2 + size_t(x) * 2];
-                ASSERT_EQ(p[0], test::LumaPixel(index, x, y));
-                ASSERT_EQ(p[1], test::ChromaUPixel(index, x / 2, y));
-                ASSERT_EQ(p[2], test::LumaPixel(index, x + 1, y));
-                ASSERT_EQ(p[3], test::ChromaVPixel(index, x / 2, y));
+                const size_t c = size_t(y) * (frame.width / 2) + x / 2;
+                ASSERT_EQ(out[size_t(y) * frame.width + x], test::LumaPixel(index, x, y));
+                ASSERT_EQ(out[plane + c], test::ChromaUPixel(index, x / 2, y));
+                ASSERT_EQ(out[plane + chroma + c], test::ChromaVPixel(index, x / 2, y));
             }
     }, 2);
 }
@@ -157,15 +167,22 @@ TEST(Decode, PreferredOutputFollowsTheDecodedFormat) {
         {AV_PIX_FMT_NV12, &MEDIASUBTYPE_NV12},       {AV_PIX_FMT_YUV420P, &MEDIASUBTYPE_IYUV},
         {AV_PIX_FMT_YUYV422, &MEDIASUBTYPE_YUY2},    {AV_PIX_FMT_BGRA, &MEDIASUBTYPE_RGB32},
         {AV_PIX_FMT_BGR0, &MEDIASUBTYPE_RGB32},      {AV_PIX_FMT_BGR24, &MEDIASUBTYPE_RGB24},
-        {AV_PIX_FMT_YUVJ420P, &MEDIASUBTYPE_NV12},   {AV_PIX_FMT_YUV420P10LE, &MEDIASUBTYPE_NV12},
-        {AV_PIX_FMT_YUV422P, &MEDIASUBTYPE_YUY2},    {AV_PIX_FMT_YUV422P10LE, &MEDIASUBTYPE_YUY2},
-        {AV_PIX_FMT_YUV444P, &MEDIASUBTYPE_RGB32},   {AV_PIX_FMT_GBRP, &MEDIASUBTYPE_RGB32},
-        {AV_PIX_FMT_RGB24, &MEDIASUBTYPE_RGB32},
+        {AV_PIX_FMT_YUVJ420P, &MEDIASUBTYPE_NV12},   {AV_PIX_FMT_YUV420P10LE, &MEDIASUBTYPE_YUV420P10},
+        {AV_PIX_FMT_YUV422P, &MEDIASUBTYPE_Y42B},    {AV_PIX_FMT_YUV422P10LE, &MEDIASUBTYPE_YUV422P10},
+        {AV_PIX_FMT_YUV444P, &MEDIASUBTYPE_444P},    {AV_PIX_FMT_YUV444P12LE, &MEDIASUBTYPE_YUV444P12},
+        {AV_PIX_FMT_P010LE, &MEDIASUBTYPE_P010},     {AV_PIX_FMT_P216LE, &MEDIASUBTYPE_P216},
+        {AV_PIX_FMT_YUV420P9LE, &MEDIASUBTYPE_NV12}, {AV_PIX_FMT_YUV422P9LE, &MEDIASUBTYPE_YUY2},
+        {AV_PIX_FMT_GBRP, &MEDIASUBTYPE_RGB32},      {AV_PIX_FMT_RGB24, &MEDIASUBTYPE_RGB32},
     };
+    // The classic six follow every first choice; the other forms are offered only first.
+    const GUID classic[] = {MEDIASUBTYPE_NV12, MEDIASUBTYPE_YV12, MEDIASUBTYPE_IYUV,
+                            MEDIASUBTYPE_YUY2, MEDIASUBTYPE_RGB32, MEDIASUBTYPE_RGB24};
     for (const auto& c : cases) {
         const auto order = PreferredOutputSubtypes(c.decoded);
         EXPECT_EQ(order[0], *c.preferred) << av_get_pix_fmt_name(c.decoded);
-        EXPECT_EQ(order.size(), 6u);
+        const bool classicFirst = std::find(std::begin(classic), std::end(classic), order[0]) != std::end(classic);
+        EXPECT_EQ(order.size(), classicFirst ? 6u : 7u) << av_get_pix_fmt_name(c.decoded);
+        for (const GUID& subtype : classic) EXPECT_NE(std::find(order.begin(), order.end(), subtype), order.end());
     }
 }
 

@@ -10,6 +10,17 @@ VideoTrack Lossless(int width, int height, int frames, ViewLayout layout = ViewL
     return {"ffv1", pixelFormat, width, height, 25, 1, frames, layout};
 }
 
+VideoTrack Quadrants(const char* encoder, const char* pixelFormat, int width, int height, const char* colour,
+                     const char* options) {
+    return {encoder, pixelFormat, width, height, 25, 1, 10, ViewLayout::Flat, options, false, colour, true};
+}
+
+VideoTrack Interlaced(const char* encoder, const char* options) {
+    VideoTrack track{encoder, "yuv420p", 320, 240, 25, 1, 20, ViewLayout::Flat, options};
+    track.interlaced = true;
+    return track;
+}
+
 std::vector<ClipSpec> MakeCatalog() {
     return {
         {"sbs.mkv", "matroska", {Lossless(640, 240, 50, ViewLayout::SideBySide)}, {kPcmTone}},
@@ -25,6 +36,18 @@ std::vector<ClipSpec> MakeCatalog() {
         {"fps23976.mkv", "matroska", {{"ffv1", "yuv420p", 320, 240, 24000, 1001, 48, ViewLayout::Flat}}, {}},
         {"fps24.mkv", "matroska", {{"ffv1", "bgr0", 64, 48, 24, 1, 24, ViewLayout::Flat}}, {}},
         {"fps60.mkv", "matroska", {{"ffv1", "bgr0", 64, 48, 60, 1, 40, ViewLayout::Flat}}, {}},
+        // Four flat quadrants of known Y, U, V in each kind of colour a library holds.
+        {"bt709_720p.mkv", "matroska", {Quadrants("libx264", "yuv420p", 1280, 720, "bt709/tv", "qp=0")}, {}},
+        {"untagged_720p.mkv", "matroska", {Quadrants("libx264", "yuv420p", 1280, 720, nullptr, "qp=0")}, {}},
+        {"bt2020_hevc10.mkv", "matroska",
+         {Quadrants("libx265", "yuv420p10le", 1920, 1080, "bt2020nc/tv", "preset=ultrafast:x265-params=lossless=1:log-level=error")}, {}},
+        {"full_range.mkv", "matroska", {Quadrants("libx264", "yuv420p", 640, 360, "smpte170m/pc", "qp=0")}, {}},
+        {"limited_range.mkv", "matroska", {Quadrants("libx264", "yuv420p", 640, 360, "smpte170m/tv", "qp=0")}, {}},
+        {"prores422.mkv", "matroska", {Quadrants("prores_ks", "yuv422p10le", 640, 360, nullptr, "")}, {}},
+        {"h264_444.mkv", "matroska", {Quadrants("libx264", "yuv444p", 640, 360, nullptr, "qp=0")}, {}},
+        // A vertical edge moving from field to field, stored interlaced.
+        {"interlaced_mpeg2.mkv", "matroska", {Interlaced("mpeg2video", "b=4000000")}, {}},
+        {"mbaff_h264.mkv", "matroska", {Interlaced("libx264", "qp=0")}, {}},
         {"10bit.mkv", "matroska", {Lossless(320, 240, 25, ViewLayout::Flat, "yuv420p10le")}, {}},
         {"odd.mkv", "matroska", {Lossless(321, 179, 25, ViewLayout::Flat, "yuv420p")}, {}},
         {"yuv422.mkv", "matroska", {Lossless(320, 240, 25, ViewLayout::Flat, "yuv422p")}, {}},

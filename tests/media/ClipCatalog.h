@@ -18,6 +18,12 @@ struct VideoTrack {
     ViewLayout layout;
     const char* options = "";  // encoder options, "key=value:key=value"
     bool solid = false;        // each view one flat colour (SolidViewPixel), the same in every frame
+    // Colour tags "matrix/range" in FFmpeg's names (bt709/tv, bt2020nc/pc, ...); none when null.
+    const char* colour = nullptr;
+    bool quadrants = false;  // YUV: four flat quadrants of QuadrantSample, the same in every frame
+    // YUV: each field shows a vertical edge (MovingEdgeAt) half a frame after the one before,
+    // stored interlaced, top field first.
+    bool interlaced = false;
 };
 
 struct AudioTrack {

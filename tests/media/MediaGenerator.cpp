@@ -62,7 +62,8 @@ void FillRgb(AVFrame* frame, const VideoTrack& plan, int index, int bytesPerPixe
     }
 }
 
-void FillYuv(AVFrame* frame, const AVPixFmtDescriptor* desc, int index) {
+void FillYuv(AVFrame* frame, const AVPixFmtDescriptor* desc, int index, const VideoTrack& plan) {
+    const bool quadrants = plan.quadrants;
     const bool wide = desc->comp[0].depth > 8;
     const int shift = desc->comp[0].depth - 8;
     for (int plane = 0; plane < 3; ++plane) {
@@ -71,7 +72,12 @@ void FillYuv(AVFrame* frame, const AVPixFmtDescriptor* desc, int index) {
         for (int y = 0; y < h; ++y) {
             uint8_t* row = frame->data[plane] + y * frame->linesize[plane];
             for (int x = 0; x < w; ++x) {
-                const int v = plane == 0   ? LumaPixel(index, x, y)
+                const YuvSample q = QuadrantSample((y >= h / 2) * 2 + (x >= w / 2));
+                const bool white = x << (plane ? desc->log2_chroma_w : 0) <
+                                   MovingEdgeAt(index, (y << (plane ? desc->log2_chroma_h : 0)) % 2);
+                const int v = plan.interlaced ? (plane ? 128 : white ? 235 : 16)
+                              : quadrants     ? (plane == 0 ? q.y : plane == 1 ? q.u : q.v)
+                              : plane == 0 ? LumaPixel(index, x, y)
                               : plane == 1 ? ChromaUPixel(index, x, y)
                                            : ChromaVPixel(index, x, y);
                 if (wide)
@@ -88,7 +94,7 @@ bool FillPicture(AVFrame* frame, const VideoTrack& plan, int index) {
     if (frame->format == AV_PIX_FMT_BGR0) return FillRgb(frame, plan, index, 4), true;
     if (frame->format == AV_PIX_FMT_BGR24) return FillRgb(frame, plan, index, 3), true;
     if (!(desc->flags & AV_PIX_FMT_FLAG_PLANAR) || desc->nb_components != 3) return Fail("unsupported pixel format");
-    FillYuv(frame, desc, index);
+    FillYuv(frame, desc, index, plan);
     return true;
 }
 
@@ -139,6 +145,16 @@ void ConfigureVideo(AVCodecContext* c, const void* p) {
     c->framerate = AVRational{plan.fpsNum, plan.fpsDen};
     c->gop_size = 12;
     c->strict_std_compliance = FF_COMPLIANCE_UNOFFICIAL;  // full-range MJPEG
+    if (plan.interlaced) {
+        c->flags |= AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME;
+        c->field_order = AV_FIELD_TT;
+    }
+    if (plan.colour) {
+        const std::string tags = plan.colour;
+        const std::string matrix = tags.substr(0, tags.find('/')), range = tags.substr(tags.find('/') + 1);
+        c->colorspace = AVColorSpace(av_color_space_from_name(matrix.c_str()));
+        c->color_range = AVColorRange(av_color_range_from_name(range.c_str()));
+    }
 }
 
 void ConfigureAudio(AVCodecContext* c, const void* p) {
@@ -213,6 +229,8 @@ bool Advance(AVFormatContext* muxer, Track& track, AVPacket* packet) {
     if (av_frame_get_buffer(frame.get(), 0) < 0) return Fail("no memory");
     if (track.video) {
         if (!FillPicture(frame.get(), *track.video, int(track.next))) return false;
+        frame->interlaced_frame = track.video->interlaced;
+        frame->top_field_first = track.video->interlaced;
         frame->pts = track.next++;
     } else {
         FillTone(frame.get(), *track.audio, track.next);

@@ -30,6 +30,32 @@ constexpr uint8_t LumaPixel(int frame, int x, int y) { return uint8_t(16 + (x + 
 constexpr uint8_t ChromaUPixel(int frame, int cx, int cy) { return uint8_t(16 + (cx * 3 + frame) % 224); }
 constexpr uint8_t ChromaVPixel(int frame, int cx, int cy) { return uint8_t(16 + (cy * 5 + frame) % 224); }
 
+// The Y, U, V (8-bit levels; shifted up for more bits) of quadrant q: 0 top left, 1 top right,
+// 2 bottom left, 3 bottom right. Strong chroma, so that a wrong matrix or range shows.
+struct YuvSample {
+    int y, u, v;
+};
+constexpr YuvSample QuadrantSample(int q) {
+    constexpr YuvSample kQuadrants[] = {{81, 90, 240}, {145, 54, 34}, {41, 240, 110}, {170, 166, 16}};
+    return kQuadrants[q & 3];
+}
+
+// Interlaced clips: field f (0 top, 1 bottom) of frame n is white left of this column, black
+// from it on.
+constexpr int MovingEdgeAt(int frame, int field) { return 40 + 6 * (2 * frame + field); }
+
+// R'G'B' levels from Y'CbCr samples of `depth` bits with luma weights kr, kb, in floating point.
+inline Rgb RgbOfYuv(double kr, double kb, bool full, int depth, int y, int u, int v) {
+    const double levels = 1 << (depth - 8), top = (1 << depth) - 1;
+    const double luma = full ? y * 255.0 / top : (y - 16 * levels) * 255.0 / (219.0 * levels);
+    const double chromaScale = full ? 255.0 / top : 255.0 / (224.0 * levels);
+    const double cb = (u - 128 * levels) * chromaScale, cr = (v - 128 * levels) * chromaScale;
+    const double r = luma + 2 * (1 - kr) * cr, b = luma + 2 * (1 - kb) * cb;
+    const double g = (luma - kr * r - kb * b) / (1 - kr - kb);
+    auto level = [](double x) { return uint8_t(x < 0 ? 0 : x > 255 ? 255 : int(x + 0.5)); };
+    return {level(r), level(g), level(b)};
+}
+
 // The frequency of a tone from its rising crossings, with hysteresis against coding noise.
 inline double MeasuredTone(const std::vector<float>& samples, int rate) {
     int crossings = 0;

@@ -133,6 +133,7 @@ void CDecoderFilter::Drain() {
     if (!m_decoder || !m_frame) return;
     m_decoder->Send(nullptr, 0, AV_NOPTS_VALUE, false);
     DeliverFrames();
+    OnDrained();
     m_decoder->Flush();
 }
 

@@ -115,6 +115,9 @@ protected:
     virtual HRESULT DeliverFrame(const AVFrame& frame) = 0;
     // After a flush or stop: forgets timing carried from frame to frame.
     virtual void OnDiscard() {}
+    // Streaming thread, at the end of the stream once the decoder has given its last frame:
+    // delivers what the filter itself still holds.
+    virtual void OnDrained() {}
     // Gets a buffer, lets fill write it (returning the bytes written), stamps and delivers it.
     template <class Fill>
     HRESULT DeliverSample(REFERENCE_TIME start, REFERENCE_TIME stop, bool timed, Fill fill);

@@ -23,34 +23,22 @@ struct PackedPlanes {
 
 PackedPlanes LayOut(const GUID& subtype, int width, int height, uint8_t* out) {
     PackedPlanes p;
-    const int cw = (width + 1) / 2, ch = (height + 1) / 2;
-    const auto luma = size_t(width) * size_t(height);
-    if (subtype == MEDIASUBTYPE_NV12) {
-        p = {AV_PIX_FMT_NV12, {out, out + luma}, {width, 2 * cw}, 2};
-    } else if (subtype == MEDIASUBTYPE_IYUV || subtype == MEDIASUBTYPE_YV12) {
-        uint8_t* second = out + luma;
-        uint8_t* third = second + size_t(cw) * size_t(ch);
-        // YV12 stores V before U: FFmpeg's U plane goes to the third place.
-        if (subtype == MEDIASUBTYPE_YV12) std::swap(second, third);
-        p = {AV_PIX_FMT_YUV420P, {out, second, third}, {width, cw, cw}, 3};
-    } else if (subtype == MEDIASUBTYPE_YUY2) {
-        p = {AV_PIX_FMT_YUYV422, {out}, {4 * cw}, 1};
-    } else if (subtype == MEDIASUBTYPE_RGB32 || subtype == MEDIASUBTYPE_RGB24) {
+    if (subtype == MEDIASUBTYPE_RGB32 || subtype == MEDIASUBTYPE_RGB24) {
         const int bytes = subtype == MEDIASUBTYPE_RGB32 ? 4 : 3;
         const int stride = bytes * width;
         // Bottom-up: the first picture row goes last, rows step backwards.
         p = {bytes == 4 ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_BGR24, {out + size_t(stride) * (height - 1)}, {-stride}, 1};
+        return p;
     }
+    const AVPixelFormat format = PackedPixelFormat(subtype);
+    if (format == AV_PIX_FMT_NONE ||
+        av_image_fill_arrays(p.data, p.stride, out, format, width, height, 1) < 0)
+        return p;
+    p.format = format;
+    p.planes = av_pix_fmt_count_planes(format);
+    // YV12 stores V before U: FFmpeg's U plane goes to the third place.
+    if (subtype == MEDIASUBTYPE_YV12) std::swap(p.data[1], p.data[2]);
     return p;
-}
-
-AVPixelFormat PackedFormatOf(const GUID& subtype) {
-    if (subtype == MEDIASUBTYPE_NV12) return AV_PIX_FMT_NV12;
-    if (subtype == MEDIASUBTYPE_IYUV || subtype == MEDIASUBTYPE_YV12) return AV_PIX_FMT_YUV420P;
-    if (subtype == MEDIASUBTYPE_YUY2) return AV_PIX_FMT_YUYV422;
-    if (subtype == MEDIASUBTYPE_RGB32) return AV_PIX_FMT_BGR0;
-    if (subtype == MEDIASUBTYPE_RGB24) return AV_PIX_FMT_BGR24;
-    return AV_PIX_FMT_NONE;
 }
 
 bool SameLayout(AVPixelFormat a, AVPixelFormat b) {
@@ -108,7 +96,7 @@ HRESULT FrameConverter::Convert(const AVFrame& frame, const GUID& subtype, int w
 
 graph::VideoColorInfo FrameConverter::OutputColor(const AVFrame& frame, const GUID& subtype) {
     graph::VideoColorInfo color = ColorOfFrame(frame);
-    if (!SameLayout(AVPixelFormat(frame.format), PackedFormatOf(subtype))) color.range = graph::ColorRange::Limited;
+    if (!SameLayout(AVPixelFormat(frame.format), PackedPixelFormat(subtype))) color.range = graph::ColorRange::Limited;
     return color;
 }
 

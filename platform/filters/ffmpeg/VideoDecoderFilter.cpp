@@ -35,6 +35,7 @@ HRESULT CVideoDecoderFilter::OnDecoderOpened(const Decoder& decoder, const graph
     m_frameTime = FrameTimeOf(input);
     const AVCodecContext& context = decoder.Context();
     m_outputColor = ColorInfoOfPictures(context.colorspace, context.color_range, context.pix_fmt);
+    m_interlacedStream = context.field_order != AV_FIELD_UNKNOWN && context.field_order != AV_FIELD_PROGRESSIVE;
     return S_OK;
 }
 
@@ -65,14 +66,28 @@ void CVideoDecoderFilter::SetOutputType(const graph::MediaType& type) {
 
 LONG CVideoDecoderFilter::OutputBufferSize() {
     // Room for the largest form, so that a later switch of subtype fits the same buffers.
-    return LONG(PackedImageSize(MEDIASUBTYPE_RGB32, m_width, m_height));
+    return LONG(LargestImageSize(m_width, m_height));
 }
 
 // Streaming thread.
 HRESULT CVideoDecoderFilter::DeliverFrame(const AVFrame& frame) {
+    if (m_interlacedStream || frame.interlaced_frame || m_deinterlacer.Active()) {
+        const HRESULT hr = m_deinterlacer.Push(&frame, [this](const AVFrame& picture) { return DeliverPicture(picture); });
+        if (hr != E_FAIL) return hr;
+    }
+    return DeliverPicture(frame);
+}
+
+// Streaming thread.
+void CVideoDecoderFilter::OnDrained() {
+    m_deinterlacer.Push(nullptr, [this](const AVFrame& picture) { return DeliverPicture(picture); });
+}
+
+// Streaming thread.
+HRESULT CVideoDecoderFilter::DeliverPicture(const AVFrame& frame) {
     // Frames that end before the segment start were only decoded to reach the seek target; the
     // frame whose display interval holds the target starts before it and is shown.
-    const REFERENCE_TIME start = frame.best_effort_timestamp;
+    const REFERENCE_TIME start = frame.best_effort_timestamp != AV_NOPTS_VALUE ? frame.best_effort_timestamp : frame.pts;
     if (start != AV_NOPTS_VALUE && (m_frameTime > 0 ? start + m_frameTime <= 0 : start < 0)) return S_OK;
     const graph::VideoColorInfo color = FrameConverter::OutputColor(frame, m_outputSubtype);
     const bool resized = frame.width != m_width || frame.height != m_height;

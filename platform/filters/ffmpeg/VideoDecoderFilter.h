@@ -1,9 +1,11 @@
 #pragma once
-// The video decoder filter: any video of its codec set in, packed NV12, YV12, IYUV, YUY2, RGB32
-// or RGB24 out (VideoOutputFormat.h), converted once per frame where the decoded format is not
-// the connected one. A change of picture size mid-stream sends a new media type downstream.
+// The video decoder filter: any video of its codec set in, packed pictures out in the decoder's
+// own format where it is one of the output forms (VideoOutputFormat.h), else converted once per
+// frame into NV12, YUY2 or RGB32. Interlaced pictures are deinterlaced at frame rate. A change of
+// picture size or colour mid-stream sends a new media type downstream.
 #include "platform/filters/ffmpeg/Decoder.h"
 #include "platform/filters/ffmpeg/DecoderFilter.h"
+#include "platform/filters/ffmpeg/Deinterlacer.h"
 #include "platform/filters/ffmpeg/FrameConverter.h"
 
 namespace orvo::ffmpeg {
@@ -21,9 +23,16 @@ private:
     HRESULT OnDecoderOpened(const Decoder& decoder, const graph::MediaType& input) override;
     bool EveryPacketIsKey() const override { return false; }
     bool SkipsWhenLate() const override { return true; }
+    // Interlaced frames, and every frame of a stream whose field order says it is interlaced,
+    // go through the deinterlacer; the rest straight to DeliverPicture.
     HRESULT DeliverFrame(const AVFrame& frame) override;
+    void OnDrained() override;
+    void OnDiscard() override { m_deinterlacer.Reset(); }
+    HRESULT DeliverPicture(const AVFrame& frame);
 
     FrameConverter m_converter;
+    Deinterlacer m_deinterlacer;
+    bool m_interlacedStream = false;  // the codec's field order says so
     int m_width = 0, m_height = 0;
     REFERENCE_TIME m_frameTime = 0;
     GUID m_outputSubtype = GUID_NULL;

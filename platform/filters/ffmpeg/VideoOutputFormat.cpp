@@ -4,6 +4,7 @@
 #include <cstring>
 
 extern "C" {
+#include <libavutil/imgutils.h>
 #include <libavutil/pixdesc.h>
 }
 
@@ -19,6 +20,8 @@ struct OutputForm {
     DWORD compression;
 };
 
+// The forms every video renderer takes first, then those only the own renderer takes, which are
+// offered only for frames already in them.
 const OutputForm kForms[] = {
     {&MEDIASUBTYPE_NV12, AV_PIX_FMT_NV12, 12, MakeFourCC('N', 'V', '1', '2')},
     {&MEDIASUBTYPE_YV12, AV_PIX_FMT_NONE, 12, MakeFourCC('Y', 'V', '1', '2')},
@@ -26,7 +29,20 @@ const OutputForm kForms[] = {
     {&MEDIASUBTYPE_YUY2, AV_PIX_FMT_YUYV422, 16, MakeFourCC('Y', 'U', 'Y', '2')},
     {&MEDIASUBTYPE_RGB32, AV_PIX_FMT_BGR0, 32, BI_RGB},
     {&MEDIASUBTYPE_RGB24, AV_PIX_FMT_BGR24, 24, BI_RGB},
+    {&MEDIASUBTYPE_Y42B, AV_PIX_FMT_YUV422P, 16, MakeFourCC('Y', '4', '2', 'B')},
+    {&MEDIASUBTYPE_444P, AV_PIX_FMT_YUV444P, 24, MakeFourCC('4', '4', '4', 'P')},
+    {&MEDIASUBTYPE_P010, AV_PIX_FMT_P010LE, 24, MakeFourCC('P', '0', '1', '0')},
+    {&MEDIASUBTYPE_P016, AV_PIX_FMT_P016LE, 24, MakeFourCC('P', '0', '1', '6')},
+    {&MEDIASUBTYPE_P210, AV_PIX_FMT_P210LE, 32, MakeFourCC('P', '2', '1', '0')},
+    {&MEDIASUBTYPE_P216, AV_PIX_FMT_P216LE, 32, MakeFourCC('P', '2', '1', '6')},
+    {&MEDIASUBTYPE_YUV420P10, AV_PIX_FMT_YUV420P10LE, 24, MakeFourCC('Y', '3', 11, 10)},
+    {&MEDIASUBTYPE_YUV420P12, AV_PIX_FMT_YUV420P12LE, 24, MakeFourCC('Y', '3', 11, 12)},
+    {&MEDIASUBTYPE_YUV422P10, AV_PIX_FMT_YUV422P10LE, 32, MakeFourCC('Y', '3', 10, 10)},
+    {&MEDIASUBTYPE_YUV422P12, AV_PIX_FMT_YUV422P12LE, 32, MakeFourCC('Y', '3', 10, 12)},
+    {&MEDIASUBTYPE_YUV444P10, AV_PIX_FMT_YUV444P10LE, 48, MakeFourCC('Y', '3', 0, 10)},
+    {&MEDIASUBTYPE_YUV444P12, AV_PIX_FMT_YUV444P12LE, 48, MakeFourCC('Y', '3', 0, 12)},
 };
+constexpr size_t kCommonForms = 6;
 
 const OutputForm* FindForm(const GUID& subtype) {
     for (const OutputForm& form : kForms)
@@ -55,21 +71,30 @@ std::vector<GUID> PreferredOutputSubtypes(AVPixelFormat decoded) {
     GUID first = NativeSubtype(decoded);
     if (first == GUID_NULL) first = ConvertedSubtype(decoded);
     std::vector<GUID> order{first};
-    for (const OutputForm& form : kForms)
-        if (*form.subtype != first) order.push_back(*form.subtype);
+    for (size_t i = 0; i < kCommonForms; ++i)
+        if (*kForms[i].subtype != first) order.push_back(*kForms[i].subtype);
     return order;
 }
 
 bool IsOutputSubtype(const GUID& subtype) { return FindForm(subtype) != nullptr; }
 
+AVPixelFormat PackedPixelFormat(const GUID& subtype) {
+    if (subtype == MEDIASUBTYPE_YV12) return AV_PIX_FMT_YUV420P;  // the same planes, V before U
+    const OutputForm* form = FindForm(subtype);
+    return form ? form->native : AV_PIX_FMT_NONE;
+}
+
 size_t PackedImageSize(const GUID& subtype, int width, int height) {
-    const size_t w = size_t(width), h = size_t(height), cw = (w + 1) / 2, ch = (h + 1) / 2;
-    if (subtype == MEDIASUBTYPE_NV12) return w * h + 2 * cw * ch;
-    if (subtype == MEDIASUBTYPE_YV12 || subtype == MEDIASUBTYPE_IYUV) return w * h + 2 * cw * ch;
-    if (subtype == MEDIASUBTYPE_YUY2) return 4 * cw * h;
-    if (subtype == MEDIASUBTYPE_RGB32) return 4 * w * h;
-    if (subtype == MEDIASUBTYPE_RGB24) return 3 * w * h;
-    return 0;
+    const AVPixelFormat format = PackedPixelFormat(subtype);
+    if (format == AV_PIX_FMT_NONE || width <= 0 || height <= 0) return 0;
+    const int size = av_image_get_buffer_size(format, width, height, 1);
+    return size > 0 ? size_t(size) : 0;
+}
+
+size_t LargestImageSize(int width, int height) {
+    size_t largest = 0;
+    for (const OutputForm& form : kForms) largest = std::max(largest, PackedImageSize(*form.subtype, width, height));
+    return largest;
 }
 
 graph::MediaType OutputMediaType(const GUID& subtype, int width, int height, REFERENCE_TIME frameTime,
