@@ -188,6 +188,48 @@ TEST_F(RealClips, InterlacedClipsShowNoCombOnAMovingEdge) {
     }
 }
 
+// The frame of a lossless YUV pattern clip (BT.601, limited range) a picture shows, from its
+// first pixel: Y = 16 + 5k, U = V = 16 + k.
+int PatternFrameOf(const std::vector<uint8_t>& picture) {
+    int best = -1, bestDistance = 1 << 30;
+    for (int k = 0; k < 44; ++k) {
+        const Rgb e = RgbOfYuv(0.299, 0.114, false, 8, LumaPixel(k, 0, 0), ChromaUPixel(k, 0, 0), ChromaVPixel(k, 0, 0));
+        const int d = std::abs(picture[2] - e.r) + std::abs(picture[1] - e.g) + std::abs(picture[0] - e.b);
+        if (d < bestDistance) best = k, bestDistance = d;
+    }
+    return bestDistance <= 6 ? best : -1;
+}
+
+// H.264 and HEVC with B-frames in .ts and .m2ts: every frame from the first, in order, and a
+// paused seek shows the frame at its target.
+TEST_F(RealClips, TransportStreamsPlayEveryFrameAndSeekToTheFrameShown) {
+    for (const char* clip : {"h264_bframes.ts", "h264_bframes.m2ts", "hevc_bframes.ts", "hevc_bframes.m2ts"}) {
+        Open(clip);
+        PlayToTheEnd();
+        auto pictures = Pictures();
+        ASSERT_FALSE(pictures.empty()) << clip;
+        EXPECT_EQ(PatternFrameOf(pictures.front()), 0) << clip;
+        EXPECT_GE(pictures.size(), 45u) << clip;
+        for (size_t i = 1; i < pictures.size() && PatternFrameOf(pictures[i]) >= 0; ++i)
+            EXPECT_GT(PatternFrameOf(pictures[i]), PatternFrameOf(pictures[i - 1])) << clip << " picture " << i;
+        ASSERT_EQ(Lumex_ChannelPause(m_channel), 1);
+        for (int frame : {30, 7}) {
+            std::this_thread::sleep_for(100ms);
+            {
+                std::lock_guard lock(g_frames.lock);
+                g_frames.pictures.clear();
+            }
+            ASSERT_EQ(Lumex_ChannelSetPosition(m_channel, (frame * 40 + 25) * 10'000.0, POS_REFTIME), 1);
+            ASSERT_TRUE(WaitForFrames(1)) << clip << " seek to frame " << frame;
+            EXPECT_EQ(PatternFrameOf(Pictures().front()), frame) << clip;
+        }
+        Lumex_StreamFree(m_channel);
+        m_channel = 0;
+        std::lock_guard lock(g_frames.lock);
+        g_frames.pictures.clear();
+    }
+}
+
 // A seek to a time inside a frame shows that frame, once: 25 fps, frame k from 40k to 40k + 40 ms.
 TEST_F(RealClips, ASeekInsideAFrameShowsThatFrame) {
     Open("flat.mkv");

@@ -48,6 +48,14 @@ std::vector<ClipSpec> MakeCatalog() {
         // A vertical edge moving from field to field, stored interlaced.
         {"interlaced_mpeg2.mkv", "matroska", {Interlaced("mpeg2video", "b=4000000")}, {}},
         {"mbaff_h264.mkv", "matroska", {Interlaced("libx264", "qp=0")}, {}},
+        // B-frames in MPEG transport streams of 188 and 192-byte packets, lossless so that each
+        // frame can be told from its pattern.
+        {"h264_bframes.ts", "mpegts", {{"libx264", "yuv420p", 320, 240, 25, 1, 50, ViewLayout::Flat, "qp=0:bf=3"}}, {}},
+        {"h264_bframes.m2ts", "mpegts", {{"libx264", "yuv420p", 320, 240, 25, 1, 50, ViewLayout::Flat, "qp=0:bf=3"}}, {}},
+        {"hevc_bframes.ts", "mpegts",
+         {{"libx265", "yuv420p", 320, 240, 25, 1, 50, ViewLayout::Flat, "x265-params=lossless=1:bframes=3:log-level=error"}}, {}},
+        {"hevc_bframes.m2ts", "mpegts",
+         {{"libx265", "yuv420p", 320, 240, 25, 1, 50, ViewLayout::Flat, "x265-params=lossless=1:bframes=3:log-level=error"}}, {}},
         {"10bit.mkv", "matroska", {Lossless(320, 240, 25, ViewLayout::Flat, "yuv420p10le")}, {}},
         {"odd.mkv", "matroska", {Lossless(321, 179, 25, ViewLayout::Flat, "yuv420p")}, {}},
         {"yuv422.mkv", "matroska", {Lossless(320, 240, 25, ViewLayout::Flat, "yuv422p")}, {}},

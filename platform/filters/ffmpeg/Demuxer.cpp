@@ -179,10 +179,19 @@ bool Demuxer::EndsShort() const {
     return duration > 0 && m_reached + std::max(duration / 10, kSlack) < duration;
 }
 
+// Broadcast streams (MPEG transport and program streams) seek by the decoding time of their
+// keyframes, which comes before the keyframe's display time by the reordering delay: the start
+// is reached by its byte position, which holds the first keyframe, and a later time by a
+// keyframe a second earlier, so that the frame shown at the target is decoded (the frames before
+// it only reach the seek target; the decoder drops them).
 HRESULT Demuxer::Seek(REFERENCE_TIME time) {
     m_reached = 0;
     m_endResult = S_OK;
-    const int64_t target = av_rescale_q(time, kReferenceTimeBase, AVRational{1, AV_TIME_BASE}) + m_startTime;
+    const bool broadcast = (m_context->iformat->flags & AVFMT_TS_DISCONT) != 0;
+    constexpr REFERENCE_TIME kReorderMargin = 10'000'000;
+    const REFERENCE_TIME seekTime = broadcast ? time - kReorderMargin : time;
+    if (broadcast && seekTime <= 0 && av_seek_frame(m_context, -1, 0, AVSEEK_FLAG_BYTE) >= 0) return S_OK;
+    const int64_t target = av_rescale_q(seekTime, kReferenceTimeBase, AVRational{1, AV_TIME_BASE}) + m_startTime;
     if (av_seek_frame(m_context, -1, target, AVSEEK_FLAG_BACKWARD) >= 0) return S_OK;
     // Some formats seek only by bytes or only forward; the start is always reachable.
     return avformat_seek_file(m_context, -1, INT64_MIN, target, target, 0) >= 0 ? S_OK : E_FAIL;
