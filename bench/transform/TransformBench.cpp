@@ -1,6 +1,7 @@
 // Stereo transform per frame, beside a memcpy of the source frame (the yardstick) and
 // FFmpeg's stereo3d filter doing the red/cyan job on its own RGB24 input, on one thread
-// like the transform (the peer).
+// like the transform (the peer): the channel mix beside stereo3d's arcc, the colour-optimised
+// anaglyph beside its arcd.
 //   build/bin/bench_transform --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
 
@@ -43,6 +44,7 @@ void Transform(benchmark::State& state) {
     FrameDescriptor d;
     d.stereoMode = int32_t(state.range(2));
     d.viewMode = uint32_t(state.range(3));
+    d.options.optimisedAnaglyph = state.range(4) != 0;
     d.sourceWidth = w;
     d.sourceHeight = h;
     auto out = orvo::stereo::StereoOutputSize(d.stereoMode, d.viewMode, w, h);
@@ -72,9 +74,10 @@ void GreyMix(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(frame.size()));
 }
 
-// buffer -> stereo3d=sbsl:arcc -> buffersink, fed the same RGB24 frame again and again.
+// buffer -> stereo3d=sbsl:arcc (or arcd) -> buffersink, fed the same RGB24 frame again and again.
 void FfmpegStereo3d(benchmark::State& state) {
     const int w = int(state.range(0)), h = int(state.range(1));
+    const char* chain = state.range(2) ? "stereo3d=sbsl:arcd" : "stereo3d=sbsl:arcc";
     AVFilterGraph* graph = avfilter_graph_alloc();
     graph->nb_threads = 1;  // one core, as the transform uses
     AVFilterContext *src = nullptr, *sink = nullptr;
@@ -90,7 +93,7 @@ void FfmpegStereo3d(benchmark::State& state) {
         outputs->filter_ctx = src;
         inputs->name = av_strdup("out");
         inputs->filter_ctx = sink;
-        ok = avfilter_graph_parse_ptr(graph, "stereo3d=sbsl:arcc", &inputs, &outputs, nullptr) >= 0 &&
+        ok = avfilter_graph_parse_ptr(graph, chain, &inputs, &outputs, nullptr) >= 0 &&
              avfilter_graph_config(graph, nullptr) >= 0;
     }
     avfilter_inout_free(&inputs);
@@ -142,9 +145,13 @@ void StereoModes(benchmark::internal::Benchmark* b) {
         {STEREO_FLAT, VIEW_RED_CYAN},
         {STEREO_FLAT, VIEW_SECOND},
     };
-    b->ArgNames({"w", "h", "stereo", "view"});
-    for (auto [w, h] : {std::pair{3840, 1080}, std::pair{1920, 1080}})
-        for (auto [stereo, view] : modes) b->Args({w, h, stereo, view});
+    b->ArgNames({"w", "h", "stereo", "view", "optimised"});
+    for (auto [w, h] : {std::pair{3840, 1080}, std::pair{1920, 1080}}) {
+        for (auto [stereo, view] : modes) b->Args({w, h, stereo, view, 0});
+        for (int view : {VIEW_BLUE_YELLOW, VIEW_RED_CYAN, VIEW_GREEN_MAGENTA}) b->Args({w, h, STEREO_SIDE_BY_SIDE, view, 1});
+        b->Args({w, h, STEREO_TOP_BOTTOM, VIEW_RED_CYAN, 1});
+        b->Args({w, h, STEREO_FLAT, VIEW_RED_CYAN, 1});
+    }
 }
 
 void FrameSizes(benchmark::internal::Benchmark* b) {
@@ -156,7 +163,10 @@ void FrameSizes(benchmark::internal::Benchmark* b) {
 BENCHMARK(Memcpy)->Apply(FrameSizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(Transform)->Apply(StereoModes)->Unit(benchmark::kMillisecond);
 BENCHMARK(GreyMix)->Apply(FrameSizes)->Unit(benchmark::kMillisecond);
-BENCHMARK(FfmpegStereo3d)->Apply(FrameSizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(FfmpegStereo3d)
+    ->ArgNames({"w", "h", "dubois"})
+    ->ArgsProduct({{3840, 1920}, {1080}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -30,6 +30,13 @@ void ShowPausedFrameAgain(stereo::COwnVideo& own) {
     if (stereo::COwnVideoRenderer* filter = own.Filter()) filter->RenderPausedSample();
 }
 
+// The on/off settings are on when the value truncated toward zero is positive (1.0, not 0.5).
+void SetOption(CChannel& channel, bool stereo::StereoOptions::*option, float value) {
+    if (auto* own = OwnRenderer(channel)) {
+        if (own->SetOption(option, TruncateInto(value, 0.0, 1.0) > 0)) ShowPausedFrameAgain(*own);
+    }
+}
+
 }  // namespace
 
 stereo::COwnVideo* OwnRenderer(CChannel& channel) { return dynamic_cast<stereo::COwnVideo*>(channel.renderer.get()); }
@@ -46,36 +53,42 @@ LONG BalanceForPercent(float percent) {
 }
 
 void ApplyAttribute(CChannel& channel, int32_t code, float value) {
-    switch (code) {
-        case ATTRIB_VOLUME:
+    switch (Attribute(code)) {
+        case Attribute::Volume:
             WithBasicAudio(
                 channel, [](IBasicAudio& a, float v) { a.put_Volume(VolumeForPercent(v)); }, value);
             break;
-        case ATTRIB_BALANCE:
+        case Attribute::Balance:
             WithBasicAudio(
                 channel, [](IBasicAudio& a, float v) { a.put_Balance(BalanceForPercent(v)); }, value);
             break;
-        case ATTRIB_RATE:
+        case Attribute::Rate:
             if (channel.mediaSeeking) channel.mediaSeeking->SetRate(double(value));
             break;
-        case ATTRIB_STEREO_MODE:
+        case Attribute::StereoMode:
             if (auto* own = OwnRenderer(channel)) {
                 const double m = TruncateInto(value, -1.0, INT32_MAX);
                 if (own->SetStereo(m < 0 ? -1 : int32_t(m), stereo::VIEW_BLUE_YELLOW)) ShowPausedFrameAgain(*own);
             }
             break;
-        case ATTRIB_VIEW_MODE:
+        case Attribute::ViewMode:
             if (auto* own = OwnRenderer(channel)) {
                 if (own->SetStereo(-1, int32_t(TruncateInto(value, INT32_MIN, INT32_MAX)))) ShowPausedFrameAgain(*own);
             }
             break;
-        case ATTRIB_RESERVED_FLAG:
+        case Attribute::ReservedFlag:
             if (auto* own = OwnRenderer(channel)) own->SetReservedFlag(value > 0);  // NaN stores 0
             break;
-        case ATTRIB_GREY_MIX:
+        case Attribute::GreyMix:
             if (auto* own = OwnRenderer(channel)) {
                 if (own->SetGreyMix(int32_t(TruncateInto(value, INT32_MIN, INT32_MAX)))) ShowPausedFrameAgain(*own);
             }
+            break;
+        case Attribute::SwapEyes:
+            SetOption(channel, &stereo::StereoOptions::swapEyes, value);
+            break;
+        case Attribute::AnaglyphOptimised:
+            SetOption(channel, &stereo::StereoOptions::optimisedAnaglyph, value);
             break;
         default:
             break;

@@ -9,6 +9,19 @@ class COwnVideo;
 
 namespace orvo::engine {
 
+// The attribute codes, as Lumex.h numbers them.
+enum class Attribute : int32_t {
+    Volume = 1,
+    Balance = 2,
+    Rate = 3,
+    StereoMode = 5,
+    ReservedFlag = 6,
+    ViewMode = 7,
+    GreyMix = 8,
+    SwapEyes = 9,
+    AnaglyphOptimised = 10,
+};
+
 // Volume in hundredths of a decibel for a percentage: a logarithmic curve from -5000 at
 // 1% to 0 at 100%; 0% or less is silence (-10000).
 LONG VolumeForPercent(float percent);

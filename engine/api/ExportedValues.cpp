@@ -2,6 +2,7 @@
 // the same value as the engine layer that gives it meaning.
 #include <type_traits>
 
+#include "engine/api/ChannelAttributes.h"
 #include "engine/api/Lumex.h"
 #include "engine/channel/Channel.h"
 #include "engine/graph/MediaCheck.h"
@@ -25,6 +26,16 @@ static_assert(Same(::RENDERER_VMR9_WINDOWLESS, RENDERER_VMR9_WINDOWLESS));
 static_assert(Same(::RENDERER_EVR, RENDERER_EVR));
 static_assert(Same(::RENDERER_NULL, RENDERER_NULL));
 static_assert(Same(::RENDERER_OWN, RENDERER_OWN));
+
+static_assert(Same(ATTRIB_VOLUME, int(Attribute::Volume)));
+static_assert(Same(ATTRIB_BALANCE, int(Attribute::Balance)));
+static_assert(Same(ATTRIB_RATE, int(Attribute::Rate)));
+static_assert(Same(ATTRIB_STEREO_MODE, int(Attribute::StereoMode)));
+static_assert(Same(ATTRIB_RESERVED_FLAG, int(Attribute::ReservedFlag)));
+static_assert(Same(ATTRIB_VIEW_MODE, int(Attribute::ViewMode)));
+static_assert(Same(ATTRIB_GREY_MIX, int(Attribute::GreyMix)));
+static_assert(Same(ATTRIB_SWAP_EYES, int(Attribute::SwapEyes)));
+static_assert(Same(ATTRIB_ANAGLYPH_OPTIMISED, int(Attribute::AnaglyphOptimised)));
 
 static_assert(Same(::STEREO_FULL_FRAME, stereo::STEREO_FULL_FRAME));
 static_assert(Same(::STEREO_SIDE_BY_SIDE, stereo::STEREO_SIDE_BY_SIDE));

@@ -86,6 +86,10 @@ enum {
 #define ATTRIB_RESERVED_FLAG 6
 #define ATTRIB_VIEW_MODE 7 /* VIEW_*; keeps the stereo mode */
 #define ATTRIB_GREY_MIX 8  /* 1 = second-view channels become the pixel's grey level */
+/* Added beside the original codes; each is 0 (off) until set, and stays across stereo and
+ * view mode changes. */
+#define ATTRIB_SWAP_EYES 9           /* 1 = the first and second view change places */
+#define ATTRIB_ANAGLYPH_OPTIMISED 10 /* 1 = colour-optimised anaglyphs (no grey mix) */
 
 /* Stereo modes: how the source frame holds its views */
 enum {

@@ -11,6 +11,12 @@
 
 namespace orvo::stereo {
 
+// Settings beside the stereo and view modes; all off reproduces the modes' own pictures.
+struct StereoOptions {
+    bool swapEyes = false;           // the two views change places in the two-view and re-lay modes
+    bool optimisedAnaglyph = false;  // anaglyphs as least-squares projections, not the channel mix
+};
+
 // Built when a media type is set and replaced whole on every mode change, under the
 // filter's frame lock. reservedFlag and greyMix are stored from the caller's thread
 // without that lock while frames stream, hence atomic: a frame sees the old or new value.
@@ -26,6 +32,8 @@ struct FrameDescriptor {
     int32_t surfaceFormat = 1;  // 32-bit RGB
     int32_t sourceWidth = 0;    // the connected media type's video size
     int32_t sourceHeight = 0;
+    // The settings that outlast a rebuild (the filter keeps them), set under the frame lock.
+    StereoOptions options;
     // The DirectDraw object, the screen with a clipper on window, and the width x height
     // frame surface; released frame surface first, then the screen, then the object.
     surface::WindowPresenter surfaces;

@@ -91,6 +91,15 @@ bool COwnVideo::SetGreyMix(int32_t greyMix) {
     return true;
 }
 
+bool COwnVideo::SetOption(bool StereoOptions::*option, bool on) {
+    if (!m_filter) return false;
+    std::lock_guard lock(m_filter->m_frameLock);
+    m_filter->m_options.*option = on;
+    if (!m_filter->m_descriptor) return false;
+    m_filter->m_descriptor->options.*option = on;
+    return true;
+}
+
 int COwnVideo::SetPresentCallback(PresentCallback callback) {
     if (!m_filter) return 0;
     m_filter->m_presentCallback = callback;

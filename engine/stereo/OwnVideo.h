@@ -25,6 +25,9 @@ public:
     // Stores into the current descriptor; false when there is none.
     bool SetReservedFlag(bool on);
     bool SetGreyMix(int32_t greyMix);
+    // Sets one of the settings every later descriptor keeps (StereoOptions), in the current
+    // descriptor too. False without a filter, or when there is no descriptor to show it.
+    bool SetOption(bool StereoOptions::*option, bool on);
     // 1 when stored in the filter; 0 without one.
     int SetPresentCallback(PresentCallback callback);
 

@@ -61,6 +61,7 @@ std::unique_ptr<FrameDescriptor> COwnVideoRenderer::BuildDescriptor(int32_t ster
     d->topDown = !IsRgbCode(code) || m_videoHeight < 0;
     d->stereoMode = stereoMode;
     d->viewMode = viewMode;
+    d->options = m_options;
     d->sourceWidth = m_videoWidth;
     d->sourceHeight = std::abs(m_videoHeight);
     FrameSize out = StereoOutputSize(stereoMode, viewMode, d->sourceWidth, d->sourceHeight);

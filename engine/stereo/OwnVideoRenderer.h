@@ -55,6 +55,7 @@ public:
     int32_t m_videoHeight = 0;  // biHeight, with its sign
     double m_frameRate = 0.0;
     HWND m_window = 0;
+    StereoOptions m_options;  // every descriptor built starts with these
     std::unique_ptr<FrameDescriptor> m_descriptor;
 
 private:

@@ -31,6 +31,24 @@ constexpr ViewRule kViewRules[] = {
 };
 constexpr ViewRule kOtherView{ViewKind::Other, 0, kBlue};
 
+// Indexed by view mode: blue/yellow is the amber/blue projection (first view through the
+// amber filter), red/cyan and green/magenta take the first view through red and green.
+constexpr Projection kProjections[] = {
+    /* VIEW_BLUE_YELLOW   */ {{{69599, -13435, 19595, -1048, -8061, -1114},
+                               {-1704, 59507, 4456, 393, 4063, -1114},
+                               {-2490, -11338, 1442, 6160, 12124, 59703}}},
+    /* VIEW_RED_CYAN      */ {{{29884, 32768, 11534, -2818, -5767, -131},
+                               {-2621, -2490, -1049, 24773, 48103, -1180},
+                               {-983, -1376, -328, -4719, -7406, 80347}}},
+    /* VIEW_GREEN_MAGENTA */ {{{-4063, -10354, -2556, 34669, 46203, 1573},
+                               {18612, 43778, 9372, -1049, -983, -4260},
+                               {-983, -1769, 1376, 590, 4915, 61407}}},
+};
+
+bool HasOptimisedAnaglyph(int32_t stereoMode) {
+    return stereoMode == STEREO_SIDE_BY_SIDE || stereoMode == STEREO_TOP_BOTTOM || stereoMode == STEREO_FLAT;
+}
+
 }  // namespace
 
 const StereoGeometry& GeometryOf(int32_t stereoMode, uint32_t viewMode) {
@@ -49,6 +67,19 @@ FrameSize StereoOutputSize(int32_t stereoMode, uint32_t viewMode, int32_t w, int
 
 const ViewRule& ViewRuleOf(uint32_t viewMode) {
     return viewMode < std::size(kViewRules) ? kViewRules[viewMode] : kOtherView;
+}
+
+ViewRule ViewRuleOf(int32_t stereoMode, uint32_t viewMode, bool optimisedAnaglyph) {
+    ViewRule rule = ViewRuleOf(viewMode);
+    if (optimisedAnaglyph && rule.kind == ViewKind::Anaglyph && HasOptimisedAnaglyph(stereoMode)) {
+        rule.projection = ProjectionOf(viewMode);
+        rule.greyChannels = 0;
+    }
+    return rule;
+}
+
+const Projection* ProjectionOf(uint32_t viewMode) {
+    return viewMode < std::size(kProjections) ? &kProjections[viewMode] : nullptr;
 }
 
 }  // namespace orvo::stereo

@@ -47,13 +47,28 @@ FrameSize StereoOutputSize(int32_t stereoMode, uint32_t viewMode, int32_t source
 
 enum class ViewKind : uint8_t { Anaglyph, First, Second, Other };
 
+// A colour-optimised anaglyph: each output channel is a weighted sum of the three colour
+// channels of both views, the least-squares projections of E. Dubois in 16.16 fixed point.
+// Rows are the output's red, green and blue; columns the first view's red, green and blue,
+// then the second view's. out = clamp((sum of weight * channel) >> 16, 0, 255).
+struct Projection {
+    int32_t weights[3][6];
+};
+
 // What a view mode takes from the two views, and which channels the grey mix replaces.
 struct ViewRule {
     ViewKind kind;
     uint32_t fromSecond;    // channels (byte masks) an anaglyph takes from the second view
     uint32_t greyChannels;  // channels the grey mix sets to the pixel's mean
+    const Projection* projection = nullptr;  // set: the anaglyph is this projection, not the mix
 };
 
 const ViewRule& ViewRuleOf(uint32_t viewMode);
+// The same, with the colour-optimised anaglyphs where they apply (the anaglyph views of the
+// side-by-side, top/bottom and 2D modes); those leave the grey mix out.
+ViewRule ViewRuleOf(int32_t stereoMode, uint32_t viewMode, bool optimisedAnaglyph);
+
+// The projection that replaces an anaglyph view mode's channel mix, or nullptr.
+const Projection* ProjectionOf(uint32_t viewMode);
 
 }  // namespace orvo::stereo

@@ -38,6 +38,23 @@ void PlainGreyMix(uint8_t* pixels, size_t from, size_t count, uint32_t channels)
     }
 }
 
+void PlainProject(uint8_t* out, const uint8_t* first, const uint8_t* second, size_t from, size_t pixels,
+                  const Projection& p) {
+    for (size_t i = from; i < pixels; ++i) {
+        const uint32_t f = LoadPixel(first + 4 * i), s = LoadPixel(second + 4 * i);
+        // Red, green, blue of the first view, then of the second: the weights' columns.
+        const int32_t in[6] = {int32_t(f >> 16 & 0xFF), int32_t(f >> 8 & 0xFF), int32_t(f & 0xFF),
+                               int32_t(s >> 16 & 0xFF), int32_t(s >> 8 & 0xFF), int32_t(s & 0xFF)};
+        uint32_t pixel = std::max(f >> 24, s >> 24) << 24;
+        for (int row = 0; row < 3; ++row) {
+            int32_t sum = 0;
+            for (int c = 0; c < 6; ++c) sum += KernelWeight(p.weights[row][c]) * in[c];
+            pixel |= uint32_t(std::clamp(sum >> kKernelWeightBits, 0, 255)) << (16 - 8 * row);
+        }
+        StorePixel(out + 4 * i, pixel);
+    }
+}
+
 struct Sse2 {
     using Vec = __m128i;
     static constexpr size_t kPixels = 4;
@@ -52,6 +69,10 @@ struct Sse2 {
     static Vec ShiftRight32(Vec a, int bits) { return _mm_srli_epi32(a, bits); }
     static Vec MaxU8(Vec a, Vec b) { return _mm_max_epu8(a, b); }
     static Vec MulHiU16(Vec a, Vec b) { return _mm_mulhi_epu16(a, b); }
+    static Vec ShiftRightArith32(Vec a, int bits) { return _mm_srai_epi32(a, bits); }
+    static Vec MaxS16(Vec a, Vec b) { return _mm_max_epi16(a, b); }
+    static Vec MinS16(Vec a, Vec b) { return _mm_min_epi16(a, b); }
+    static Vec MulAddS16(Vec a, Vec b) { return _mm_madd_epi16(a, b); }
 };
 
 // One path: its vector prefix, then the plain loop for the rest.
@@ -64,7 +85,11 @@ struct Path {
     static void GreyMix(uint8_t* pixels, size_t count, uint32_t channels) {
         PlainGreyMix(pixels, Vector().greyMix(pixels, count, channels), count, channels);
     }
-    static constexpr StereoKernels kKernels{Merge, GreyMix};
+    static void Project(uint8_t* out, const uint8_t* first, const uint8_t* second, size_t pixels,
+                        const Projection& p) {
+        PlainProject(out, first, second, Vector().project(out, first, second, pixels, LanesOf(p)), pixels, p);
+    }
+    static constexpr StereoKernels kKernels{Merge, GreyMix, Project};
 };
 
 constexpr StereoKernels kPlain{
@@ -72,13 +97,29 @@ constexpr StereoKernels kPlain{
         PlainMerge(out, first, second, 0, pixels, fromSecond);
     },
     [](uint8_t* pixels, size_t count, uint32_t channels) { PlainGreyMix(pixels, 0, count, channels); },
+    [](uint8_t* out, const uint8_t* first, const uint8_t* second, size_t pixels, const Projection& p) {
+        PlainProject(out, first, second, 0, pixels, p);
+    },
 };
 
 }  // namespace
 
 const VectorStereoKernels& Sse2StereoKernels() {
-    static constexpr VectorStereoKernels kKernels{lanes::Merge<Sse2>, lanes::GreyMix<Sse2>};
+    static constexpr VectorStereoKernels kKernels{lanes::Merge<Sse2>, lanes::GreyMix<Sse2>, lanes::Project<Sse2>};
     return kKernels;
+}
+
+int32_t KernelWeight(int32_t weight) { return (weight + 2) >> 2; }
+
+ProjectionLanes LanesOf(const Projection& p) {
+    ProjectionLanes lanes{};
+    // Memory order is blue, green, red: the weights' row and column 2 - channel.
+    for (int o = 0; o < 3; ++o)
+        for (int c = 0; c < 3; ++c) {
+            const int32_t first = KernelWeight(p.weights[2 - o][2 - c]), second = KernelWeight(p.weights[2 - o][5 - c]);
+            lanes.pairs[o][c] = int32_t(uint32_t(uint16_t(first)) | uint32_t(uint16_t(second)) << 16);
+        }
+    return lanes;
 }
 
 bool IsSupported(KernelPath path) {

@@ -20,12 +20,16 @@ struct Avx2 {
     static Vec ShiftRight32(Vec a, int bits) { return _mm256_srli_epi32(a, bits); }
     static Vec MaxU8(Vec a, Vec b) { return _mm256_max_epu8(a, b); }
     static Vec MulHiU16(Vec a, Vec b) { return _mm256_mulhi_epu16(a, b); }
+    static Vec ShiftRightArith32(Vec a, int bits) { return _mm256_srai_epi32(a, bits); }
+    static Vec MaxS16(Vec a, Vec b) { return _mm256_max_epi16(a, b); }
+    static Vec MinS16(Vec a, Vec b) { return _mm256_min_epi16(a, b); }
+    static Vec MulAddS16(Vec a, Vec b) { return _mm256_madd_epi16(a, b); }
 };
 
 }  // namespace
 
 const VectorStereoKernels& Avx2StereoKernels() {
-    static constexpr VectorStereoKernels kKernels{lanes::Merge<Avx2>, lanes::GreyMix<Avx2>};
+    static constexpr VectorStereoKernels kKernels{lanes::Merge<Avx2>, lanes::GreyMix<Avx2>, lanes::Project<Avx2>};
     return kKernels;
 }
 

@@ -20,12 +20,16 @@ struct Avx512 {
     static Vec ShiftRight32(Vec a, int bits) { return _mm512_srli_epi32(a, unsigned(bits)); }
     static Vec MaxU8(Vec a, Vec b) { return _mm512_max_epu8(a, b); }
     static Vec MulHiU16(Vec a, Vec b) { return _mm512_mulhi_epu16(a, b); }
+    static Vec ShiftRightArith32(Vec a, int bits) { return _mm512_srai_epi32(a, unsigned(bits)); }
+    static Vec MaxS16(Vec a, Vec b) { return _mm512_max_epi16(a, b); }
+    static Vec MinS16(Vec a, Vec b) { return _mm512_min_epi16(a, b); }
+    static Vec MulAddS16(Vec a, Vec b) { return _mm512_madd_epi16(a, b); }
 };
 
 }  // namespace
 
 const VectorStereoKernels& Avx512StereoKernels() {
-    static constexpr VectorStereoKernels kKernels{lanes::Merge<Avx512>, lanes::GreyMix<Avx512>};
+    static constexpr VectorStereoKernels kKernels{lanes::Merge<Avx512>, lanes::GreyMix<Avx512>, lanes::Project<Avx512>};
     return kKernels;
 }
 

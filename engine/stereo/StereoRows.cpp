@@ -50,14 +50,6 @@ void WholeRow(const FrameDescriptor& d, uint8_t* out, const uint8_t* src, size_t
     }
 }
 
-void ViewRow(const ViewRule& rule, uint8_t* out, const uint8_t* first, const uint8_t* second, size_t w,
-             const StereoKernels& k) {
-    if (rule.kind == ViewKind::Anaglyph)
-        k.merge(out, first, second, w, rule.fromSecond);
-    else
-        std::memcpy(out, rule.kind == ViewKind::Second ? second : first, 4 * w);
-}
-
 // 2D pseudo-stereo, row r of W >= 8 pixels, with `carry` the previous row's last 8 pixels.
 // The shift runs across row ends: a row's first pixels pair with the previous row's last.
 void ShiftedRow(const ViewRule& rule, uint8_t* out, const uint8_t* src, const uint8_t* carry, bool firstRow,
@@ -69,10 +61,9 @@ void ShiftedRow(const ViewRule& rule, uint8_t* out, const uint8_t* src, const ui
         if (firstRow) {
             // The frame's first 7 pixels have no earlier pixel and stay as they are.
             std::memcpy(out, src, 4 * kFlatShift);
-            k.merge(out + 4 * kFlatShift, src + 4 * kFlatShift, line + 4 * kFlatShift, W - kFlatShift,
-                    rule.fromSecond);
+            Anaglyph(rule, out + 4 * kFlatShift, src + 4 * kFlatShift, line + 4 * kFlatShift, W - kFlatShift, k);
         } else {
-            k.merge(out, src, line, W, rule.fromSecond);
+            Anaglyph(rule, out, src, line, W, k);
         }
     } else if (rule.kind == ViewKind::Second) {
         std::memcpy(out, carry, 4 * kShownShift);
@@ -102,7 +93,7 @@ bool HasRowForm(const FrameDescriptor& d, const FrameRows& rows, int32_t targetW
     if (size.width <= 0 || size.height <= 0 || FrameSize{d.width, d.height} != size) return false;
     if (targetWidth != d.width || targetHeight != d.height) return false;
     const StereoGeometry& g = GeometryOf(d.stereoMode, d.viewMode);
-    const ViewRule& rule = ViewRuleOf(d.viewMode);
+    const ViewRule& rule = ViewRuleOf(d.viewMode);  // the row form does not depend on the options
     // Side by side with a view mode of 5 or more shows bytes that do not follow rows.
     if (g.combine == Combine::Views && g.split == Split::Columns && rule.kind == ViewKind::Other) return false;
     // The 2D shift runs across rows; a row of fewer pixels than the shift is left whole.
@@ -116,7 +107,7 @@ namespace {
 bool TransformRange(const FrameDescriptor& d, FrameRows& rows, const Writer& out, PictureStore& store,
                     const StereoKernels& k) {
     const StereoGeometry& g = GeometryOf(d.stereoMode, d.viewMode);
-    const ViewRule& rule = ViewRuleOf(d.viewMode);
+    const ViewRule rule = ViewRuleOf(d);
     const size_t W = size_t(d.sourceWidth), w = size_t(d.width);
     const int32_t H = d.sourceHeight, h = d.height;
     // Bands of an even number of rows, so that 4:2:0 row pairs stay together.
@@ -129,6 +120,13 @@ bool TransformRange(const FrameDescriptor& d, FrameRows& rows, const Writer& out
     const bool needsSecond = g.split == Split::Rows && (g.combine == Combine::Beside ||
                                                         rule.kind == ViewKind::Anaglyph ||
                                                         rule.kind == ViewKind::Second);
+    // With the eyes swapped the first view is read where the second lies and the other way
+    // round: h rows further on (stacked) or w pixels into the row (side by side).
+    // A stacked pair's view mode of 6 or more shows the frame's first rows, eyes or not.
+    const bool swap = d.options.swapEyes && g.split != Split::None &&
+                      !(g.combine == Combine::Views && rule.kind == ViewKind::Other);
+    const int32_t firstRow = swap && g.split == Split::Rows ? h : 0, secondRow = h - firstRow;
+    const size_t firstAt = swap && g.split == Split::Columns ? 4 * w : 0, secondAt = 4 * w - firstAt;
     uint8_t carry[4 * kShownShift];
     // Before the first row: what the 2D shift brings in at the frame's start.
     for (size_t i = 0; i < kShownShift; ++i) std::memcpy(carry + 4 * i, &kOpaqueBlack, 4);
@@ -140,8 +138,8 @@ bool TransformRange(const FrameDescriptor& d, FrameRows& rows, const Writer& out
             const int32_t n = std::min(band, to - r0);
             const uint8_t* first = nullptr;
             const uint8_t* second = nullptr;
-            if (needsFirst && !(first = rows.Rows(r0, n, firstBand))) return false;
-            if (needsSecond && !(second = rows.Rows(r0 + h, n, secondBand))) return false;
+            if (needsFirst && !(first = rows.Rows(r0 + firstRow, n, firstBand))) return false;
+            if (needsSecond && !(second = rows.Rows(r0 + secondRow, n, secondBand))) return false;
             for (int32_t i = 0; i < n; ++i) {
                 const int32_t r = r0 + i;
                 const uint8_t* a = first ? first + size_t(i) * 4 * W : nullptr;
@@ -153,7 +151,7 @@ bool TransformRange(const FrameDescriptor& d, FrameRows& rows, const Writer& out
                         break;
                     case Combine::Views:
                         if (g.split == Split::Columns)
-                            ViewRow(rule, out.Row(r), a, a + 4 * w, w, k);
+                            ViewRow(rule, out.Row(r), a + firstAt, a + secondAt, w, k);
                         else
                             ViewRow(rule, out.Row(r), a, b, w, k);
                         out.Finish(out.Row(r), w);
@@ -165,11 +163,11 @@ bool TransformRange(const FrameDescriptor& d, FrameRows& rows, const Writer& out
                         break;
                     case Combine::Stacked:
                         if (out.Has(r)) {
-                            std::memcpy(out.Row(r), a, 4 * w);
+                            std::memcpy(out.Row(r), a + firstAt, 4 * w);
                             out.Finish(out.Row(r), w);
                         }
                         if (out.Has(H + r)) {
-                            std::memcpy(out.Row(H + r), a + 4 * w, 4 * w);
+                            std::memcpy(out.Row(H + r), a + secondAt, 4 * w);
                             out.Finish(out.Row(H + r), w);
                         }
                         break;
@@ -212,7 +210,8 @@ bool GreyMixOn(const FrameDescriptor& d) { return d.greyMix.load(std::memory_ord
 // The writer of upright picture rows [top, bottom) into target, row top first.
 Writer UprightRows(const FrameDescriptor& d, bool grey, int32_t top, int32_t bottom, uint8_t* target, ptrdiff_t pitch,
                    const StereoKernels& k) {
-    const uint32_t channels = ViewRuleOf(d.viewMode).greyChannels;
+    const uint32_t channels = ViewRuleOf(d).greyChannels;
+    grey = grey && channels;
     if (d.topDown) return {target, pitch, top, bottom, grey, channels, k};
     // Bottom-up: memory row m is upright row height - 1 - m.
     return {target + ptrdiff_t(bottom - top - 1) * pitch, -pitch, d.height - bottom, d.height - top, grey, channels,

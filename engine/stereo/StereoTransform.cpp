@@ -40,15 +40,6 @@ uint8_t* Whole(const FrameDescriptor& d, uint8_t* frame) {
     return frame;
 }
 
-// One output row from the two views' rows, by the view rule.
-void ViewRow(const ViewRule& rule, uint8_t* out, const uint8_t* first, const uint8_t* second, size_t w,
-             const StereoKernels& k) {
-    if (rule.kind == ViewKind::Anaglyph)
-        k.merge(out, first, second, w, rule.fromSecond);
-    else
-        std::memcpy(out, rule.kind == ViewKind::Second ? second : first, 4 * w);
-}
-
 // Side by side: the first view is the first w pixels of each source row, the second the
 // next w. Rows are stepped by the source width, so with an odd width the last column is
 // unused rather than every row drifting by one pixel.
@@ -56,15 +47,16 @@ uint8_t* SideBySide(const FrameDescriptor& d, uint8_t* frame, PictureStore& stor
     const size_t W = size_t(d.sourceWidth), w = size_t(d.width), h = size_t(d.height);
     uint8_t* out = store.Picture(4 * w * h);
     if (!out) return nullptr;
-    const ViewRule& rule = ViewRuleOf(d.viewMode);
+    const ViewRule rule = ViewRuleOf(d);
     if (rule.kind == ViewKind::Other) {
         // Nothing uses this combination; it shows the frame's second half of bytes.
         std::memcpy(out, frame + 4 * w * h, 4 * w * h);
         return out;
     }
+    const size_t firstAt = d.options.swapEyes ? 4 * w : 0, secondAt = 4 * w - firstAt;
     for (size_t r = 0; r < h; ++r) {
-        const uint8_t* first = frame + 4 * r * W;
-        ViewRow(rule, out + 4 * r * w, first, first + 4 * w, w, k);
+        const uint8_t* row = frame + 4 * r * W;
+        ViewRow(rule, out + 4 * r * w, row + firstAt, row + secondAt, w, k);
     }
     return out;
 }
@@ -72,12 +64,13 @@ uint8_t* SideBySide(const FrameDescriptor& d, uint8_t* frame, PictureStore& stor
 // Top/bottom: the first view is the first h rows in memory, the second the next h; with an
 // odd height the last row is unused. Other view modes show the frame's first h rows.
 uint8_t* TopBottom(const FrameDescriptor& d, uint8_t* frame, PictureStore& store, const StereoKernels& k) {
-    const ViewRule& rule = ViewRuleOf(d.viewMode);
+    const ViewRule rule = ViewRuleOf(d);
     if (rule.kind == ViewKind::Other) return frame;
     const size_t n = PixelCount(d.width, d.height);
     uint8_t* out = store.Picture(4 * n);
     if (!out) return nullptr;
-    ViewRow(rule, out, frame, frame + 4 * n, n, k);
+    const size_t firstAt = d.options.swapEyes ? 4 * n : 0, secondAt = 4 * n - firstAt;
+    ViewRow(rule, out, frame + firstAt, frame + secondAt, n, k);
     return out;
 }
 
@@ -86,23 +79,25 @@ uint8_t* Beside(const FrameDescriptor& d, uint8_t* frame, PictureStore& store) {
     const size_t W = size_t(d.sourceWidth), h = size_t(d.height);
     uint8_t* out = store.Picture(4 * 2 * W * h);
     if (!out) return nullptr;
+    const size_t firstRow = d.options.swapEyes ? h : 0, secondRow = h - firstRow;
     for (size_t r = 0; r < h; ++r) {
         uint8_t* row = out + r * 8 * W;
-        std::memcpy(row, frame + r * 4 * W, 4 * W);
-        std::memcpy(row + 4 * W, frame + (r + h) * 4 * W, 4 * W);
+        std::memcpy(row, frame + (r + firstRow) * 4 * W, 4 * W);
+        std::memcpy(row + 4 * W, frame + (r + secondRow) * 4 * W, 4 * W);
     }
     return out;
 }
 
 // Side-by-side pair re-laid stacked, in the frame itself: the first views of all rows,
-// then the second views. First views move towards the start, never over a source row not
-// yet read; the second views wait in scratch.
+// then the second views. The views shown first move towards the start, never over a source
+// row not yet read; the others wait in scratch.
 uint8_t* Stacked(const FrameDescriptor& d, uint8_t* frame, PictureStore& store) {
     const size_t W = size_t(d.sourceWidth), H = size_t(d.sourceHeight), w = W / 2;
     uint8_t* scratch = store.Scratch(4 * w * H);
     if (!scratch) return nullptr;
-    for (size_t r = 0; r < H; ++r) std::memcpy(scratch + r * 4 * w, frame + (r * W + w) * 4, 4 * w);
-    for (size_t r = 1; r < H; ++r) std::memmove(frame + r * 4 * w, frame + r * 4 * W, 4 * w);
+    const size_t topAt = d.options.swapEyes ? 4 * w : 0, bottomAt = 4 * w - topAt;
+    for (size_t r = 0; r < H; ++r) std::memcpy(scratch + r * 4 * w, frame + r * 4 * W + bottomAt, 4 * w);
+    for (size_t r = 0; r < H; ++r) std::memmove(frame + r * 4 * w, frame + r * 4 * W + topAt, 4 * w);
     std::memcpy(frame + 4 * w * H, scratch, 4 * w * H);
     return frame;
 }
@@ -110,14 +105,14 @@ uint8_t* Stacked(const FrameDescriptor& d, uint8_t* frame, PictureStore& store) 
 // 2D pseudo-stereo: the second view of pixel p is pixel p - 7 as it was before, across row
 // ends. Worked from the end in chunks whose sources are copied first, so every read sees
 // the original frame. The first 7 pixels have no earlier pixel and stay as they are.
-void FlatAnaglyph(uint8_t* frame, size_t n, uint32_t fromSecond, const StereoKernels& k) {
+void FlatAnaglyph(uint8_t* frame, size_t n, const ViewRule& rule, const StereoKernels& k) {
     constexpr size_t kShift = 7;
     constexpr size_t kChunk = 1024;
     uint8_t source[4 * kChunk];
     for (size_t end = n; end > kShift;) {
         const size_t begin = std::max(kShift, end > kChunk ? end - kChunk : 0);
         std::memcpy(source, frame + 4 * (begin - kShift), (end - begin) * 4);
-        k.merge(frame + 4 * begin, frame + 4 * begin, source, end - begin, fromSecond);
+        Anaglyph(rule, frame + 4 * begin, frame + 4 * begin, source, end - begin, k);
         end = begin;
     }
 }
@@ -132,15 +127,35 @@ void FlatShift(uint8_t* frame, size_t n) {
 
 uint8_t* Shifted(const FrameDescriptor& d, uint8_t* frame, const StereoKernels& k) {
     const size_t n = PixelCount(d.width, d.height);
-    const ViewRule& rule = ViewRuleOf(d.viewMode);
+    const ViewRule rule = ViewRuleOf(d);
     if (rule.kind == ViewKind::Anaglyph)
-        FlatAnaglyph(frame, n, rule.fromSecond, k);
+        FlatAnaglyph(frame, n, rule, k);
     else if (rule.kind == ViewKind::Second)
         FlatShift(frame, n);
     return frame;
 }
 
 }  // namespace
+
+ViewRule ViewRuleOf(const FrameDescriptor& d) {
+    return ViewRuleOf(d.stereoMode, d.viewMode, d.options.optimisedAnaglyph);
+}
+
+void Anaglyph(const ViewRule& rule, uint8_t* out, const uint8_t* first, const uint8_t* second, size_t n,
+              const StereoKernels& k) {
+    if (rule.projection)
+        k.project(out, first, second, n, *rule.projection);
+    else
+        k.merge(out, first, second, n, rule.fromSecond);
+}
+
+void ViewRow(const ViewRule& rule, uint8_t* out, const uint8_t* first, const uint8_t* second, size_t w,
+             const StereoKernels& k) {
+    if (rule.kind == ViewKind::Anaglyph)
+        Anaglyph(rule, out, first, second, w, k);
+    else
+        std::memcpy(out, rule.kind == ViewKind::Second ? second : first, 4 * w);
+}
 
 uint8_t* PictureStore::Buffer::Reserve(size_t bytes) {
     if (bytes > m_size) {
@@ -172,7 +187,8 @@ uint8_t* TransformFrame(const FrameDescriptor& d, uint8_t* frame, PictureStore& 
 
 void GreyMix(const FrameDescriptor& d, uint8_t* picture, const StereoKernels& k) {
     if (!picture || d.greyMix.load(std::memory_order_relaxed) != 1 || d.width <= 0 || d.height <= 0) return;
-    k.greyMix(picture, PixelCount(d.width, d.height), ViewRuleOf(d.viewMode).greyChannels);
+    const uint32_t channels = ViewRuleOf(d).greyChannels;
+    if (channels) k.greyMix(picture, PixelCount(d.width, d.height), channels);
 }
 
 }  // namespace orvo::stereo

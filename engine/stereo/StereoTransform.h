@@ -45,6 +45,19 @@ inline const StereoKernels& BestStereoKernels() { return StereoKernelsOf(BestKer
 uint8_t* TransformFrame(const FrameDescriptor& d, uint8_t* frame, PictureStore& store,
                         const StereoKernels& kernels = BestStereoKernels());
 
+// The view rule d's frames are made with: its view mode's, with the optimised anaglyph where
+// d asks for it.
+ViewRule ViewRuleOf(const FrameDescriptor& d);
+
+// One output row of w pixels from the two views' rows, by the view rule.
+void ViewRow(const ViewRule& rule, uint8_t* out, const uint8_t* first, const uint8_t* second, size_t w,
+             const StereoKernels& kernels);
+
+// The anaglyph of n pixels of both views by the rule: its projection, else its channel mix.
+// out may be first.
+void Anaglyph(const ViewRule& rule, uint8_t* out, const uint8_t* first, const uint8_t* second, size_t n,
+              const StereoKernels& kernels);
+
 // With greyMix 1, replaces the channels the anaglyph takes from the second view (blue,
 // plus green for red/cyan or red for green/magenta) by the pixel's mean; else nothing.
 void GreyMix(const FrameDescriptor& d, uint8_t* picture, const StereoKernels& kernels = BestStereoKernels());

@@ -81,13 +81,16 @@ void ExpectViewMarks(const std::vector<uint32_t>& shown, int width, int first, i
 // Plays the clip in a window of the output's size and shows each view mode of stereo mode.
 class StereoModes : public FileChannel {
 protected:
+    // swapEyes is set before the stereo mode, so the views show that it outlasts mode changes.
     template <class Check>
-    void ForEachView(const char* clip, int stereo, int width, int height, int lastView, Check check) {
+    void ForEachView(const char* clip, int stereo, int width, int height, int lastView, Check check,
+                     bool swapEyes = false) {
         ORVO_REQUIRE_DISPLAY();
         TestWindow window(0, 0, width, height, 0x000000);
         channel = Open(clip, window.Handle());
         ASSERT_NE(channel, 0u);
         EXPECT_EQ(Lumex_ChannelGetState(channel), CHANNEL_STOPPED);
+        Lumex_ChannelSetAttribute(channel, ATTRIB_SWAP_EYES, swapEyes ? 1.0f : 0.0f);
         Lumex_ChannelSetAttribute(channel, ATTRIB_STEREO_MODE, float(stereo));
         ASSERT_EQ(Lumex_ChannelPlay(channel), 1);
         for (int view = VIEW_BLUE_YELLOW; view <= lastView; ++view) {
@@ -113,6 +116,19 @@ TEST_F(StereoModes, TopBottomViewsComeFromTheStackedHalves) {
                     EXPECT_TRUE(Near(At(shown, 320, 100, 40).b, 0x20));
                     EXPECT_TRUE(Near(At(shown, 320, 100, 140).r, 0x20));
                 });
+}
+
+// With the eyes swapped every anaglyph and single view takes its first view where the second
+// lies and the other way round, on both the side-by-side and the stacked pair.
+TEST_F(StereoModes, SwappedEyesExchangeTheViews) {
+    ForEachView(
+        "sbs.mkv", STEREO_SIDE_BY_SIDE, 320, 240, VIEW_SECOND,
+        [](int view, const std::vector<uint32_t>& shown) { ExpectViewMarks(shown, 320, 1, 0, view); }, true);
+    Lumex_StreamFree(channel);
+    channel = 0;
+    ForEachView(
+        "tb.mkv", STEREO_TOP_BOTTOM, 320, 180, VIEW_SECOND,
+        [](int view, const std::vector<uint32_t>& shown) { ExpectViewMarks(shown, 320, 0, 1, view); }, true);
 }
 
 // 2D material: the pixels move along the frame in memory order, which for these bottom-up

@@ -66,7 +66,9 @@ const Source kSources[] = {
     {"RGB565", MEDIASUBTYPE_RGB565},
 };
 
-FrameDescriptor* Describe(FrameDescriptor& d, int32_t stereo, uint32_t view, int w, int h, bool topDown, bool grey) {
+FrameDescriptor* Describe(FrameDescriptor& d, int32_t stereo, uint32_t view, int w, int h, bool topDown, bool grey,
+                          StereoOptions options = {}) {
+    d.options = options;
     d.stereoMode = stereo;
     d.viewMode = view;
     d.sourceWidth = w;
@@ -125,14 +127,17 @@ TEST(StereoRowsTest, EqualsTheWholeFramePathInEveryMode) {
                 for (int32_t stereo : stereoModes) {
                     for (uint32_t view : viewModes) {
                         for (bool topDown : {false, true}) {
-                            for (bool grey : {false, true}) {
+                            for (int variant = 0; variant < 8; ++variant) {
+                                const bool grey = variant & 1;
+                                const StereoOptions options{bool(variant & 2), bool(variant & 4)};
                                 FrameDescriptor d;
-                                Describe(d, stereo, view, size.w, size.h, topDown, grey);
+                                Describe(d, stereo, view, size.w, size.h, topDown, grey, options);
                                 const std::string what = std::string(PathName(path)) + " " + source.name + " " +
                                                          std::to_string(size.w) + "x" + std::to_string(size.h) +
                                                          " stereo " + std::to_string(stereo) + " view " +
                                                          std::to_string(view) + (topDown ? " top-down" : " bottom-up") +
-                                                         (grey ? " grey" : "");
+                                                         (grey ? " grey" : "") + (options.swapEyes ? " swapped" : "") +
+                                                         (options.optimisedAnaglyph ? " optimised" : "");
                                 Bytes frame = converted;
                                 PixelRows pixelRows(frame.data(), size.w);
                                 ConvertedRows convertedRows(converter, raw.data(), raw.size());
@@ -196,7 +201,9 @@ TEST(StereoRowsTest, StretchedBandByBandEqualsTheWholePictureStretched) {
                         for (bool topDown : {false, true}) {
                             for (bool grey : {false, true}) {
                                 FrameDescriptor d;
-                                Describe(d, stereo, view, size.w, size.h, topDown, grey);
+                                // The options change the rows, not how they are stretched: one
+                                // run with both on covers them.
+                                Describe(d, stereo, view, size.w, size.h, topDown, grey, {grey, grey});
                                 const Size picture{d.width, d.height};
                                 const size_t pictureBytes = size_t(picture.w) * 4;
                                 const Bytes upright = Reference(d, converted, pictureBytes);
@@ -315,7 +322,56 @@ TEST(StereoKernelsTest, EveryPathWritesThePlainBytes) {
                     k.greyMix(grey.data() + offset, n, mask);
                     ASSERT_EQ(grey, greyExpected) << what << " grey " << mask;
                 }
+                for (uint32_t view : {VIEW_BLUE_YELLOW, VIEW_RED_CYAN, VIEW_GREEN_MAGENTA}) {
+                    const Projection& p = *ProjectionOf(view);
+                    Bytes expected(4 * n + 8, kUntouched), actual(4 * n + 8, kUntouched);
+                    plain.project(expected.data() + offset, first.data() + offset, second.data(), n, p);
+                    k.project(actual.data() + offset, first.data() + offset, second.data(), n, p);
+                    ASSERT_EQ(actual, expected) << what << " projection " << view;
+                    Bytes inPlaceExpected = first, inPlace = first;
+                    plain.project(inPlaceExpected.data() + offset, inPlaceExpected.data() + offset, second.data(), n, p);
+                    k.project(inPlace.data() + offset, inPlace.data() + offset, second.data(), n, p);
+                    ASSERT_EQ(inPlace, inPlaceExpected) << what << " projection in place " << view;
+                }
             }
+        }
+    }
+}
+
+// The plain projection is the sum with the kernel weights shifted down and clamped, and within
+// one level of the 16.16 sum, at the extremes where the sums are largest and most negative too.
+TEST(StereoKernelsTest, ProjectionIsTheClampedWeightedSum) {
+    const uint8_t levels[] = {0, 1, 127, 128, 254, 255};
+    Bytes first, second;
+    for (uint8_t a : levels)
+        for (uint8_t b : levels)
+            for (uint8_t c : levels) {
+                first.insert(first.end(), {a, b, c, uint8_t(a ^ 0x5A)});
+                second.insert(second.end(), {c, a, b, uint8_t(b ^ 0x3C)});
+            }
+    const Bytes noise = Noise(4 * 4096, 99), noise2 = Noise(4 * 4096, 98);
+    first.insert(first.end(), noise.begin(), noise.end());
+    second.insert(second.end(), noise2.begin(), noise2.end());
+    const size_t n = first.size() / 4;
+    for (uint32_t view : {VIEW_BLUE_YELLOW, VIEW_RED_CYAN, VIEW_GREEN_MAGENTA}) {
+        const Projection& p = *ProjectionOf(view);
+        Bytes out(first.size());
+        StereoKernelsOf(KernelPath::Plain).project(out.data(), first.data(), second.data(), n, p);
+        for (size_t i = 0; i < n; ++i) {
+            const uint8_t* f = &first[4 * i];
+            const uint8_t* s = &second[4 * i];
+            const int in[6] = {f[2], f[1], f[0], s[2], s[1], s[0]};
+            for (int row = 0; row < 3; ++row) {
+                int64_t sum = 0, exact = 0;
+                for (int c = 0; c < 6; ++c) {
+                    sum += int64_t((p.weights[row][c] + 2) >> 2) * in[c];
+                    exact += int64_t(p.weights[row][c]) * in[c];
+                }
+                const int64_t expected = std::clamp<int64_t>(sum >> 14, 0, 255);
+                ASSERT_EQ(out[4 * i + 2 - row], expected) << "view " << view << " pixel " << i << " row " << row;
+                ASSERT_LE(std::abs(expected - std::clamp<int64_t>(exact >> 16, 0, 255)), 1);
+            }
+            ASSERT_EQ(out[4 * i + 3], std::max(f[3], s[3]));
         }
     }
 }

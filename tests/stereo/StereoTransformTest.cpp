@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -311,6 +312,86 @@ TEST(GreyMix, ReplacesTheSecondViewChannelsByTheMean) {
         GreyMix(d, reinterpret_cast<uint8_t*>(p));
         for (const Px& px : p) EXPECT_EQ(px, c.expected) << "view " << c.view << " grey " << c.greyMix;
     }
+}
+
+// The frame with its two views exchanged: the halves of every row (side by side) or the two
+// halves of its rows (stacked).
+Frame ViewsExchanged(const Frame& f, Split split) {
+    Frame out = f;
+    for (int y = 0; y < f.h; ++y)
+        for (int x = 0; x < f.w; ++x) {
+            const int sx = split == Split::Columns ? (x + f.w / 2) % f.w : x;
+            const int sy = split == Split::Rows ? (y + f.h / 2) % f.h : y;
+            out.px[size_t(y) * f.w + x] = f.at(sx, sy);
+        }
+    return out;
+}
+
+// With the eyes swapped, every two-view mode and both re-lay modes show what they show of the
+// frame whose views are exchanged; the whole-frame and 2D modes are left as they are.
+TEST(StereoTransform, SwappedEyesExchangeTheViewsInEveryTwoViewMode) {
+    struct Case {
+        int32_t stereo;
+        uint32_t view;
+        bool swaps;
+    } cases[] = {
+        {STEREO_SIDE_BY_SIDE, 0, true}, {STEREO_SIDE_BY_SIDE, 1, true}, {STEREO_SIDE_BY_SIDE, 2, true},
+        {STEREO_SIDE_BY_SIDE, 3, true}, {STEREO_SIDE_BY_SIDE, 4, true}, {STEREO_TOP_BOTTOM, 0, true},
+        {STEREO_TOP_BOTTOM, 1, true},   {STEREO_TOP_BOTTOM, 2, true},   {STEREO_TOP_BOTTOM, 3, true},
+        {STEREO_TOP_BOTTOM, 4, true},   {STEREO_TB_TO_SBS, 0, true},    {STEREO_SBS_TO_TB, 0, true},
+        {STEREO_TOP_BOTTOM, 5, false},  {STEREO_TOP_BOTTOM, 6, false},  {STEREO_FULL_FRAME, 3, false},
+        {STEREO_FLAT, 1, false},        {STEREO_FLAT, 4, false},
+    };
+    for (const Case& c : cases) {
+        for (bool optimised : {false, true}) {
+            FrameDescriptor swapped, plain;
+            Describe(swapped, c.stereo, c.view, 16, 6);
+            Describe(plain, c.stereo, c.view, 16, 6);
+            swapped.options = {true, optimised};
+            plain.options = {false, optimised};
+            const Split split = GeometryOf(c.stereo, c.view).split;
+            Frame source(16, 6), exchanged = c.swaps ? ViewsExchanged(source, split) : source;
+            PictureStore a, b;
+            const uint8_t* got = TransformFrame(swapped, source.bytes(), a);
+            const uint8_t* want = TransformFrame(plain, exchanged.bytes(), b);
+            ASSERT_NE(got, nullptr);
+            ASSERT_NE(want, nullptr);
+            EXPECT_EQ(0, std::memcmp(got, want, size_t(plain.width) * plain.height * 4))
+                << "stereo " << c.stereo << " view " << c.view << (optimised ? " optimised" : "");
+        }
+    }
+}
+
+// The optimised anaglyphs replace the channel mix in the side-by-side, top/bottom and 2D
+// modes only, and there the grey mix is left out.
+TEST(StereoTransform, OptimisedAnaglyphsTakeTheProjectionAndLeaveTheGreyMixOut) {
+    for (int32_t stereo : {STEREO_SIDE_BY_SIDE, STEREO_TOP_BOTTOM, STEREO_FLAT, STEREO_TB_TO_SBS}) {
+        for (uint32_t view : {VIEW_BLUE_YELLOW, VIEW_RED_CYAN, VIEW_GREEN_MAGENTA, VIEW_FIRST}) {
+            const ViewRule rule = ViewRuleOf(stereo, view, true);
+            const bool projected = stereo != STEREO_TB_TO_SBS && view != VIEW_FIRST;
+            EXPECT_EQ(rule.projection, projected ? ProjectionOf(view) : nullptr) << stereo << "," << view;
+            EXPECT_EQ(rule.greyChannels == 0, projected) << stereo << "," << view;
+            EXPECT_EQ(ViewRuleOf(stereo, view, false).projection, nullptr);
+        }
+    }
+    FrameDescriptor d;
+    Describe(d, STEREO_SIDE_BY_SIDE, VIEW_RED_CYAN, 8, 2);
+    d.options.optimisedAnaglyph = true;
+    d.greyMix = 1;
+    Frame f(8, 2);
+    PictureStore store;
+    uint8_t* picture = TransformFrame(d, f.bytes(), store);
+    ASSERT_NE(picture, nullptr);
+    std::vector<uint8_t> projected(picture, picture + 4 * 4 * 2);
+    GreyMix(d, picture);
+    EXPECT_EQ(std::vector<uint8_t>(picture, picture + projected.size()), projected);
+    // Row 0, pixel 0: the projection of the first view's pixel 0 and the second view's pixel 4.
+    const Projection& p = *ProjectionOf(VIEW_RED_CYAN);
+    const Px l = f.at(0, 0), r = f.at(4, 0);
+    const int in[6] = {l.r, l.g, l.b, r.r, r.g, r.b};
+    int red = 0;
+    for (int c = 0; c < 6; ++c) red += p.weights[0][c] * in[c];
+    EXPECT_LE(std::abs(projected[2] - std::clamp(red >> 16, 0, 255)), 1);
 }
 
 }  // namespace
