@@ -37,6 +37,15 @@ static_assert(Same(ATTRIB_GREY_MIX, int(Attribute::GreyMix)));
 static_assert(Same(ATTRIB_SWAP_EYES, int(Attribute::SwapEyes)));
 static_assert(Same(ATTRIB_ANAGLYPH_OPTIMISED, int(Attribute::AnaglyphOptimised)));
 
+static_assert(Same(::LAYOUT_UNKNOWN, int(Layout::Unknown)));
+static_assert(Same(::LAYOUT_2D, int(Layout::Flat)));
+static_assert(Same(::LAYOUT_SIDE_BY_SIDE, int(Layout::SideBySide)));
+static_assert(Same(::LAYOUT_TOP_BOTTOM, int(Layout::TopBottom)));
+static_assert(Same(::LAYOUT_FROM_NOTHING, int(LayoutSource::Nothing)));
+static_assert(Same(::LAYOUT_FROM_STREAM, int(LayoutSource::Stream)));
+static_assert(Same(::LAYOUT_FROM_CONTAINER, int(LayoutSource::Container)));
+static_assert(Same(::LAYOUT_FROM_NAME, int(LayoutSource::Name)));
+
 static_assert(Same(::STEREO_FULL_FRAME, stereo::STEREO_FULL_FRAME));
 static_assert(Same(::STEREO_SIDE_BY_SIDE, stereo::STEREO_SIDE_BY_SIDE));
 static_assert(Same(::STEREO_TOP_BOTTOM, stereo::STEREO_TOP_BOTTOM));

@@ -162,6 +162,35 @@ typedef struct VideoCheckInfo {
     uint32_t compression;
 } VideoCheckInfo;
 
+/* How a file's two views lie in its frames, found when it opens. The first source that says
+ * something wins: the video stream's frame-packing message (read from its first key frame),
+ * the container's stereo mode, a marker in the file name. Without one the layout is
+ * LAYOUT_UNKNOWN from LAYOUT_FROM_NOTHING, never a guess from the picture's shape; a signal
+ * naming a layout the engine cannot show (frame sequence, lines, columns, checkerboard) gives
+ * LAYOUT_UNKNOWN from its source. */
+enum {
+    LAYOUT_UNKNOWN = 0,
+    LAYOUT_2D = 1,
+    LAYOUT_SIDE_BY_SIDE = 2,
+    LAYOUT_TOP_BOTTOM = 3,
+};
+enum {
+    LAYOUT_FROM_NOTHING = 0,
+    LAYOUT_FROM_STREAM = 1,
+    LAYOUT_FROM_CONTAINER = 2,
+    LAYOUT_FROM_NAME = 3,
+};
+typedef struct {
+    int32_t layout;     /* LAYOUT_* */
+    int32_t rightFirst; /* 1 when the left or top view is the right eye */
+    int32_t halfPacked; /* 1 when each view is squeezed to half the width (side by side) or
+                         * height (top/bottom): from the name's marker where it says, else
+                         * side by side below 2.5:1 and top/bottom from 1.2:1 up */
+    int32_t source;     /* LAYOUT_FROM_* */
+    int32_t aspectNum, aspectDen; /* the whole frame's display aspect, from its size and sample
+                                   * aspect ratio; 0:0 without a picture */
+} LUMEX_STEREO_LAYOUT;
+
 typedef void(LUMEX_CALL* CAPTUREDEVICEPROC)(const char* name, GUID clsid, intptr_t user);
 typedef void(LUMEX_CALL* DDRAWCALLBACK)(void* frame, uint32_t bytes, intptr_t, intptr_t, intptr_t);
 typedef void(LUMEX_CALL* StreamEnumProc)(int32_t type, const char* name, int32_t index, int32_t enabled, intptr_t user);
@@ -176,6 +205,9 @@ LUMEX_API int32_t LUMEX_CALL Lumex_StreamFree(uint32_t channel);
 /* Channels */
 LUMEX_API uint32_t LUMEX_CALL Lumex_StreamCreateFile(const void* path, int32_t reserved, LUMEX_HWND window,
                                                      uint32_t flags);
+/* 1 when out was filled (a capture channel is unknown, from nothing); 0 for a handle that is
+ * not registered or a null out. */
+LUMEX_API int32_t LUMEX_CALL Lumex_StreamGetStereoLayout(uint32_t channel, LUMEX_STEREO_LAYOUT* out);
 LUMEX_API int32_t LUMEX_CALL Lumex_CaptureGetDevices(int32_t kind, CAPTUREDEVICEPROC proc, intptr_t user);
 LUMEX_API uint32_t LUMEX_CALL Lumex_CaptureCreate(int32_t audio, int32_t video, int32_t r1, int32_t r2, int32_t r3);
 
@@ -217,9 +249,11 @@ LUMEX_API int32_t LUMEX_CALL Lumex_CheckVideo(const void* name, AudioCheckInfo* 
 #ifdef __cplusplus
 static_assert(sizeof(CHANNELINFO) == 28, "CHANNELINFO is 28 bytes");
 static_assert(sizeof(GUID) == 16, "GUID is 16 bytes");
+static_assert(sizeof(LUMEX_STEREO_LAYOUT) == 24, "LUMEX_STEREO_LAYOUT is 24 bytes");
 #else
 _Static_assert(sizeof(CHANNELINFO) == 28, "CHANNELINFO is 28 bytes");
 _Static_assert(sizeof(GUID) == 16, "GUID is 16 bytes");
+_Static_assert(sizeof(LUMEX_STEREO_LAYOUT) == 24, "LUMEX_STEREO_LAYOUT is 24 bytes");
 #endif
 
 #endif /* LUMEX_H */

@@ -1,4 +1,5 @@
-// Lumex_StreamCreateFile: a file opens into a stopped channel, on any thread.
+// Lumex_StreamCreateFile: a file opens into a stopped channel, on any thread, knowing how its
+// views lie (Lumex_StreamGetStereoLayout).
 #include <cstring>
 #include <vector>
 
@@ -6,6 +7,7 @@
 #include "engine/channel/LibraryState.h"
 #include "engine/api/Lumex.h"
 #include "engine/graph/FileGraph.h"
+#include "engine/graph/StereoLayoutDetection.h"
 #include "engine/api/ThreadApartment.h"
 #include "platform/com/TextConversion.h"
 
@@ -31,7 +33,16 @@ LUMEX_API uint32_t LUMEX_CALL Lumex_StreamCreateFile(const void* path, int32_t, 
         TeardownChannel(*channel);
         return 0;
     }
+    channel->layout = DetectStereoLayout(orvo::com::Utf16ToUtf8(wide));
     return Channels().Register(std::move(channel));
+}
+
+LUMEX_API int32_t LUMEX_CALL Lumex_StreamGetStereoLayout(uint32_t handle, LUMEX_STEREO_LAYOUT* out) {
+    orvo::engine::ChannelCall c(handle);
+    if (!c || !out) return 0;
+    const orvo::engine::StereoLayout& l = c->layout;
+    *out = {int32_t(l.layout), l.rightFirst, l.halfPacked, int32_t(l.source), l.aspectNum, l.aspectDen};
+    return 1;
 }
 
 }  // extern "C"

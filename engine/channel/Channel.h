@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "engine/channel/StereoLayout.h"
 #include "engine/renderers/VideoRenderer.h"
 #include "platform/com/ComPtr.h"
 #include "platform/graph/Interfaces.h"
@@ -32,6 +33,7 @@ struct CChannel {
     ComPtr<IMediaSeeking> mediaSeeking;
     std::unique_ptr<CVideoRenderer> renderer;  // null for kinds that create none
     std::atomic<int32_t> state{CHANNEL_NONE};
+    StereoLayout layout;  // found when a file opens; unknown for a capture channel
 
     std::recursive_mutex callLock;  // a callback from inside a call may call in again
     std::atomic<bool> closed{false};  // set by Lumex_StreamFree, under callLock

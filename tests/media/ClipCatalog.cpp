@@ -21,7 +21,19 @@ VideoTrack Interlaced(const char* encoder, const char* options) {
     return track;
 }
 
+// A short clip of one video track for the layout detection, named with its markers.
+VideoTrack Signalled(const char* encoder, int width, int height, StereoSignal container,
+                     const char* options = "", StereoSignal hevcMessage = {}) {
+    VideoTrack t{encoder, "yuv420p", width, height, 25, 1, 10, ViewLayout::Flat, options};
+    t.container = container;
+    t.hevcMessage = hevcMessage;
+    return t;
+}
+
 std::vector<ClipSpec> MakeCatalog() {
+    using S = StereoSignal;
+    VideoTrack anamorphic = Lossless(720, 576, 5, ViewLayout::Flat, "yuv420p");
+    anamorphic.sarNum = 64, anamorphic.sarDen = 45;
     return {
         {"sbs.mkv", "matroska", {Lossless(640, 240, 50, ViewLayout::SideBySide)}, {kPcmTone}},
         {"tb.mkv", "matroska", {Lossless(320, 360, 50, ViewLayout::TopBottom)}, {kPcmTone}},
@@ -100,6 +112,21 @@ std::vector<ClipSpec> MakeCatalog() {
         {"seed_audio.mp3", "mp3", {}, {{"libmp3lame", 8000, 1, 440, ""}}},
         {"seed_audio.mka", "matroska", {}, {{"libopus", 48000, 1, 440, ""}}},
         {"seed_subtitles.mkv", "matroska", {}, {}, "eng"},
+        // Layout signals: the stream's message (top/bottom) beside a container and a name that
+        // say side by side; a right-first HEVC message; each container signal; a half-width
+        // name marker on a frame whose shape alone would say full width; a frame sequence, which
+        // nothing here shows; a 16:9 picture stored 720 x 576.
+        {"fp_tb-lr.mkv", "matroska",
+         {Signalled("libx264", 320, 240, {S::SideBySide}, "x264-params=frame-packing=4")}, {}},
+        {"hevc_sei.mkv", "matroska",
+         {Signalled("libx265", 640, 240, {}, "x265-params=log-level=error", {S::SideBySide, true})}, {}},
+        {"mkv_right_left.mkv", "matroska", {Signalled("ffv1", 320, 240, {S::SideBySide, true})}, {}},
+        {"mkv_top_bottom.mkv", "matroska", {Signalled("ffv1", 320, 240, {S::TopBottom})}, {}},
+        {"st3d.mp4", "mp4", {Signalled("libx264", 320, 180, {S::SideBySide}, "")}, {}},
+        {"movie_lrh.mkv", "matroska", {Signalled("ffv1", 640, 240, {})}, {}},
+        {"fp_frames-2d.mkv", "matroska",
+         {Signalled("libx264", 320, 240, {}, "x264-params=frame-packing=5")}, {}},
+        {"anamorphic.mkv", "matroska", {anamorphic}, {}},
         {"truncated.mkv", "matroska", {Lossless(320, 240, 75)}, {kPcmTone}, nullptr, Damage::Truncated},
         {"random.mkv", "", {}, {}, nullptr, Damage::RandomBytes},
     };

@@ -7,6 +7,13 @@
 namespace orvo::test {
 
 enum class ViewLayout { Flat, SideBySide, TopBottom };
+
+// A layout signal a clip carries (in its container, or as an HEVC frame-packing message the
+// generator writes into each key frame): which layout, and whether the right view is first.
+struct StereoSignal {
+    enum Kind { None, SideBySide, TopBottom } kind = None;
+    bool rightFirst = false;
+};
 enum class Damage { None, Truncated, RandomBytes };
 
 struct VideoTrack {
@@ -24,6 +31,9 @@ struct VideoTrack {
     // YUV: each field shows a vertical edge (MovingEdgeAt) half a frame after the one before,
     // stored interlaced, top field first.
     bool interlaced = false;
+    StereoSignal container{};  // the container's stereo mode (Matroska StereoMode, MP4 st3d)
+    StereoSignal hevcMessage{};  // an HEVC frame-packing message in every key frame
+    int sarNum = 0, sarDen = 0;  // sample aspect ratio; 0 leaves it unset (square)
 };
 
 struct AudioTrack {

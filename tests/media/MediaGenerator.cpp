@@ -14,6 +14,7 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
 #include <libavutil/pixdesc.h>
+#include <libavutil/stereo3d.h>
 }
 
 #include "platform/filters/ffmpeg/AvPointers.h"
@@ -138,6 +139,7 @@ CodecContextPtr OpenEncoder(const char* name, AVFormatContext* muxer, const char
 
 void ConfigureVideo(AVCodecContext* c, const void* p) {
     const auto& plan = *static_cast<const VideoTrack*>(p);
+    if (plan.sarNum > 0) c->sample_aspect_ratio = AVRational{plan.sarNum, plan.sarDen};
     c->width = plan.width;
     c->height = plan.height;
     c->pix_fmt = av_get_pix_fmt(plan.pixelFormat);
@@ -166,11 +168,27 @@ void ConfigureAudio(AVCodecContext* c, const void* p) {
     c->bit_rate = 128000;
 }
 
+// The container's stereo mode: stream side data, which the Matroska and MP4 muxers write.
+bool AddStereoSideData(AVStream* stream, const StereoSignal& signal) {
+    if (signal.kind == StereoSignal::None) return true;
+    AVStereo3D* stereo = av_stereo3d_alloc();
+    if (!stereo) return Fail("no memory");
+    stereo->type = signal.kind == StereoSignal::SideBySide ? AV_STEREO3D_SIDEBYSIDE : AV_STEREO3D_TOPBOTTOM;
+    stereo->flags = signal.rightFirst ? AV_STEREO3D_FLAG_INVERT : 0;
+    if (av_stream_add_side_data(stream, AV_PKT_DATA_STEREO3D, reinterpret_cast<uint8_t*>(stereo), sizeof *stereo) < 0) {
+        av_free(stereo);
+        return Fail("side data");
+    }
+    return true;
+}
+
 bool AddTrack(AVFormatContext* muxer, Track& track, CodecContextPtr encoder, const char* language) {
     track.stream = avformat_new_stream(muxer, nullptr);
     if (!track.stream) return Fail("no stream");
     avcodec_parameters_from_context(track.stream->codecpar, encoder.get());
     track.stream->time_base = encoder->time_base;
+    track.stream->sample_aspect_ratio = encoder->sample_aspect_ratio;
+    if (track.video && !AddStereoSideData(track.stream, track.video->container)) return false;
     if (language && *language) av_dict_set(&track.stream->metadata, "language", language, 0);
     track.encoder = std::move(encoder);
     return true;
@@ -187,11 +205,70 @@ bool AddSubtitleTrack(AVFormatContext* muxer, Track& track, const char* language
     return true;
 }
 
+// Bits written most significant first, for an SEI message.
+class BitWriter {
+public:
+    void Put(uint32_t value, int bits) {
+        for (int i = bits - 1; i >= 0; --i) {
+            if (m_used % 8 == 0) m_bytes.push_back(0);
+            if (value >> i & 1) m_bytes.back() |= uint8_t(0x80 >> (m_used % 8));
+            ++m_used;
+        }
+    }
+    const std::vector<uint8_t>& Bytes() const { return m_bytes; }
+
+private:
+    std::vector<uint8_t> m_bytes;
+    int m_used = 0;
+};
+
+// An HEVC prefix SEI NAL unit (with its start code) holding one frame-packing arrangement
+// message: side by side (3) or top/bottom (4), the left view first (1) or the right (2),
+// persistent until the next one. No encoder here writes this message.
+std::vector<uint8_t> FramePackingSei(const StereoSignal& signal) {
+    BitWriter payload;
+    payload.Put(1, 1);  // frame_packing_arrangement_id 0, as ue(v)
+    payload.Put(0, 1);  // cancel flag
+    payload.Put(signal.kind == StereoSignal::SideBySide ? 3 : 4, 7);
+    payload.Put(0, 1);                          // quincunx sampling
+    payload.Put(signal.rightFirst ? 2 : 1, 6);  // content interpretation
+    payload.Put(0, 6);   // spatial flipping, frame 0 flipped, field views, current frame is frame 0, self-contained x2
+    payload.Put(0, 16);  // the grid positions of both frames
+    payload.Put(0, 8);   // reserved byte
+    payload.Put(1, 1);   // persistence
+    payload.Put(0, 1);   // upsampled aspect ratio; the payload ends on a byte boundary
+    std::vector<uint8_t> rbsp = {45, uint8_t(payload.Bytes().size())};
+    rbsp.insert(rbsp.end(), payload.Bytes().begin(), payload.Bytes().end());
+    rbsp.push_back(0x80);  // trailing bits
+    std::vector<uint8_t> nal = {0, 0, 0, 1, 39 << 1, 1};  // PREFIX_SEI, layer 0, temporal id 1
+    int zeros = 0;
+    for (uint8_t b : rbsp) {
+        if (zeros == 2 && b <= 3) nal.push_back(3), zeros = 0;  // emulation prevention
+        nal.push_back(b);
+        zeros = b == 0 ? zeros + 1 : 0;
+    }
+    return nal;
+}
+
+bool PrependToPacket(AVPacket* packet, const std::vector<uint8_t>& bytes) {
+    PacketPtr joined(av_packet_alloc());
+    if (!joined || av_new_packet(joined.get(), int(bytes.size()) + packet->size) < 0) return Fail("no memory");
+    std::copy(bytes.begin(), bytes.end(), joined->data);
+    std::copy(packet->data, packet->data + packet->size, joined->data + bytes.size());
+    if (av_packet_copy_props(joined.get(), packet) < 0) return Fail("no memory");
+    av_packet_unref(packet);
+    av_packet_move_ref(packet, joined.get());
+    return true;
+}
+
 bool WritePackets(AVFormatContext* muxer, Track& track, AVPacket* packet) {
     for (;;) {
         int error = avcodec_receive_packet(track.encoder.get(), packet);
         if (error == AVERROR(EAGAIN) || error == AVERROR_EOF) return true;
         if (error < 0) return Fail("encode", error);
+        if (track.video && track.video->hevcMessage.kind != StereoSignal::None && (packet->flags & AV_PKT_FLAG_KEY) &&
+            !PrependToPacket(packet, FramePackingSei(track.video->hevcMessage)))
+            return false;
         av_packet_rescale_ts(packet, track.encoder->time_base, track.stream->time_base);
         packet->stream_index = track.stream->index;
         if ((error = av_interleaved_write_frame(muxer, packet)) < 0) return Fail("write", error);
@@ -276,6 +353,7 @@ bool WriteClip(const ClipSpec& plan, const std::string& path) {
         return false;
     if (!(muxer->oformat->flags & AVFMT_NOFILE) && (error = avio_open(&muxer->pb, path.c_str(), AVIO_FLAG_WRITE)) < 0)
         return Fail("open", error);
+    muxer->strict_std_compliance = FF_COMPLIANCE_UNOFFICIAL;  // the MP4 muxer writes st3d only then
     if ((error = avformat_write_header(muxer, nullptr)) < 0) return Fail("header", error);
     PacketPtr packet(av_packet_alloc());
     for (;;) {
