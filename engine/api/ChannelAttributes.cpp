@@ -90,6 +90,9 @@ void ApplyAttribute(CChannel& channel, int32_t code, float value) {
         case Attribute::AnaglyphOptimised:
             SetOption(channel, &stereo::StereoOptions::optimisedAnaglyph, value);
             break;
+        case Attribute::KeepShape:
+            SetOption(channel, &stereo::StereoOptions::keepShape, value);
+            break;
         default:
             break;
     }

@@ -20,6 +20,7 @@ enum class Attribute : int32_t {
     GreyMix = 8,
     SwapEyes = 9,
     AnaglyphOptimised = 10,
+    KeepShape = 11,
 };
 
 // Volume in hundredths of a decibel for a percentage: a logarithmic curve from -5000 at

@@ -36,6 +36,7 @@ static_assert(Same(ATTRIB_VIEW_MODE, int(Attribute::ViewMode)));
 static_assert(Same(ATTRIB_GREY_MIX, int(Attribute::GreyMix)));
 static_assert(Same(ATTRIB_SWAP_EYES, int(Attribute::SwapEyes)));
 static_assert(Same(ATTRIB_ANAGLYPH_OPTIMISED, int(Attribute::AnaglyphOptimised)));
+static_assert(Same(ATTRIB_KEEP_SHAPE, int(Attribute::KeepShape)));
 
 static_assert(Same(::LAYOUT_UNKNOWN, int(Layout::Unknown)));
 static_assert(Same(::LAYOUT_2D, int(Layout::Flat)));

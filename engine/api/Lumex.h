@@ -90,6 +90,7 @@ enum {
  * view mode changes. */
 #define ATTRIB_SWAP_EYES 9           /* 1 = the first and second view change places */
 #define ATTRIB_ANAGLYPH_OPTIMISED 10 /* 1 = colour-optimised anaglyphs (no grey mix) */
+#define ATTRIB_KEEP_SHAPE 11         /* 1 = the picture at its display shape with black bars */
 
 /* Stereo modes: how the source frame holds its views */
 enum {

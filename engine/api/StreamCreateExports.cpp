@@ -3,13 +3,30 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/api/ChannelAttributes.h"
 #include "engine/channel/ChannelRegistry.h"
 #include "engine/channel/LibraryState.h"
 #include "engine/api/Lumex.h"
 #include "engine/graph/FileGraph.h"
 #include "engine/graph/StereoLayoutDetection.h"
+#include "engine/stereo/OwnVideo.h"
 #include "engine/api/ThreadApartment.h"
 #include "platform/com/TextConversion.h"
+
+namespace {
+
+// How the own renderer shows the file at its true shape: a pair of the detected layout is
+// packed as detected, one of the other arrangement as the frame's aspect suggests.
+orvo::stereo::FrameShape FrameShapeOf(const orvo::engine::StereoLayout& l) {
+    using orvo::engine::Layout, orvo::engine::HalfPackedByAspect;
+    const bool sideBySide = l.layout == Layout::SideBySide ? l.halfPacked
+                                                           : HalfPackedByAspect(Layout::SideBySide, l.aspectNum, l.aspectDen);
+    const bool topBottom = l.layout == Layout::TopBottom ? l.halfPacked
+                                                         : HalfPackedByAspect(Layout::TopBottom, l.aspectNum, l.aspectDen);
+    return {l.aspectNum, l.aspectDen, sideBySide, topBottom};
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -34,6 +51,7 @@ LUMEX_API uint32_t LUMEX_CALL Lumex_StreamCreateFile(const void* path, int32_t, 
         return 0;
     }
     channel->layout = DetectStereoLayout(orvo::com::Utf16ToUtf8(wide));
+    if (orvo::stereo::COwnVideo* own = OwnRenderer(*channel)) own->SetFrameShape(FrameShapeOf(channel->layout));
     return Channels().Register(std::move(channel));
 }
 

@@ -11,10 +11,21 @@
 
 namespace orvo::stereo {
 
+// The whole frame's display shape and how its pairs are packed, for showing pictures at
+// their true shape. A 0:0 aspect means square pixels.
+struct FrameShape {
+    int32_t aspectNum = 0;
+    int32_t aspectDen = 0;
+    bool halfSideBySide = false;  // a side-by-side pair's views are squeezed to half the width
+    bool halfTopBottom = false;   // a stacked pair's views are squeezed to half the height
+};
+
 // Settings beside the stereo and view modes; all off reproduces the modes' own pictures.
 struct StereoOptions {
     bool swapEyes = false;           // the two views change places in the two-view and re-lay modes
     bool optimisedAnaglyph = false;  // anaglyphs as least-squares projections, not the channel mix
+    bool keepShape = false;          // shown at its display shape with black bars, not stretched
+    FrameShape shape;
 };
 
 // Built when a media type is set and replaced whole on every mode change, under the

@@ -24,7 +24,9 @@ int PresentFrame(FrameDescriptor& d, uint8_t* frame, PictureStore& store,
 // The same picture made band by band from rows straight into the frame surface where the
 // modes allow it, else through the whole-frame path. Band by band, a picture shown
 // stretched is made at the window's size (the frame surface takes that size), so that
-// showing it is a plain copy to the screen.
+// showing it is a plain copy to the screen. With keepShape the frame surface takes the
+// window's size and the picture the largest part of it its display shape fits, the rest
+// black.
 int PresentRows(FrameDescriptor& d, FrameRows& rows, PictureStore& store,
                 const StereoKernels& kernels = BestStereoKernels());
 

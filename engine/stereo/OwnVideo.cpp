@@ -100,6 +100,13 @@ bool COwnVideo::SetOption(bool StereoOptions::*option, bool on) {
     return true;
 }
 
+void COwnVideo::SetFrameShape(const FrameShape& shape) {
+    if (!m_filter) return;
+    std::lock_guard lock(m_filter->m_frameLock);
+    m_filter->m_options.shape = shape;
+    if (m_filter->m_descriptor) m_filter->m_descriptor->options.shape = shape;
+}
+
 int COwnVideo::SetPresentCallback(PresentCallback callback) {
     if (!m_filter) return 0;
     m_filter->m_presentCallback = callback;

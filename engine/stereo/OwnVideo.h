@@ -28,6 +28,8 @@ public:
     // Sets one of the settings every later descriptor keeps (StereoOptions), in the current
     // descriptor too. False without a filter, or when there is no descriptor to show it.
     bool SetOption(bool StereoOptions::*option, bool on);
+    // The source's display shape and packing, which showing it at its true shape needs.
+    void SetFrameShape(const FrameShape& shape);
     // 1 when stored in the filter; 0 without one.
     int SetPresentCallback(PresentCallback callback);
 

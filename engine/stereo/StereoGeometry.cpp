@@ -1,7 +1,9 @@
 #include "engine/stereo/StereoGeometry.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <numeric>
 
 namespace orvo::stereo {
 namespace {
@@ -62,6 +64,20 @@ FrameSize StereoOutputSize(int32_t stereoMode, uint32_t viewMode, int32_t w, int
     const int64_t width = int64_t(w) * g.widthMul / g.widthDiv, height = int64_t(h) * g.heightMul / g.heightDiv;
     // A size that does not fit shows nothing rather than wrapping round.
     if (width > INT32_MAX || height > INT32_MAX) return {0, 0};
+    return {int32_t(width), int32_t(height)};
+}
+
+FrameSize PictureAspect(int32_t stereoMode, uint32_t viewMode, int32_t w, int32_t h, int32_t num, int32_t den,
+                        bool halfSideBySide, bool halfTopBottom) {
+    if (num <= 0 || den <= 0) num = w, den = h;
+    if (num <= 0 || den <= 0) return {0, 0};
+    const StereoGeometry& g = GeometryOf(stereoMode, viewMode);
+    int64_t width = int64_t(num) * g.widthMul * g.heightDiv, height = int64_t(den) * g.widthDiv * g.heightMul;
+    if (g.split == Split::Columns && halfSideBySide) width *= 2;
+    if (g.split == Split::Rows && halfTopBottom) height *= 2;
+    const int64_t common = std::gcd(width, height);
+    width /= common, height /= common;
+    while (width > INT32_MAX || height > INT32_MAX) width = std::max<int64_t>(1, width / 2), height = std::max<int64_t>(1, height / 2);
     return {int32_t(width), int32_t(height)};
 }
 

@@ -45,6 +45,13 @@ const StereoGeometry& GeometryOf(int32_t stereoMode, uint32_t viewMode);
 // The output picture size for a W x H source.
 FrameSize StereoOutputSize(int32_t stereoMode, uint32_t viewMode, int32_t sourceWidth, int32_t sourceHeight);
 
+// The display aspect (width:height) of the picture of a W x H source whose whole frame shows
+// at aspectNum:aspectDen (0:0 for square pixels). A view of a pair packed at half is shown as
+// large as the whole frame along the squeezed axis: a half-width side-by-side view at the
+// whole frame's aspect, a full-width one at half of it; the same for top/bottom.
+FrameSize PictureAspect(int32_t stereoMode, uint32_t viewMode, int32_t sourceWidth, int32_t sourceHeight,
+                        int32_t aspectNum, int32_t aspectDen, bool halfSideBySide, bool halfTopBottom);
+
 enum class ViewKind : uint8_t { Anaglyph, First, Second, Other };
 
 // A colour-optimised anaglyph: each output channel is a weighted sum of the three colour

@@ -125,7 +125,7 @@ TEST_F(FileChannelEdges, OutOfRangeArgumentsLeaveAPlayingChannel) {
     ASSERT_EQ(Lumex_ChannelPlay(m_channel), 1);
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
     for (int32_t code : {0, ATTRIB_VOLUME, ATTRIB_BALANCE, 4, ATTRIB_STEREO_MODE, ATTRIB_RESERVED_FLAG,
-                         ATTRIB_VIEW_MODE, ATTRIB_GREY_MIX, ATTRIB_SWAP_EYES, ATTRIB_ANAGLYPH_OPTIMISED, 99, -1})
+                         ATTRIB_VIEW_MODE, ATTRIB_GREY_MIX, ATTRIB_SWAP_EYES, ATTRIB_ANAGLYPH_OPTIMISED, ATTRIB_KEEP_SHAPE, 99, -1})
         for (float value : {nan, inf, -inf, 3e38f, -3e38f, 0.0f, -7.0f, 99.0f})
             Lumex_ChannelSetAttribute(m_channel, code, value);
     for (float rate : {nan, inf, -inf, 3e38f, 0.0f, -7.0f, 99.0f})

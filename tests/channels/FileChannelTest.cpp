@@ -146,6 +146,34 @@ TEST_F(StereoModes, FlatShiftedViewMovesThePixelsAlong) {
     });
 }
 
+// Kept at its shape, each picture here is 16:9: in a 4:3 window of 320 x 240 it is 320 x 180
+// between black bars of 30 rows. Stretched (the default), it fills the window.
+TEST_F(FileChannel, KeepShapeShowsBlackBarsOfTheRightSize) {
+    ORVO_REQUIRE_DISPLAY();
+    struct Case {
+        const char* clip;
+        int32_t stereo;
+    } cases[] = {{"pair_16x9.mkv", STEREO_SIDE_BY_SIDE}, {"pair_32x9.mkv", STEREO_SIDE_BY_SIDE},
+                 {"anamorphic.mkv", STEREO_FLAT}};
+    TestWindow window(0, 0, 320, 240, 0x808080);
+    const auto bar = [&](int y) { return window.Pixel(160, y) == 0 && window.Pixel(5, y) == 0; };
+    for (const Case& c : cases) {
+        channel = Open(c.clip, window.Handle());
+        ASSERT_NE(channel, 0u) << c.clip;
+        Lumex_ChannelSetAttribute(channel, ATTRIB_STEREO_MODE, float(c.stereo));
+        ASSERT_EQ(Lumex_ChannelPlay(channel), 1);
+        std::this_thread::sleep_for(300ms);
+        EXPECT_FALSE(bar(10)) << c.clip << ": stretched over the whole window";
+        Lumex_ChannelSetAttribute(channel, ATTRIB_KEEP_SHAPE, 1);
+        std::this_thread::sleep_for(300ms);
+        for (int y : {0, 28, 212, 239}) EXPECT_TRUE(bar(y)) << c.clip << " row " << y;
+        for (int y : {32, 120, 208}) EXPECT_FALSE(bar(y)) << c.clip << " row " << y;
+        EXPECT_NE(window.Pixel(2, 120), 0u) << c.clip << ": no bars at the sides";
+        Lumex_StreamFree(channel);
+        channel = 0;
+    }
+}
+
 std::atomic<int> g_slowFrames{0};  // counted on the streaming thread
 
 void TakeFrameSlowly(void*, uint32_t, intptr_t, intptr_t, intptr_t) {

@@ -32,7 +32,7 @@ VideoTrack Signalled(const char* encoder, int width, int height, StereoSignal co
 
 std::vector<ClipSpec> MakeCatalog() {
     using S = StereoSignal;
-    VideoTrack anamorphic = Lossless(720, 576, 5, ViewLayout::Flat, "yuv420p");
+    VideoTrack anamorphic = Lossless(720, 576, 40, ViewLayout::Flat, "yuv420p");
     anamorphic.sarNum = 64, anamorphic.sarDen = 45;
     return {
         {"sbs.mkv", "matroska", {Lossless(640, 240, 50, ViewLayout::SideBySide)}, {kPcmTone}},
@@ -127,6 +127,9 @@ std::vector<ClipSpec> MakeCatalog() {
         {"fp_frames-2d.mkv", "matroska",
          {Signalled("libx264", 320, 240, {}, "x264-params=frame-packing=5")}, {}},
         {"anamorphic.mkv", "matroska", {anamorphic}, {}},
+        // Pairs without a signal, packed as their shape says: 16:9 at half width, 32:9 at full.
+        {"pair_16x9.mkv", "matroska", {Lossless(640, 360, 10, ViewLayout::SideBySide)}, {}},
+        {"pair_32x9.mkv", "matroska", {Lossless(1280, 360, 10, ViewLayout::SideBySide)}, {}},
         {"truncated.mkv", "matroska", {Lossless(320, 240, 75)}, {kPcmTone}, nullptr, Damage::Truncated},
         {"random.mkv", "", {}, {}, nullptr, Damage::RandomBytes},
     };
