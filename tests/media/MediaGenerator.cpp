@@ -1,6 +1,7 @@
 // orvo_media_gen NAME OUTPUT: writes the catalog clip NAME to OUTPUT with FFmpeg's encoders.
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -269,6 +270,8 @@ bool WritePackets(AVFormatContext* muxer, Track& track, AVPacket* packet) {
         if (track.video && track.video->hevcMessage.kind != StereoSignal::None && (packet->flags & AV_PKT_FLAG_KEY) &&
             !PrependToPacket(packet, FramePackingSei(track.video->hevcMessage)))
             return false;
+        // MP4 gives its last sample the packet's duration; without one the clip is a frame short.
+        if (track.video && packet->duration == 0 && !std::strcmp(muxer->oformat->name, "mp4")) packet->duration = 1;
         av_packet_rescale_ts(packet, track.encoder->time_base, track.stream->time_base);
         packet->stream_index = track.stream->index;
         if ((error = av_interleaved_write_frame(muxer, packet)) < 0) return Fail("write", error);
