@@ -32,6 +32,7 @@ const char* CommandLineUsage() {
            "\n"
            "  --left-right   FILE holds its two views side by side\n"
            "  --top-bottom   FILE holds its two views one above the other\n"
-           "  --2d           FILE is ordinary 2D video (the default)\n"
+           "  --2d           FILE is ordinary 2D video\n"
+           "                 (without any of these, FILE opens as its stream, container or name says)\n"
            "  --help         show this text and exit\n";
 }

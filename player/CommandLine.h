@@ -1,5 +1,6 @@
 #pragma once
-// The program's command line: OrvoPlayer [--left-right | --top-bottom | --2d] [FILE]
+// The program's command line: OrvoPlayer [--left-right | --top-bottom | --2d] [FILE]; without a
+// layout option the file opens with the layout the engine detects.
 #include <string>
 #include <vector>
 
@@ -7,7 +8,7 @@
 
 struct CommandLine {
     using Layout = MediumLayout;
-    Layout layout = Layout::Flat;
+    Layout layout = Layout::Detected;
     std::string file;   // empty: start idle
     bool help = false;
     std::string error;  // set when the arguments cannot be understood

@@ -49,9 +49,30 @@ void PlayerSession::BindVideoWindow() {
 // checked "2D Video" item says.
 void PlayerSession::ApplyFlatViewMode() {
     Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_STEREO_MODE, STEREO_FLAT);
-    const QList<QAction*> items = m_form.N2D1->actions();
-    for (int i = 0; i < items.size(); ++i)
-        if (items[i]->isChecked()) Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_VIEW_MODE, float(i));
+    // The glasses items, whose Tag is their view mode; the menu's other items are options.
+    for (QAction* action : m_form.N2D1->actions())
+        if (auto* item = qobject_cast<TMenuItem*>(action); item && item->isChecked())
+            Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_VIEW_MODE, float(item->Tag));
+}
+
+MediumLayout PlayerSession::ResolveLayout(MediumLayout layout) {
+    if (layout != MediumLayout::Detected) return layout;
+    LUMEX_STEREO_LAYOUT found{};
+    if (!Lumex_StreamGetStereoLayout(CurrentChannel, &found)) return MediumLayout::Flat;
+    if (found.layout != LAYOUT_SIDE_BY_SIDE && found.layout != LAYOUT_TOP_BOTTOM) return MediumLayout::Flat;
+    m_form.SwapEyes1->setChecked(found.rightFirst != 0);
+    return found.layout == LAYOUT_TOP_BOTTOM ? MediumLayout::TopBottom : MediumLayout::LeftRight;
+}
+
+void PlayerSession::ApplyPictureOptions(MediumLayout layout) {
+    const auto on = [](const QAction* item) { return item->isChecked() ? 1.0f : 0.0f; };
+    if (layout == MediumLayout::Flat) {
+        Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_ANAGLYPH_OPTIMISED, on(m_form.OptimisedAnaglyph1));
+    } else {
+        Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_SWAP_EYES, on(m_form.SwapEyes1));
+        Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_ANAGLYPH_OPTIMISED, on(m_form.OptimisedAnaglyph2));
+    }
+    Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_KEEP_SHAPE, on(m_form.KeepAspectRatio1));
 }
 
 bool PlayerSession::OpenFile(const QString& name, MediumLayout layout) {
@@ -59,6 +80,7 @@ bool PlayerSession::OpenFile(const QString& name, MediumLayout layout) {
     if (!CreateFileChannel(name)) return false;
     m_fileName = name;
     m_layout = layout;
+    layout = ResolveLayout(layout);
     if (layout == MediumLayout::Flat) {
         m_form.SetStreamsInfo();
         m_form.Streams3->menuAction()->setEnabled(true);
@@ -76,6 +98,7 @@ bool PlayerSession::OpenFile(const QString& name, MediumLayout layout) {
         m_form.BlueYellowGlasses2Click(layout == MediumLayout::TopBottom ? m_form.Open3DTopBottomvideofile1
                                                                          : m_form.Openafile1);
     }
+    ApplyPictureOptions(layout);
     SetVolume(m_form.volume);
     Started();
     return true;

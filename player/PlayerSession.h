@@ -77,6 +77,11 @@ private:
     bool CreateFileChannel(const QString& name);
     void BindVideoWindow();
     void ApplyFlatViewMode();
+    // The layout to open the file of the new channel with; a detected right-first pair marks
+    // "Swap Eyes".
+    MediumLayout ResolveLayout(MediumLayout layout);
+    // The swap, the optimised anaglyph and the shape as the menus have them.
+    void ApplyPictureOptions(MediumLayout layout);
     void Started();
     void NotePlaying();
 

@@ -178,6 +178,16 @@ TMenuItem* TFormPlayer::Item(QMenu* menu, const QString& name, const QString& ca
     return item;
 }
 
+QAction* TFormPlayer::Toggle(QMenu* menu, const QString& name, const QString& caption, int32_t attribute) {
+    // A plain action, not a TMenuItem: the glasses handlers clear TMenuItems only.
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(name);
+    item->setCheckable(true);
+    connect(item, &QAction::triggered, this,
+            [attribute](bool on) { Lumex_ChannelSetAttribute(CurrentChannel, attribute, on ? 1.0f : 0.0f); });
+    return item;
+}
+
 void TFormPlayer::CreateMenus() {
     MainMenu1 = menuBar();
     MainMenu1->setObjectName("MainMenu1");
@@ -189,6 +199,8 @@ void TFormPlayer::CreateMenus() {
     };
 
     File1 = submenu(nullptr, "File1", "File");
+    Openvideofile1 = Item(File1, "Openvideofile1", "Open video file...", 0, &TFormPlayer::Openvideofile1Click);
+    Openvideofile1->setCheckable(false);
     Open3D1 = submenu(File1, "Open3D1", "Open 3D");
     Open3DTopBottomvideofile1 = Item(Open3D1, "Open3DTopBottomvideofile1", "Open 3D Top/Bottom video file...", 0,
                                      &TFormPlayer::Open3DTopBottomvideofile1Click);
@@ -226,6 +238,8 @@ void TFormPlayer::CreateMenus() {
     NoGlassesRightPart1 = Item(N2D1, "NoGlassesRightPart1", "No Glasses Right Part", VIEW_SECOND,
                                &TFormPlayer::BlueYellowGlasses1Click);
     BlueYellowGlasses1->SetChecked(true);
+    N2D1->addSeparator();
+    OptimisedAnaglyph1 = Toggle(N2D1, "OptimisedAnaglyph1", "Colour-optimised Anaglyph", ATTRIB_ANAGLYPH_OPTIMISED);
 
     N31 = submenu(Options1, "N31", "3D Video");
     BlueYellowGlasses2 =
@@ -241,6 +255,11 @@ void TFormPlayer::CreateMenus() {
     SidebySidedisplay1 =
         Item(N31, "SidebySidedisplay1", "Side by Side display", 0, &TFormPlayer::SidebySidedisplay1Click);
     opBottomDisplay1 = Item(N31, "opBottomDisplay1", "Top/Bottom Display", 0, &TFormPlayer::opBottomDisplay1Click);
+    N31->addSeparator();
+    SwapEyes1 = Toggle(N31, "SwapEyes1", "Swap Eyes", ATTRIB_SWAP_EYES);
+    OptimisedAnaglyph2 = Toggle(N31, "OptimisedAnaglyph2", "Colour-optimised Anaglyph", ATTRIB_ANAGLYPH_OPTIMISED);
+    KeepAspectRatio1 = Toggle(Options1, "KeepAspectRatio1", "Keep Aspect Ratio", ATTRIB_KEEP_SHAPE);
+    KeepAspectRatio1->setChecked(true);
 
     for (QMenu* menu : {Streams3, N2D1, N31}) menu->menuAction()->setEnabled(false);
 
@@ -290,6 +309,11 @@ void TFormPlayer::FormDestroy() {
     if (CurrentChannel) Session->Release(false);
     Lumex_Free();
     QtDialogPresenter::Install(nullptr);
+}
+
+void TFormPlayer::Openvideofile1Click(QObject*) {
+    Session->Release(false);
+    if (OD.Execute(this)) Session->OpenFile(OD.FileName, MediumLayout::Detected);
 }
 
 void TFormPlayer::Open2Dfile1Click(QObject*) {

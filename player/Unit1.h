@@ -64,6 +64,7 @@ public:
 
     QMenuBar* MainMenu1;
     QMenu* File1;
+    TMenuItem* Openvideofile1;
     QMenu* Open3D1;
     TMenuItem* Open3DTopBottomvideofile1;
     TMenuItem* Openafile1;
@@ -85,6 +86,7 @@ public:
     TMenuItem* GreenMagentaGlasses1;
     TMenuItem* NoGlassesLeftPart1;
     TMenuItem* NoGlassesRightPart1;
+    QAction* OptimisedAnaglyph1;  // check items on their own, beside the glasses items' marks
     QMenu* N31;
     TMenuItem* BlueYellowGlasses2;
     TMenuItem* RedCyanGlasses2;
@@ -93,6 +95,9 @@ public:
     TMenuItem* NoGlasses2ndPart1;
     TMenuItem* SidebySidedisplay1;
     TMenuItem* opBottomDisplay1;
+    QAction* SwapEyes1;
+    QAction* OptimisedAnaglyph2;
+    QAction* KeepAspectRatio1;
     QMenu* AboutMenu1;
     TMenuItem* About1;
     TMenuItem* Keyboard1;
@@ -123,6 +128,7 @@ public:
     void PlayBtnClick(QObject* Sender);
     void BarChange(QObject* Sender);
     void Timer1Timer();
+    void Openvideofile1Click(QObject* Sender);
     void Open2Dfile1Click(QObject* Sender);
     void Openafile1Click(QObject* Sender);
     void Open3DTopBottomvideofile1Click(QObject* Sender);
@@ -162,6 +168,8 @@ private:
     void CreateComponents();
     void CreateMenus();
     void FullScreenToggle();
+    // A check item toggled on its own that sends attribute 1 or 0 to the current channel.
+    QAction* Toggle(QMenu* menu, const QString& name, const QString& caption, int32_t attribute);
     TMenuItem* Item(QMenu* menu, const QString& name, const QString& caption, int32_t tag,
                     void (TFormPlayer::*handler)(QObject*));
 

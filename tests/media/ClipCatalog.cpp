@@ -122,6 +122,7 @@ std::vector<ClipSpec> MakeCatalog() {
          {Signalled("libx265", 640, 240, {}, "x265-params=log-level=error", {S::SideBySide, true})}, {}},
         {"mkv_right_left.mkv", "matroska", {Signalled("ffv1", 320, 240, {S::SideBySide, true})}, {}},
         {"mkv_top_bottom.mkv", "matroska", {Signalled("ffv1", 320, 240, {S::TopBottom})}, {}},
+        {"mkv_bottom_top.mkv", "matroska", {Signalled("ffv1", 320, 240, {S::TopBottom, true})}, {}},
         {"st3d.mp4", "mp4", {Signalled("libx264", 320, 180, {S::SideBySide}, "bf=0")}, {}},
         {"movie_lrh.mkv", "matroska", {Signalled("ffv1", 640, 240, {})}, {}},
         {"fp_frames-2d.mkv", "matroska",

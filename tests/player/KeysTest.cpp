@@ -138,7 +138,7 @@ TEST_F(PlayerTest, NextAndPreviousFileFollowTheFolderWithTheFirstOpensLayout) {
     ASSERT_NE(CurrentChannel, 0u);
     EXPECT_TRUE(FormPlayer->NextFile1->isEnabled());
     const auto open = [] { return QFileInfo(FormPlayer->Session->FileName()).fileName(); };
-    const Sent leftRight = {{5, 1}, {7, 0}, {1, 100}};
+    const Sent leftRight = {{5, 1}, {7, 0}, {9, 0}, {10, 0}, {11, 1}, {1, 100}};
     TakeSent();
     const struct {
         std::function<void()> go;

@@ -33,16 +33,16 @@ TEST(CommandLine, LayoutOptionsFileAndHelp) {
         bool help, error;
     };
     const Case cases[] = {
-        {{}, L::Flat, "", false, false},
-        {{"clip.mkv"}, L::Flat, "clip.mkv", false, false},
+        {{}, L::Detected, "", false, false},
+        {{"clip.mkv"}, L::Detected, "clip.mkv", false, false},
         {{"--left-right", "a b.mkv"}, L::LeftRight, "a b.mkv", false, false},
         {{"--top-bottom", "tb.mkv"}, L::TopBottom, "tb.mkv", false, false},
         {{"--2d", "x.mkv"}, L::Flat, "x.mkv", false, false},
-        {{"--help"}, L::Flat, "", true, false},
-        {{"--", "-dash.mkv"}, L::Flat, "-dash.mkv", false, false},
+        {{"--help"}, L::Detected, "", true, false},
+        {{"--", "-dash.mkv"}, L::Detected, "-dash.mkv", false, false},
         {{"--left-right", "--2d", "x.mkv"}, L::Flat, "x.mkv", false, true},
-        {{"--sideways", "x.mkv"}, L::Flat, "x.mkv", false, true},
-        {{"a.mkv", "b.mkv"}, L::Flat, "a.mkv", false, true},
+        {{"--sideways", "x.mkv"}, L::Detected, "x.mkv", false, true},
+        {{"a.mkv", "b.mkv"}, L::Detected, "a.mkv", false, true},
     };
     for (const Case& c : cases) {
         const CommandLine line = ParseCommandLine(c.arguments);
@@ -121,9 +121,10 @@ TEST_F(PlayerTest, EachOpenSendsItsModesAndSetsItsMenus) {
         Sent sent;
         bool streams2D, streams3D;
     } cases[] = {
-        {&TFormPlayer::Open2Dfile1, "flat.mkv", 0, {{5, 5}, {7, 0}, {1, 100}}, true, false},
-        {&TFormPlayer::Openafile1, "sbs.mkv", 0, {{5, 1}, {7, 0}, {1, 100}}, false, true},
-        {&TFormPlayer::Open3DTopBottomvideofile1, "tb.mkv", 1, {{5, 2}, {7, 0}, {1, 100}}, false, true},
+        {&TFormPlayer::Open2Dfile1, "flat.mkv", 0, {{5, 5}, {7, 0}, {10, 0}, {11, 1}, {1, 100}}, true, false},
+        {&TFormPlayer::Openafile1, "sbs.mkv", 0, {{5, 1}, {7, 0}, {9, 0}, {10, 0}, {11, 1}, {1, 100}}, false, true},
+        {&TFormPlayer::Open3DTopBottomvideofile1, "tb.mkv", 1, {{5, 2}, {7, 0}, {9, 0}, {10, 0}, {11, 1}, {1, 100}},
+         false, true},
     };
     for (const auto& c : cases) {
         QAction* item = FormPlayer->*c.item;
@@ -186,7 +187,7 @@ TEST_F(PlayerTest, CommandLineOpensAsTheMatchingMenuItem) {
     ASSERT_NE(CurrentChannel, 0u);
     EXPECT_EQ(FormPlayer->xmode, 1);
     EXPECT_TRUE(FormPlayer->Open3DTopBottomvideofile1->isChecked());
-    EXPECT_EQ(TakeSent(), (Sent{{5, 2}, {7, 0}, {1, 100}}));
+    EXPECT_EQ(TakeSent(), (Sent{{5, 2}, {7, 0}, {9, 0}, {10, 0}, {11, 1}, {1, 100}}));
 }
 
 void PressSpace(QWidget* window) { QTest::keyClick(window, Qt::Key_Space); }

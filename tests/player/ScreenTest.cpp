@@ -28,6 +28,12 @@ TEST_F(PlayerTest, Panel1ShowsTheChosenPictureOfALeftRightFile) {
     ASSERT_NE(CurrentChannel, 0u);
     TFormPlayer& f = *FormPlayer;
     EXPECT_TRUE(WaitForColour(f.Panel1, 252, 144, kBlueYellow)) << "blue/yellow after the open";
+    // At its shape by default: a full-width pair's view is 4:3, 384 x 288 between bars of 60.
+    EXPECT_TRUE(WaitForColour(f.Panel1, 20, 144, 0x000000)) << "a bar at the left";
+    EXPECT_TRUE(NearColour(Pixel(f.Panel1, 490, 144), 0x000000)) << "and at the right";
+    EXPECT_TRUE(NearColour(Pixel(f.Panel1, 70, 144), kBlueYellow));
+    // Stretched, it fills Panel1.
+    f.KeepAspectRatio1->trigger();
     const struct {
         TMenuItem* TFormPlayer::*item;
         uint32_t colour;
@@ -51,6 +57,7 @@ TEST_F(PlayerTest, Panel1ShowsTheChosenPictureOfALeftRightFile) {
 // While paused the engine draws nothing by itself: when Qt draws over Panel1 (here because
 // another window covered it), the player has the engine show the paused picture again.
 TEST_F(PlayerTest, ThePausedPictureComesBackWhenPanel1IsUncovered) {
+    FormPlayer->KeepAspectRatio1->trigger();  // stretched over the whole of Panel1
     OpenLeftRight("sbs_solid.mkv");
     TFormPlayer& f = *FormPlayer;
     ASSERT_TRUE(WaitForColour(f.Panel1, 252, 144, kBlueYellow));
@@ -105,6 +112,7 @@ void ExpectStripBackInTheMainWindow() {
 
 TEST_F(PlayerTest, FullScreenCoversTheWorkAreaAndGivesTheStripBack) {
     const WorkArea area(1920, 1040);
+    FormPlayer->KeepAspectRatio1->trigger();  // stretched over the whole window
     OpenLeftRight("sbs_solid.mkv");
     ASSERT_TRUE(WaitForColour(FormPlayer->Panel1, 252, 144, kBlueYellow));
     QTest::mouseClick(FormPlayer->fullscreen_btn, Qt::LeftButton, {}, QPoint(5, 5));

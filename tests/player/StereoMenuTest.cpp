@@ -2,6 +2,7 @@
 // and a top/bottom file, and where the check marks end up.
 #include "PlayerTest.h"
 #include "Unit1.h"
+#include "tests/media/MediaClip.h"
 
 namespace orvo::test {
 namespace {
@@ -71,7 +72,7 @@ TEST_F(PlayerTest, TwoDItemsSendTheViewModeAloneAndTheMarkedOneGoesToTheNextOpen
 
     FormPlayer->NoGlassesRightPart1->trigger();
     Open2D("flat.mkv");
-    EXPECT_EQ(TakeSent(), (Sent{{7, 4}, {5, 5}, {7, 4}, {1, 100}}));
+    EXPECT_EQ(TakeSent(), (Sent{{7, 4}, {5, 5}, {7, 4}, {10, 0}, {11, 1}, {1, 100}}));
     EXPECT_EQ(CheckedItems(FormPlayer->N2D1), std::vector<TMenuItem*>{FormPlayer->NoGlassesRightPart1});
 
     // A stereo open clears "3D Video" and sends blue/yellow again.
@@ -81,6 +82,69 @@ TEST_F(PlayerTest, TwoDItemsSendTheViewModeAloneAndTheMarkedOneGoesToTheNextOpen
     EXPECT_TRUE(CheckedItems(FormPlayer->N31).empty());
     EXPECT_EQ(CheckedItems(FormPlayer->N2D1), std::vector<TMenuItem*>{FormPlayer->NoGlassesRightPart1})
         << "the 2D choice survives stereo opens";
+}
+
+// "Open video file..." opens each file as the engine finds it: a right-first top/bottom pair
+// as stereo mode 2 with the eyes swapped (and "Swap Eyes" marked), a file without a pair as 2D.
+TEST_F(PlayerTest, OpenVideoFileOpensTheDetectedLayoutWithItsEyeOrder) {
+    const struct {
+        const char* clip;
+        Sent sent;
+        bool threeD, swapped;
+    } cases[] = {
+        {"mkv_bottom_top.mkv", {{5, 2}, {7, 0}, {9, 1}, {10, 0}, {11, 1}, {1, 100}}, true, true},
+        {"mkv_right_left.mkv", {{5, 1}, {7, 0}, {9, 1}, {10, 0}, {11, 1}, {1, 100}}, true, true},
+        {"mkv_top_bottom.mkv", {{5, 2}, {7, 0}, {9, 0}, {10, 0}, {11, 1}, {1, 100}}, true, false},
+        {"flat.mkv", {{5, 5}, {7, 0}, {10, 0}, {11, 1}, {1, 100}}, false, false},
+    };
+    EXPECT_EQ(FormPlayer->File1->actions().first(), FormPlayer->Openvideofile1) << "at the top of File";
+    for (const auto& c : cases) {
+        const QString clip = QString::fromStdString(MediaClip(c.clip));
+        TOpenDialog::Chooser = [&] { return clip; };
+        TakeSent();
+        FormPlayer->Openvideofile1->trigger();
+        ASSERT_NE(CurrentChannel, 0u) << c.clip;
+        EXPECT_EQ(TakeSent(), c.sent) << c.clip;
+        EXPECT_EQ(FormPlayer->N31->menuAction()->isEnabled(), c.threeD) << c.clip;
+        EXPECT_EQ(FormPlayer->N2D1->menuAction()->isEnabled(), !c.threeD) << c.clip;
+        if (c.threeD) {
+            EXPECT_EQ(FormPlayer->SwapEyes1->isChecked(), c.swapped) << c.clip;
+        }
+    }
+}
+
+// The option items toggle on their own, send their attribute, and keep their marks through
+// the glasses and display handlers that clear the other items.
+TEST_F(PlayerTest, OptionItemsToggleAndSurviveTheGlassesHandlers) {
+    EXPECT_TRUE(FormPlayer->KeepAspectRatio1->isChecked()) << "checked by default";
+    OpenLeftRight("sbs.mkv");
+    ASSERT_NE(CurrentChannel, 0u);
+    TakeSent();
+    FormPlayer->SwapEyes1->trigger();
+    FormPlayer->OptimisedAnaglyph2->trigger();
+    FormPlayer->KeepAspectRatio1->trigger();
+    EXPECT_EQ(TakeSent(), (Sent{{9, 1}, {10, 1}, {11, 0}}));
+    for (const ItemCase& c : k3DItems) {
+        (FormPlayer->*c.item)->trigger();
+        EXPECT_TRUE(FormPlayer->SwapEyes1->isChecked()) << (FormPlayer->*c.item)->objectName().toStdString();
+        EXPECT_TRUE(FormPlayer->OptimisedAnaglyph2->isChecked());
+    }
+    TakeSent();
+    FormPlayer->SwapEyes1->trigger();
+    EXPECT_EQ(TakeSent(), (Sent{{9, 0}}));
+    // The next 3D open sends the marks as they stand.
+    OpenTopBottom("tb.mkv");
+    EXPECT_EQ(TakeSent(), (Sent{{5, 2}, {7, 0}, {9, 0}, {10, 1}, {11, 0}, {1, 100}}));
+
+    Open2D("flat.mkv");
+    TakeSent();
+    FormPlayer->OptimisedAnaglyph1->trigger();
+    EXPECT_EQ(TakeSent(), (Sent{{10, 1}}));
+    FormPlayer->RedCyanGlasses1->trigger();
+    EXPECT_TRUE(FormPlayer->OptimisedAnaglyph1->isChecked());
+    EXPECT_EQ(TakeSent(), (Sent{{7, 1}})) << "the option is not a glasses item";
+    Open2D("flat.mkv");
+    EXPECT_EQ(TakeSent(), (Sent{{5, 5}, {7, 1}, {10, 1}, {11, 0}, {1, 100}}));
 }
 
 }  // namespace
