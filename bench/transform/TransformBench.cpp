@@ -8,14 +8,8 @@
 #include <cstring>
 #include <vector>
 
-extern "C" {
-#include <libavfilter/avfilter.h>
-#include <libavfilter/buffersink.h>
-#include <libavfilter/buffersrc.h>
-#include <libavutil/frame.h>
-}
-
 #include "engine/stereo/StereoTransform.h"
+#include "tests/support/Stereo3dPeer.h"
 
 namespace {
 
@@ -77,53 +71,21 @@ void GreyMix(benchmark::State& state) {
 // buffer -> stereo3d=sbsl:arcc (or arcd) -> buffersink, fed the same RGB24 frame again and again.
 void FfmpegStereo3d(benchmark::State& state) {
     const int w = int(state.range(0)), h = int(state.range(1));
-    const char* chain = state.range(2) ? "stereo3d=sbsl:arcd" : "stereo3d=sbsl:arcc";
-    AVFilterGraph* graph = avfilter_graph_alloc();
-    graph->nb_threads = 1;  // one core, as the transform uses
-    AVFilterContext *src = nullptr, *sink = nullptr;
-    char args[128];
-    std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=rgb24:time_base=1/25:pixel_aspect=1/1", w, h);
-    AVFilterInOut* outputs = avfilter_inout_alloc();
-    AVFilterInOut* inputs = avfilter_inout_alloc();
-    bool ok =
-        avfilter_graph_create_filter(&src, avfilter_get_by_name("buffer"), "in", args, nullptr, graph) >= 0 &&
-        avfilter_graph_create_filter(&sink, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr, graph) >= 0;
-    if (ok) {
-        outputs->name = av_strdup("in");
-        outputs->filter_ctx = src;
-        inputs->name = av_strdup("out");
-        inputs->filter_ctx = sink;
-        ok = avfilter_graph_parse_ptr(graph, chain, &inputs, &outputs, nullptr) >= 0 &&
-             avfilter_graph_config(graph, nullptr) >= 0;
-    }
-    avfilter_inout_free(&inputs);
-    avfilter_inout_free(&outputs);
-    AVFrame* in = av_frame_alloc();
-    AVFrame* out = av_frame_alloc();
-    in->width = w;
-    in->height = h;
-    in->format = AV_PIX_FMT_RGB24;
-    ok = ok && av_frame_get_buffer(in, 0) >= 0;
-    if (!ok) {
+    orvo::test::Stereo3dPeer peer(w, h, state.range(2) ? "arcd" : "arcc");
+    if (!peer.Ok()) {
         state.SkipWithError("stereo3d graph could not be built");
-    } else {
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w * 3; ++x) in->data[0][y * in->linesize[0] + x] = uint8_t(x * 7 + y);
+        return;
     }
-    int64_t pts = 0;
+    AVFrame* in = peer.Input();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w * 3; ++x) in->data[0][y * in->linesize[0] + x] = uint8_t(x * 7 + y);
     for (auto _ : state) {
-        if (!ok) break;
-        in->pts = pts++;
-        if (av_buffersrc_add_frame_flags(src, in, AV_BUFFERSRC_FLAG_KEEP_REF) < 0) {
+        if (!peer.Run()) {
             state.SkipWithError("stereo3d refused a frame");
             break;
         }
-        if (av_buffersink_get_frame(sink, out) >= 0) av_frame_unref(out);
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(w) * h * 4);
-    av_frame_free(&in);
-    av_frame_free(&out);
-    avfilter_graph_free(&graph);
 }
 
 // Every stereo mode with the view modes that change its work.

@@ -3,22 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
 
-extern "C" {
-#include <libavfilter/avfilter.h>
-#include <libavfilter/buffersink.h>
-#include <libavfilter/buffersrc.h>
-#include <libavutil/frame.h>
-}
-
 #include "Lumex.h"
 #include "tests/media/MediaClip.h"
 #include "tests/media/TestPattern.h"
+#include "tests/support/Stereo3dPeer.h"
 #include "tests/support/TestWindow.h"
 #include "tests/support/XvfbServer.h"
 
@@ -43,47 +36,18 @@ std::vector<uint8_t> FirstFrame() {
 
 // stereo3d=sbsl:<out> on one RGB24 frame: the picture as 0xRRGGBB, rows from the top.
 std::vector<uint32_t> Stereo3d(const std::vector<uint8_t>& rgb, const char* out) {
+    Stereo3dPeer peer(kWidth, kHeight, out);
+    if (!peer.Ok()) return {};
+    AVFrame* in = peer.Input();
+    for (int y = 0; y < kHeight; ++y)
+        std::copy_n(rgb.data() + size_t(y) * kWidth * 3, kWidth * 3, in->data[0] + y * in->linesize[0]);
+    const AVFrame* result = peer.Run();
     std::vector<uint32_t> picture;
-    AVFilterGraph* graph = avfilter_graph_alloc();
-    AVFilterContext *source = nullptr, *sink = nullptr;
-    char args[128];
-    std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=rgb24:time_base=1/25:pixel_aspect=1/1", kWidth,
-                  kHeight);
-    AVFilterInOut* outputs = avfilter_inout_alloc();
-    AVFilterInOut* inputs = avfilter_inout_alloc();
-    bool ok = avfilter_graph_create_filter(&source, avfilter_get_by_name("buffer"), "in", args, nullptr, graph) >= 0 &&
-              avfilter_graph_create_filter(&sink, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr, graph) >= 0;
-    if (ok) {
-        outputs->name = av_strdup("in");
-        outputs->filter_ctx = source;
-        inputs->name = av_strdup("out");
-        inputs->filter_ctx = sink;
-        const std::string chain = std::string("stereo3d=sbsl:") + out + ",format=rgb24";
-        ok = avfilter_graph_parse_ptr(graph, chain.c_str(), &inputs, &outputs, nullptr) >= 0 &&
-             avfilter_graph_config(graph, nullptr) >= 0;
-    }
-    avfilter_inout_free(&inputs);
-    avfilter_inout_free(&outputs);
-    AVFrame* in = av_frame_alloc();
-    AVFrame* result = av_frame_alloc();
-    in->width = kWidth;
-    in->height = kHeight;
-    in->format = AV_PIX_FMT_RGB24;
-    if (ok && av_frame_get_buffer(in, 0) >= 0) {
-        for (int y = 0; y < kHeight; ++y)
-            std::copy_n(rgb.data() + size_t(y) * kWidth * 3, kWidth * 3, in->data[0] + y * in->linesize[0]);
-        if (av_buffersrc_add_frame(source, in) >= 0 && av_buffersrc_add_frame(source, nullptr) >= 0 &&
-            av_buffersink_get_frame(sink, result) >= 0) {
-            for (int y = 0; y < result->height; ++y)
-                for (int x = 0; x < result->width; ++x) {
-                    const uint8_t* p = result->data[0] + y * result->linesize[0] + 3 * x;
-                    picture.push_back(Colour(p[0], p[1], p[2]));
-                }
+    for (int y = 0; result && y < result->height; ++y)
+        for (int x = 0; x < result->width; ++x) {
+            const uint8_t* p = result->data[0] + y * result->linesize[0] + 3 * x;
+            picture.push_back(Colour(p[0], p[1], p[2]));
         }
-    }
-    av_frame_free(&in);
-    av_frame_free(&result);
-    avfilter_graph_free(&graph);
     return picture;
 }
 
