@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QScreen>
+#include <QStringList>
 
 #include "Unit1.h"
 
@@ -12,6 +13,22 @@ namespace {
 QString General(double value) { return QLocale().toString(value, 'g', 15); }
 
 }  // namespace
+
+QString LayoutInWords(const LUMEX_STEREO_LAYOUT& l) {
+    static const char* const kSources[] = {"", "from the stream", "from the container", "from the file name"};
+    const char* source = l.source > 0 && l.source < 4 ? kSources[l.source] : "";
+    QStringList words;
+    const bool sideBySide = l.layout == LAYOUT_SIDE_BY_SIDE;
+    if (sideBySide || l.layout == LAYOUT_TOP_BOTTOM) {
+        words << (sideBySide ? "Side by side" : "Top/bottom");
+        words << QString(l.halfPacked ? "half " : "full ") + (sideBySide ? "width" : "height");
+        words << (l.rightFirst ? "right eye first" : "left eye first");
+    } else {
+        words << (l.layout == LAYOUT_2D ? "2D" : "Unknown layout");
+    }
+    if (*source) words << source;
+    return words.join(", ");
+}
 
 TFInfo::TFInfo(QWidget* owner) : QDialog(owner, Qt::Tool) {
     setObjectName("FInfo");
@@ -41,7 +58,10 @@ TFInfo::TFInfo(QWidget* owner) : QDialog(owner, Qt::Tool) {
     Label15 = label("Label15", "", 101, 81);
     Label17 = label("Label17", "Current Frame:", 3, 100);
     Label16 = label("Label16", "", 92, 100);
-    for (QLabel* caption : {Label10, Label11, Label3, Label14, Label17}) caption->setMinimumWidth(0);
+    Label18 = label("Label18", "3D:", 3, 119);
+    Label19 = label("Label19", "", 30, 119);
+    Label19->setMinimumWidth(225);
+    for (QLabel* caption : {Label10, Label11, Label3, Label14, Label17, Label18}) caption->setMinimumWidth(0);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
@@ -68,6 +88,9 @@ void TFInfo::FillVideoInfo() {
                          .arg(ChannelInfo.channels)
                          .arg(uint32_t(ChannelInfo.sampleRate))
                          .arg(uint32_t(ChannelInfo.bitsPerSample)));
+    LUMEX_STEREO_LAYOUT layout{};
+    Lumex_StreamGetStereoLayout(CurrentChannel, &layout);
+    Label19->setText(LayoutInWords(layout));
 }
 
 // The frame number steps once a second: the position is in whole seconds.

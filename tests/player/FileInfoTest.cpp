@@ -26,6 +26,27 @@ void DestroyFileInfo() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// How the views lie, in words, as the engine found them when the file opened.
+TEST_F(PlayerTest, FileInfoSaysHowTheViewsLie) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"hevc_sei.mkv", "Side by side, full width, right eye first, from the stream"},
+        {"mkv_top_bottom.mkv", "Top/bottom, half height, left eye first, from the container"},
+        {"movie_lrh.mkv", "Side by side, half width, left eye first, from the file name"},
+        {"fp_frames-2d.mkv", "Unknown layout, from the stream"},
+        {"flat.mkv", "Unknown layout"},
+    };
+    for (auto [clip, words] : cases) {
+        Open2D(clip);
+        ASSERT_NE(CurrentChannel, 0u) << clip;
+        FormPlayer->FileInfo1->trigger();
+        ASSERT_NE(FInfo, nullptr);
+        EXPECT_EQ(FInfo->Label19->text().toStdString(), words);
+        DestroyFileInfo();
+    }
+    LUMEX_STEREO_LAYOUT flat{LAYOUT_2D, 0, 0, LAYOUT_FROM_NAME, 16, 9};
+    EXPECT_EQ(LayoutInWords(flat).toStdString(), "2D, from the file name");
+}
+
 TEST_F(PlayerTest, FileInfoShowsThePictureAndTheSoundOfTheOpenFile) {
     const struct {
         const char* clip;
