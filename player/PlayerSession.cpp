@@ -1,5 +1,8 @@
 #include "PlayerSession.h"
 
+#include <QMimeData>
+#include <QUrl>
+
 #include <algorithm>
 #include <cmath>
 
@@ -53,6 +56,16 @@ void PlayerSession::ApplyFlatViewMode() {
     for (QAction* action : m_form.N2D1->actions())
         if (auto* item = qobject_cast<TMenuItem*>(action); item && item->isChecked())
             Lumex_ChannelSetAttribute(CurrentChannel, ATTRIB_VIEW_MODE, float(item->Tag));
+}
+
+QString PlayerSession::DroppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().isEmpty() || !data->urls().first().isLocalFile()) return {};
+    return data->urls().first().toLocalFile();
+}
+
+bool PlayerSession::OpenDropped(const QMimeData* data) {
+    const QString file = DroppedFile(data);
+    return !file.isEmpty() && OpenFile(file, MediumLayout::Detected);
 }
 
 MediumLayout PlayerSession::ResolveLayout(MediumLayout layout) {

@@ -10,6 +10,7 @@
 
 #include "MediumLayout.h"
 
+class QMimeData;
 class TFormPlayer;
 class TMenuItem;
 
@@ -25,6 +26,10 @@ public:
     // Opens the file as the open item of that layout does after its dialog and starts it;
     // false, and idle, when the engine cannot open it.
     bool OpenFile(const QString& name, MediumLayout layout);
+    // The local file a drag carries (the first of its URLs), or empty.
+    static QString DroppedFile(const QMimeData* data);
+    // A file dropped onto a window opens as "Open video file..." opens it.
+    bool OpenDropped(const QMimeData* data);
     // Opens the capture device of the item (its Tag is the device number) and starts it.
     bool OpenDevice(TMenuItem* item);
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -96,6 +97,7 @@ TFormPlayer::TFormPlayer() : Session(new PlayerSession(*this)), m_presenter(this
     // The device callback reaches the window through FormPlayer while FormCreate runs.
     FormPlayer = this;
     setObjectName("FormPlayer");
+    setAcceptDrops(true);
     setWindowTitle("Orvo-Player");
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -309,6 +311,14 @@ void TFormPlayer::FormDestroy() {
     if (CurrentChannel) Session->Release(false);
     Lumex_Free();
     QtDialogPresenter::Install(nullptr);
+}
+
+void TFormPlayer::dragEnterEvent(QDragEnterEvent* event) {
+    if (!PlayerSession::DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TFormPlayer::dropEvent(QDropEvent* event) {
+    if (Session->OpenDropped(event->mimeData())) event->acceptProposedAction();
 }
 
 void TFormPlayer::Openvideofile1Click(QObject*) {

@@ -1,6 +1,7 @@
 #include "VideoForm.h"
 
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QWheelEvent>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 TVideoWindow::TVideoWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     VideoWindow = this;
     setObjectName("VideoWindow");
+    setAcceptDrops(true);
     setWindowTitle("FullScreen");
     setAttribute(Qt::WA_NativeWindow);
     new RedrawNotifier(this, [] { FormPlayer->RepaintVideo(); });
@@ -82,4 +84,12 @@ void TVideoWindow::wheelEvent(QWheelEvent* event) {
     const int notches = TakeWheelNotches(m_wheelRest, event->angleDelta().y());
     for (int i = 0; i < std::abs(notches); ++i) notches > 0 ? FormMouseWheelUp() : FormMouseWheelDown();
     event->ignore();
+}
+
+void TVideoWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!PlayerSession::DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TVideoWindow::dropEvent(QDropEvent* event) {
+    if (FormPlayer && FormPlayer->Session->OpenDropped(event->mimeData())) event->acceptProposedAction();
 }

@@ -1,7 +1,13 @@
 // The stereo display menus: what each item sends to the engine, in order, for a left/right
 // and a top/bottom file, and where the check marks end up.
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
 #include "PlayerTest.h"
 #include "Unit1.h"
+#include "VideoForm.h"
 #include "tests/media/MediaClip.h"
 
 namespace orvo::test {
@@ -145,6 +151,33 @@ TEST_F(PlayerTest, OptionItemsToggleAndSurviveTheGlassesHandlers) {
     EXPECT_EQ(TakeSent(), (Sent{{7, 1}})) << "the option is not a glasses item";
     Open2D("flat.mkv");
     EXPECT_EQ(TakeSent(), (Sent{{5, 5}, {7, 1}, {10, 1}, {11, 0}, {1, 100}}));
+}
+
+// A file dropped onto the main or the full-screen window opens as "Open video file..." opens it;
+// a drag that carries no local file is refused.
+TEST_F(PlayerTest, ADroppedFileOpensWithItsDetectedLayout) {
+    const auto drop = [](QWidget* window, const std::string& file) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &dropped);
+        return true;
+    };
+    TakeSent();
+    ASSERT_TRUE(drop(FormPlayer, MediaClip("mkv_bottom_top.mkv")));
+    ASSERT_NE(CurrentChannel, 0u);
+    EXPECT_EQ(TakeSent(), (Sent{{5, 2}, {7, 0}, {9, 1}, {10, 0}, {11, 1}, {1, 100}}));
+    EXPECT_TRUE(FormPlayer->N31->menuAction()->isEnabled());
+    ASSERT_TRUE(drop(VideoWindow, MediaClip("flat.mkv")));
+    EXPECT_TRUE(FormPlayer->N2D1->menuAction()->isEnabled()) << "the full-screen window takes drops too";
+    QMimeData text;
+    text.setText("not a file");
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(FormPlayer, &enter);
+    EXPECT_FALSE(enter.isAccepted());
 }
 
 }  // namespace
