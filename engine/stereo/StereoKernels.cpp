@@ -70,9 +70,12 @@ struct Sse2 {
     static Vec MaxU8(Vec a, Vec b) { return _mm_max_epu8(a, b); }
     static Vec MulHiU16(Vec a, Vec b) { return _mm_mulhi_epu16(a, b); }
     static Vec ShiftRightArith32(Vec a, int bits) { return _mm_srai_epi32(a, bits); }
-    static Vec MaxS16(Vec a, Vec b) { return _mm_max_epi16(a, b); }
-    static Vec MinS16(Vec a, Vec b) { return _mm_min_epi16(a, b); }
     static Vec MulAddS16(Vec a, Vec b) { return _mm_madd_epi16(a, b); }
+    static Vec PackS32(Vec a, Vec b) { return _mm_packs_epi32(a, b); }
+    static Vec PackU16(Vec a, Vec b) { return _mm_packus_epi16(a, b); }
+    static Vec ShiftRight8Bytes(Vec a) { return _mm_srli_si128(a, 8); }
+    static Vec UnpackLo8(Vec a, Vec b) { return _mm_unpacklo_epi8(a, b); }
+    static Vec UnpackLo16(Vec a, Vec b) { return _mm_unpacklo_epi16(a, b); }
 };
 
 // One path: its vector prefix, then the plain loop for the rest.
@@ -113,12 +116,17 @@ int32_t KernelWeight(int32_t weight) { return (weight + 2) >> 2; }
 
 ProjectionLanes LanesOf(const Projection& p) {
     ProjectionLanes lanes{};
-    // Memory order is blue, green, red: the weights' row and column 2 - channel.
-    for (int o = 0; o < 3; ++o)
-        for (int c = 0; c < 3; ++c) {
-            const int32_t first = KernelWeight(p.weights[2 - o][2 - c]), second = KernelWeight(p.weights[2 - o][5 - c]);
-            lanes.pairs[o][c] = int32_t(uint32_t(uint16_t(first)) | uint32_t(uint16_t(second)) << 16);
-        }
+    const auto pack = [](int32_t low, int32_t high) {
+        return int32_t(uint32_t(uint16_t(KernelWeight(low))) | uint32_t(uint16_t(KernelWeight(high))) << 16);
+    };
+    // Output channels in memory order (blue, green, red) are the weights' rows 2, 1, 0; the
+    // weights' columns are the first view's red, green, blue, then the second view's.
+    for (int o = 0; o < 3; ++o) {
+        const int32_t* w = p.weights[2 - o];
+        lanes.pairs[o][0] = pack(w[2], w[0]);  // first blue, first red
+        lanes.pairs[o][1] = pack(w[5], w[3]);  // second blue, second red
+        lanes.pairs[o][2] = pack(w[1], w[4]);  // first green, second green
+    }
     return lanes;
 }
 

@@ -21,9 +21,12 @@ struct Avx2 {
     static Vec MaxU8(Vec a, Vec b) { return _mm256_max_epu8(a, b); }
     static Vec MulHiU16(Vec a, Vec b) { return _mm256_mulhi_epu16(a, b); }
     static Vec ShiftRightArith32(Vec a, int bits) { return _mm256_srai_epi32(a, bits); }
-    static Vec MaxS16(Vec a, Vec b) { return _mm256_max_epi16(a, b); }
-    static Vec MinS16(Vec a, Vec b) { return _mm256_min_epi16(a, b); }
     static Vec MulAddS16(Vec a, Vec b) { return _mm256_madd_epi16(a, b); }
+    static Vec PackS32(Vec a, Vec b) { return _mm256_packs_epi32(a, b); }
+    static Vec PackU16(Vec a, Vec b) { return _mm256_packus_epi16(a, b); }
+    static Vec ShiftRight8Bytes(Vec a) { return _mm256_bsrli_epi128(a, 8); }
+    static Vec UnpackLo8(Vec a, Vec b) { return _mm256_unpacklo_epi8(a, b); }
+    static Vec UnpackLo16(Vec a, Vec b) { return _mm256_unpacklo_epi16(a, b); }
 };
 
 }  // namespace

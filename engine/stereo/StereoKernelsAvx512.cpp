@@ -21,9 +21,12 @@ struct Avx512 {
     static Vec MaxU8(Vec a, Vec b) { return _mm512_max_epu8(a, b); }
     static Vec MulHiU16(Vec a, Vec b) { return _mm512_mulhi_epu16(a, b); }
     static Vec ShiftRightArith32(Vec a, int bits) { return _mm512_srai_epi32(a, unsigned(bits)); }
-    static Vec MaxS16(Vec a, Vec b) { return _mm512_max_epi16(a, b); }
-    static Vec MinS16(Vec a, Vec b) { return _mm512_min_epi16(a, b); }
     static Vec MulAddS16(Vec a, Vec b) { return _mm512_madd_epi16(a, b); }
+    static Vec PackS32(Vec a, Vec b) { return _mm512_packs_epi32(a, b); }
+    static Vec PackU16(Vec a, Vec b) { return _mm512_packus_epi16(a, b); }
+    static Vec ShiftRight8Bytes(Vec a) { return _mm512_bsrli_epi128(a, 8); }
+    static Vec UnpackLo8(Vec a, Vec b) { return _mm512_unpacklo_epi8(a, b); }
+    static Vec UnpackLo16(Vec a, Vec b) { return _mm512_unpacklo_epi16(a, b); }
 };
 
 }  // namespace

@@ -1,8 +1,9 @@
 #pragma once
 // The vector anaglyph merge and grey mix, written once over an `Ops` type that each
 // instruction-set file defines with internal linkage (Vec, kPixels, Load, Store, Set32, And,
-// AndNot, Or, Add32, ShiftLeft32, ShiftRight32, ShiftRightArith32, MaxU8, MaxS16, MinS16,
-// MulHiU16, MulAddS16).
+// AndNot, Or, Add32, ShiftLeft32, ShiftRight32, ShiftRightArith32, MaxU8, MulHiU16, MulAddS16,
+// PackS32, PackU16, ShiftRight8Bytes, UnpackLo8, UnpackLo16; the last five work within each
+// 128-bit lane).
 //
 // The grey level (b + g + r) / 3 is the high half of sum * 21846 for every sum up to 765: the
 // product overshoots sum / 3 by less than 0.008, and sum / 3 is never within that of the next
@@ -45,37 +46,39 @@ size_t GreyMix(uint8_t* pixels, size_t count, uint32_t channels) {
     return i;
 }
 
-// Each view's channel c of a pixel as a pair of 16-bit words in one 32-bit lane, the first
-// view's low, so that one multiply-add of a lane pair gives both views' terms.
+// The three output channels (32-bit lanes of values) and X as pixels, each channel clamped to
+// 0..255 by the saturating packs. Within every 128-bit lane: b0-3 r0-3 g0-3 x0-3 as bytes,
+// then b0 g0 b1 g1 ... r0 x0 r1 x1 ..., then b0 g0 r0 x0 b1 g1 r1 x1 ...
 template <class Ops>
-typename Ops::Vec ChannelPair(typename Ops::Vec f, typename Ops::Vec s, int channel) {
-    const typename Ops::Vec low = Ops::Set32(0xFF), high = Ops::Set32(0xFF0000);
-    const typename Ops::Vec first = Ops::And(channel ? Ops::ShiftRight32(f, 8 * channel) : f, low);
-    const typename Ops::Vec second = channel == 2 ? s : Ops::ShiftLeft32(s, 16 - 8 * channel);
-    return Ops::Or(first, Ops::And(second, high));
+typename Ops::Vec Interleave(typename Ops::Vec b, typename Ops::Vec g, typename Ops::Vec r, typename Ops::Vec x) {
+    const typename Ops::Vec bytes = Ops::PackU16(Ops::PackS32(b, r), Ops::PackS32(g, x));
+    const typename Ops::Vec pairs = Ops::UnpackLo8(bytes, Ops::ShiftRight8Bytes(bytes));
+    return Ops::UnpackLo16(pairs, Ops::ShiftRight8Bytes(pairs));
 }
 
-// The weighted sums stay within 16 bits once shifted down, so each lane's value is its low
-// word with the high word its sign: clamping both words as 16-bit numbers clamps the lane.
+// Each 32-bit lane as two 16-bit words: (first blue, first red), (second blue, second red) and
+// (first green, second green), so that three multiply-adds give an output channel.
 template <class Ops>
 size_t Project(uint8_t* out, const uint8_t* first, const uint8_t* second, size_t pixels, const ProjectionLanes& l) {
     using V = typename Ops::Vec;
     V weights[3][3];
     for (int o = 0; o < 3; ++o)
-        for (int c = 0; c < 3; ++c) weights[o][c] = Ops::Set32(l.pairs[o][c]);
-    const V x = Ops::Set32(int32_t(kX)), zero = Ops::Set32(0), top = Ops::Set32(0xFF);
+        for (int k = 0; k < 3; ++k) weights[o][k] = Ops::Set32(l.pairs[o][k]);
+    const V x = Ops::Set32(int32_t(kX)), blueRed = Ops::Set32(0x00FF00FF), low = Ops::Set32(0xFF),
+            third = Ops::Set32(0xFF0000);
     size_t i = 0;
     for (; i + Ops::kPixels <= pixels; i += Ops::kPixels) {
         const V f = Ops::Load(first + 4 * i), s = Ops::Load(second + 4 * i);
-        const V pair[3] = {ChannelPair<Ops>(f, s, 0), ChannelPair<Ops>(f, s, 1), ChannelPair<Ops>(f, s, 2)};
-        V result = Ops::MaxU8(Ops::And(f, x), Ops::And(s, x));
+        const V pair[3] = {Ops::And(f, blueRed), Ops::And(s, blueRed),
+                           Ops::Or(Ops::And(Ops::ShiftRight32(f, 8), low), Ops::And(Ops::ShiftLeft32(s, 8), third))};
+        V v[3];
         for (int o = 0; o < 3; ++o) {
             const V sum = Ops::Add32(Ops::Add32(Ops::MulAddS16(pair[0], weights[o][0]), Ops::MulAddS16(pair[1], weights[o][1])),
                                      Ops::MulAddS16(pair[2], weights[o][2]));
-            const V v = Ops::MinS16(Ops::MaxS16(Ops::ShiftRightArith32(sum, kKernelWeightBits), zero), top);
-            result = Ops::Or(result, o ? Ops::ShiftLeft32(v, 8 * o) : v);
+            v[o] = Ops::ShiftRightArith32(sum, kKernelWeightBits);
         }
-        Ops::Store(out + 4 * i, result);
+        const V xs = Ops::ShiftRight32(Ops::MaxU8(Ops::And(f, x), Ops::And(s, x)), 24);
+        Ops::Store(out + 4 * i, Interleave<Ops>(v[0], v[1], v[2], xs));
     }
     return i;
 }
