@@ -218,7 +218,14 @@ LUMEX_API int32_t LUMEX_CALL Lumex_ChannelPause(uint32_t ch);
 LUMEX_API int32_t LUMEX_CALL Lumex_ChannelStop(uint32_t ch);
 LUMEX_API int32_t LUMEX_CALL Lumex_ChannelGetState(uint32_t ch);
 LUMEX_API double LUMEX_CALL Lumex_ChannelGetLength(uint32_t ch, int32_t unit);
+/* After an accepted seek the position reads the target until the first frame after it is
+   shown, then runs on from there. */
 LUMEX_API double LUMEX_CALL Lumex_ChannelGetPosition(uint32_t ch, int32_t unit);
+/* Returns once what was on its way is flushed and the streams restart from the target: it
+   does not wait for the decoders to reach it. While playing, the clock starts at the target
+   once its picture and sound are ready; while paused, the target's frame is shown when it is
+   ready. A seek made before an earlier one has reached its target replaces it: the earlier
+   target's frames are never shown. */
 LUMEX_API int32_t LUMEX_CALL Lumex_ChannelSetPosition(uint32_t ch, double position, int32_t unit);
 LUMEX_API void LUMEX_CALL Lumex_ChannelGetInfo(uint32_t ch, CHANNELINFO* info);
 LUMEX_API void LUMEX_CALL Lumex_ChannelSetWindow(uint32_t ch, int32_t reserved, LUMEX_HWND window);

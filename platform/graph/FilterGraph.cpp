@@ -17,6 +17,9 @@ namespace {
 
 constexpr int kMaxConnectDepth = 6;
 constexpr DWORD kPrerollWaitMs = 2000;
+// After a seek nobody waits on the preroll, and a long group of pictures may take seconds to
+// decode to its target: the clock waits that long for it before it starts without it.
+constexpr DWORD kSeekPrerollWaitMs = 10000;
 // A run starts this far ahead of the clock so that every filter is running at stream time 0.
 constexpr REFERENCE_TIME kRunLead = 10 * kUnitsPerMillisecond;
 
@@ -144,6 +147,7 @@ CFilterGraph::CFilterGraph() = default;
 
 CFilterGraph::~CFilterGraph() {
     Stop();
+    m_runAfterPreroll.Shutdown();
     for (auto& entry : m_filters) {
         for (auto& pin : Pins(entry.filter.Get(), PINDIR_OUTPUT, false)) DisconnectBoth(pin.Get());
         entry.filter->JoinFilterGraph(nullptr, nullptr);
@@ -453,7 +457,7 @@ REFERENCE_TIME CFilterGraph::ClockTime() {
 }
 
 REFERENCE_TIME CFilterGraph::StreamTime() {
-    if (m_state != State_Running) return m_pausedStreamTime;
+    if (m_state != State_Running || m_runPending) return m_pausedStreamTime;
     return std::max<REFERENCE_TIME>(0, ClockTime() - m_start);
 }
 
@@ -485,19 +489,27 @@ HRESULT CFilterGraph::RunFilters(REFERENCE_TIME start) {
     return S_OK;
 }
 
-// Lets renderers take their first samples before the clock starts, so the run does not begin
-// late; a filter that cannot preroll (a live source) answers VFW_S_CANT_CUE at once.
-// The renderers preroll side by side on their streaming threads, so one deadline covers them
-// all: each wait takes only what is left of it.
-void CFilterGraph::WaitForPreroll() {
-    FILTER_STATE state;
-    for (auto& f : m_filters)
-        if (f.filter->GetState(0, &state) == VFW_S_CANT_CUE) return;  // its renderers wait for nothing
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPrerollWaitMs);
-    for (auto& f : m_filters) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        f.filter->GetState(DWORD(std::max<int64_t>(0, left.count())), &state);
-    }
+// Graph lock held, filters paused.
+HRESULT CFilterGraph::StartRun() {
+    m_runPending = false;
+    m_start = ClockTime() + kRunLead - m_pausedStreamTime;
+    return RunFilters(m_start);
+}
+
+// Graph lock held. The renderers preroll on their streaming threads; whoever waits for them
+// must not hold the graph lock's caller up.
+void CFilterGraph::RunWhenPrerolled() {
+    m_state = State_Running;
+    m_runPending = true;
+    m_runTicket = m_runAfterPreroll.Request(Snapshot(), std::chrono::milliseconds(kSeekPrerollWaitMs));
+}
+
+// Preroll thread: the run starts unless a seek, pause or stop came after the request.
+void CFilterGraph::StartPrerolledRun(uint64_t ticket) {
+    std::lock_guard lock(m_lock);
+    if (!m_runPending || ticket != m_runTicket) return;
+    const HRESULT hr = StartRun();
+    if (FAILED(hr)) Notify(EC_ERRORABORT, hr, 0);
 }
 
 HRESULT CFilterGraph::Pause() {
@@ -513,22 +525,35 @@ HRESULT CFilterGraph::Pause() {
     HRESULT hr = PauseFilters();
     if (FAILED(hr)) return hr;
     m_state = State_Paused;
+    m_runPending = false;
     return hr;
 }
 
 HRESULT CFilterGraph::Run() { return Run(-1); }
 
-// start < 0: now, resuming from the stream time held while paused.
+// start < 0: now, resuming from the stream time held while paused. From stopped the run
+// waits for the preroll; from paused too when a caller gave the start, else a graph still
+// prerolling (a seek while paused) starts running once it has.
 HRESULT CFilterGraph::Run(REFERENCE_TIME start) {
     std::lock_guard lock(m_lock);
     if (m_state == State_Running) return S_OK;
-    if (m_state == State_Stopped) {
+    const bool fromStopped = m_state == State_Stopped;
+    if (fromStopped) {
         HRESULT hr = Pause();
         if (FAILED(hr)) return hr;
     }
-    WaitForPreroll();
-    m_start = start >= 0 ? start : ClockTime() + kRunLead - m_pausedStreamTime;
-    HRESULT hr = RunFilters(m_start);
+    if (!fromStopped && start < 0 && !orvo::graph::IsPrerolled(Snapshot())) {
+        RunWhenPrerolled();
+        return S_OK;
+    }
+    orvo::graph::WaitForPreroll(Snapshot(), std::chrono::milliseconds(kPrerollWaitMs));
+    HRESULT hr = S_OK;
+    if (start >= 0) {
+        m_start = start;
+        hr = RunFilters(start);
+    } else {
+        hr = StartRun();
+    }
     if (FAILED(hr)) return hr;
     m_state = State_Running;
     return S_OK;
@@ -539,6 +564,7 @@ HRESULT CFilterGraph::Stop() {
     if (m_state == State_Stopped) return S_OK;
     m_positionBase = CurrentPosition();
     m_pausedStreamTime = 0;
+    m_runPending = false;
     HRESULT result = S_OK;
     for (auto& f : DownstreamFirst()) {
         HRESULT hr = f->Stop();
@@ -552,7 +578,7 @@ HRESULT CFilterGraph::StopWhenReady() {
     std::lock_guard lock(m_lock);
     HRESULT hr = Pause();
     if (FAILED(hr)) return hr;
-    WaitForPreroll();
+    orvo::graph::WaitForPreroll(Snapshot(), std::chrono::milliseconds(kPrerollWaitMs));
     return Stop();
 }
 
@@ -732,9 +758,10 @@ HRESULT CFilterGraph::ReadPositions(Positions& positions) {
     return S_OK;
 }
 
-// A running graph pauses, the sources seek (flushing what is on its way), and the graph runs
-// again with stream time 0 at the new position; a paused graph prerolls the new position.
-// The first failure of pausing, seeking or running again is the result.
+// A running graph pauses, the sources seek (flushing what is on its way) and restart their
+// streams, and the call returns: the preroll thread runs the graph again, with stream time 0
+// at the new position, once the renderers hold their first samples there. A paused graph
+// prerolls the new position. The first failure of pausing or seeking is the result.
 HRESULT CFilterGraph::ChangePositions(REFERENCE_TIME current, bool moveCurrent, REFERENCE_TIME stop, bool moveStop) {
     std::lock_guard lock(m_lock);
     if (SeekingTargets().empty()) return E_NOTIMPL;
@@ -751,13 +778,7 @@ HRESULT CFilterGraph::ChangePositions(REFERENCE_TIME current, bool moveCurrent, 
         m_pausedStreamTime = 0;
         ResetCompletion();
     }
-    if (wasRunning) {
-        WaitForPreroll();
-        m_start = ClockTime() + kRunLead - m_pausedStreamTime;
-        const HRESULT run = RunFilters(m_start);
-        if (SUCCEEDED(run)) m_state = State_Running;
-        if (SUCCEEDED(hr)) hr = run;
-    }
+    if (wasRunning) RunWhenPrerolled();
     return FAILED(hr) ? hr : S_OK;
 }
 

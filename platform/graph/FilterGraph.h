@@ -8,9 +8,15 @@
 // EC_COMPLETE stands for all renderers, and ends the stream on EC_ERRORABORT or EC_USERABORT
 // as on a completion, keeping the abort's code.
 //
+// Seeking a running graph returns once the flush and the new segment are on their way: the
+// graph stays Running, its filters paused, and its preroll thread starts the clock at the new
+// position once every renderer holds its first sample there (the position reads the target
+// until then). A newer seek, a pause or a stop replaces that pending start.
+//
 // Threads: every interface method runs on the caller's thread under the graph lock; filters'
 // streaming threads only call Notify, which takes the event lock alone (the graph lock may be
-// held by a thread that waits for them).
+// held by a thread that waits for them). The preroll thread waits with no lock and then
+// takes the graph lock to start the run.
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -21,6 +27,7 @@
 #include "platform/com/ComPtr.h"
 #include "platform/graph/Interfaces.h"
 #include "platform/graph/MediaSeeking.h"
+#include "platform/graph/RunAfterPreroll.h"
 
 class CFilterGraph final : public IGraphBuilder,
                            public IMediaControl,
@@ -110,7 +117,11 @@ private:
 
     HRESULT PauseFilters();
     HRESULT RunFilters(REFERENCE_TIME start);
-    void WaitForPreroll();
+    // Starts the clock from the held stream time and runs the paused filters.
+    HRESULT StartRun();
+    // The graph is Running with its filters paused: the preroll thread starts the run.
+    void RunWhenPrerolled();
+    void StartPrerolledRun(uint64_t ticket);  // the preroll thread
     REFERENCE_TIME ClockTime();
     REFERENCE_TIME StreamTime();
     REFERENCE_TIME CurrentPosition();
@@ -137,6 +148,8 @@ private:
     REFERENCE_TIME m_pausedStreamTime = 0;  // stream time held while paused or stopped
     REFERENCE_TIME m_positionBase = 0;     // media position of stream time 0
     double m_rate = 1.0;
+    bool m_runPending = false;  // Running, filters paused until the preroll thread starts them
+    uint64_t m_runTicket = 0;   // the preroll request that may start the run
 
     struct QueuedEvent {
         LONG code;
@@ -150,4 +163,7 @@ private:
     LONG m_ended = 0;        // EC_COMPLETE, EC_ERRORABORT or EC_USERABORT once the stream ended
     bool m_holdPosition = false;  // an abort froze the position; m_heldPosition once read
     REFERENCE_TIME m_heldPosition = -1;
+
+    // Last, so that it goes first: its thread calls into the graph.
+    CRunAfterPreroll m_runAfterPreroll{[this](uint64_t ticket) { StartPrerolledRun(ticket); }};
 };

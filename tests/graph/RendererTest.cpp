@@ -19,7 +19,7 @@ protected:
     void Build(StreamSpec plan = {}) {
         plan.sub = kCompressedVideo;
         m_source = Add(new TestSource({plan}), u"Source");
-        Add(new TestDecoder, u"Decoder");
+        m_decoder = Add(new TestDecoder, u"Decoder");
         m_sink = Add(new TestVideoSink, u"Sink");
         ASSERT_EQ(m_graph->Render(PinOf(m_source.Get(), 0).Get()), S_OK);
     }
@@ -35,7 +35,18 @@ protected:
         return played;
     }
 
+    HRESULT Seek(LONGLONG target) {
+        return m_seeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+    }
+    // The first sample at mediaTime that was shown while running; null when none was.
+    static const RenderedSample* PlayedAt(const std::vector<RenderedSample>& all, REFERENCE_TIME mediaTime) {
+        for (const auto& r : all)
+            if (!r.preroll && r.mediaTime == mediaTime) return &r;
+        return nullptr;
+    }
+
     ComPtr<TestSource> m_source;
+    ComPtr<TestDecoder> m_decoder;
     ComPtr<TestVideoSink> m_sink;
 };
 
@@ -180,20 +191,92 @@ TEST_F(Playback, SetPositionsFlushesAndResumesFromTheNewPosition) {
     std::this_thread::sleep_for(300ms);
     int flushes = m_sink->Flushes();
     LONGLONG target = 1000 * kMs, stop = 0;
-    ASSERT_EQ(m_seeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning),
-              S_OK);
-    size_t atSeek = m_sink->Rendered().size();
+    ASSERT_EQ(Seek(target), S_OK);
     EXPECT_GT(m_sink->Flushes(), flushes);
-    EXPECT_EQ(m_sink->LastSegmentStart(), target);
     EXPECT_EQ(m_seeking->GetStopPosition(&stop), S_OK);
     EXPECT_EQ(stop, 2000 * kMs) << "the stop position is untouched";
     EXPECT_NEAR(double(Position()), 1000.0 * kMs, 30.0 * kMs);
 
+    const size_t atSeek = m_sink->Rendered().size();
     ASSERT_TRUE(m_sink->WaitForRendered(atSeek + 5, 2000));
+    EXPECT_EQ(m_sink->LastSegmentStart(), target);
     auto after = m_sink->Rendered();
-    EXPECT_EQ(after[atSeek].mediaTime, target);
-    EXPECT_EQ(after[atSeek].start, 0);
+    const RenderedSample* first = PlayedAt(after, target);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->start, 0);
     EXPECT_NEAR(double(Position()), 1000.0 * kMs + double(after.back().renderedAt), 40.0 * kMs);
+    m_control->Stop();
+}
+
+// A decoder that takes long to reach the seek target: the seek returns while it works, the
+// graph reads Running at the target until the target's frame is ready, and only then does
+// the clock start, so that frame is shown on time instead of late.
+TEST_F(Playback, ASeekReturnsBeforeTheTargetIsDecodedAndTheClockWaitsForIt) {
+    Build();
+    ASSERT_EQ(m_control->Run(), S_OK);
+    ASSERT_TRUE(m_sink->WaitForRendered(3, 2000));
+    const LONGLONG target = 1000 * kMs;
+    m_decoder->HoldAt(target);
+    ASSERT_EQ(Seek(target), S_OK);
+    ASSERT_TRUE(m_decoder->WaitUntilHolding(2000));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(Position(), target) << "the clock does not run while the target is decoded";
+    OAFilterState state = -1;
+    m_control->GetState(0, &state);
+    EXPECT_EQ(state, State_Running);
+    const size_t atRelease = m_sink->Rendered().size();
+    m_decoder->ReleaseHeld();
+
+    ASSERT_TRUE(m_sink->WaitForRendered(atRelease + 4, 2000));
+    const auto after = m_sink->Rendered();
+    const RenderedSample* first = PlayedAt(after, target);
+    ASSERT_NE(first, nullptr);
+    EXPECT_LT(std::llabs(first->renderedAt - first->start), 20 * kMs)
+        << "the target's frame came " << (first->renderedAt - first->start) / kMs << " ms late";
+    m_control->Stop();
+}
+
+// A newer seek replaces one whose target is still being decoded: the older target's frame
+// is never shown, and playback starts at the newer one.
+TEST_F(Playback, ANewerSeekSupersedesOneStillDecoding) {
+    Build();
+    ASSERT_EQ(m_control->Run(), S_OK);
+    ASSERT_TRUE(m_sink->WaitForRendered(3, 2000));
+    const LONGLONG older = 1000 * kMs, newer = 1600 * kMs;
+    m_decoder->HoldAt(older);
+    ASSERT_EQ(Seek(older), S_OK);
+    ASSERT_TRUE(m_decoder->WaitUntilHolding(2000));
+    ASSERT_EQ(Seek(newer), S_OK);
+    const size_t atSeek = m_sink->Rendered().size();
+    ASSERT_TRUE(m_sink->WaitForRendered(atSeek + 4, 2000));
+    const auto after = m_sink->Rendered();
+    for (size_t i = atSeek; i < after.size(); ++i) EXPECT_NE(after[i].mediaTime, older) << i;
+    const RenderedSample* first = PlayedAt(after, newer);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->start, 0);
+    m_control->Stop();
+}
+
+// Pausing, stopping or seeking while paused leaves nothing for the pending start to do.
+TEST_F(Playback, PauseAfterASeekKeepsTheGraphPausedAtTheTarget) {
+    Build();
+    ASSERT_EQ(m_control->Run(), S_OK);
+    ASSERT_TRUE(m_sink->WaitForRendered(3, 2000));
+    const LONGLONG target = 1000 * kMs;
+    m_decoder->HoldAt(target);
+    ASSERT_EQ(Seek(target), S_OK);
+    ASSERT_TRUE(m_decoder->WaitUntilHolding(2000));
+    EXPECT_EQ(m_control->Pause(), S_FALSE) << "still prerolling";
+    const size_t atRelease = m_sink->Rendered().size();
+    m_decoder->ReleaseHeld();
+    ASSERT_TRUE(m_sink->WaitForRendered(atRelease + 1, 2000));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(Position(), target);
+    OAFilterState state = -1;
+    EXPECT_EQ(m_control->GetState(1000, &state), S_OK);
+    EXPECT_EQ(state, State_Paused);
+    EXPECT_TRUE(m_sink->Rendered().back().preroll) << "the target's frame is shown, nothing plays";
+    EXPECT_EQ(m_sink->Rendered().back().mediaTime, target);
     m_control->Stop();
 }
 

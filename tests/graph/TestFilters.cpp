@@ -122,12 +122,49 @@ HRESULT TestDecoder::DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPER
 }
 
 HRESULT TestDecoder::Transform(IMediaSample* in, IMediaSample* out) {
+    REFERENCE_TIME media = -1, mediaEnd = -1;
+    in->GetMediaTime(&media, &mediaEnd);
+    {
+        std::unique_lock lock(m_holdLock);
+        if (m_holdAt >= 0 && media == m_holdAt) {
+            m_holding = true;
+            m_holdChanged.notify_all();
+            m_holdChanged.wait_for(lock, std::chrono::seconds(5), [&] { return m_holdAt < 0; });
+            m_holding = false;
+            m_holdAt = -1;
+        }
+    }
     BYTE *from = nullptr, *to = nullptr;
     in->GetPointer(&from);
     out->GetPointer(&to);
     LONG n = std::min(in->GetActualDataLength(), out->GetSize());
     std::memcpy(to, from, size_t(n));
     return out->SetActualDataLength(n);
+}
+
+void TestDecoder::HoldAt(REFERENCE_TIME mediaTime) {
+    std::lock_guard lock(m_holdLock);
+    m_holdAt = mediaTime;
+}
+
+void TestDecoder::ReleaseHeld() {
+    std::lock_guard lock(m_holdLock);
+    m_holdAt = -1;
+    m_holdChanged.notify_all();
+}
+
+bool TestDecoder::WaitUntilHolding(int timeoutMs) {
+    std::unique_lock lock(m_holdLock);
+    return m_holdChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_holding; });
+}
+
+HRESULT TestDecoder::InputBeginFlush(CBaseInputPin* pin) {
+    {
+        std::lock_guard lock(m_holdLock);
+        if (m_holding) m_holdAt = -1;  // a held sample goes on, into the flush
+        m_holdChanged.notify_all();
+    }
+    return CTransformFilter::InputBeginFlush(pin);
 }
 
 HRESULT TestVideoSink::CheckMediaType(const graph::MediaType& mt) {

@@ -86,6 +86,22 @@ public:
     HRESULT GetMediaType(int position, graph::MediaType& mt) override;
     HRESULT DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;
     HRESULT Transform(IMediaSample* in, IMediaSample* out) override;
+
+    // The sample of that media time waits in Transform until ReleaseHeld, a flush, or 5 s: a
+    // decoder still working its way from a key frame to a seek target.
+    void HoldAt(REFERENCE_TIME mediaTime);
+    void ReleaseHeld();
+    // Waits until the held sample has come; false on timeout.
+    bool WaitUntilHolding(int timeoutMs);
+
+protected:
+    HRESULT InputBeginFlush(CBaseInputPin* pin) override;
+
+private:
+    std::mutex m_holdLock;
+    std::condition_variable m_holdChanged;
+    REFERENCE_TIME m_holdAt = -1;
+    bool m_holding = false;
 };
 
 struct RenderedSample {

@@ -90,6 +90,16 @@ std::vector<ClipSpec> MakeCatalog() {
          {{"libx264", "yuv420p", 1920, 1080, 25, 1, 150, ViewLayout::Flat, "preset=veryfast"}}, {}},
         {"h264_1080p_30s.mkv", "matroska",
          {{"libx264", "yuv420p", 1920, 1080, 25, 1, 750, ViewLayout::Flat, "preset=veryfast"}}, {}},
+        // Seeking: key frames 10 s and 250 frames apart (the encoders' default), so a seek
+        // may decode seconds of pictures to reach its target.
+        {"h264_1080p_gop10s.mkv", "matroska",
+         {{"libx264", "yuv420p", 1920, 1080, 25, 1, 300, ViewLayout::Flat,
+           "preset=veryfast:x264-params=keyint=250:min-keyint=250:scenecut=0"}},
+         {}},
+        {"hevc_2160p_gop250.mkv", "matroska",
+         {{"libx265", "yuv420p", 3840, 2160, 30, 1, 300, ViewLayout::Flat,
+           "preset=ultrafast:x265-params=log-level=error:keyint=250:min-keyint=250:scenecut=0"}},
+         {}},
         {"hevc_2160p_sbs_30fps.mkv", "matroska",
          {{"libx265", "yuv420p", 3840, 2160, 30, 1, 300, ViewLayout::SideBySide, "preset=ultrafast:x265-params=log-level=error"}},
          {}},
