@@ -127,6 +127,12 @@ HRESULT CBaseRenderer::Receive(IMediaSample* sample) {
             if (!shown) {
                 shown = true;
                 m_stateChanged.notify_all();
+                if (!arrivedRunning && DrawsOutsideBaseLocks()) {
+                    lock.unlock();
+                    filterLock.unlock();
+                    OnReceiveFirstSample(sample);
+                    continue;  // the state may have changed meanwhile
+                }
                 if (!arrivedRunning) OnReceiveFirstSample(sample);
             }
             filterLock.unlock();
@@ -156,11 +162,15 @@ HRESULT CBaseRenderer::Receive(IMediaSample* sample) {
             }
         }
         OnRenderStart(sample);
+        m_heldSample = nullptr;
+        if (DrawsOutsideBaseLocks()) {
+            lock.unlock();
+            filterLock.unlock();
+        }
         hr = DoRenderSample(sample);
         OnRenderEnd(sample);
-        m_heldSample = nullptr;
-        lock.unlock();
-        filterLock.unlock();
+        if (lock.owns_lock()) lock.unlock();
+        if (filterLock.owns_lock()) filterLock.unlock();
         if (SUCCEEDED(hr)) hr = DoRenderSampleUnlocked(sample);
         return SUCCEEDED(hr) ? S_OK : hr;
     }

@@ -12,7 +12,9 @@
 //
 // Threads: the upstream streaming thread calls Receive, EndOfStream, NewSegment and the
 // flush calls; state changes come on the application's thread. DoRenderSample runs on the
-// streaming thread holding the filter lock and then the renderer lock.
+// streaming thread holding the filter lock and then the renderer lock, except in video
+// renderers: they draw with both released, guarding what they draw with their own frame
+// lock, so that a seek's flush or a pause never waits for a picture being drawn.
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -66,6 +68,10 @@ public:
     // must not block.
     virtual bool ShouldRender(IMediaSample* sample, REFERENCE_TIME start, REFERENCE_TIME lateness) { return true; }
     virtual void OnRenderStart(IMediaSample* sample) {}
+    // Whether DoRenderSample and OnReceiveFirstSample run with the filter and renderer locks
+    // released; the renderer then guards its drawing with a lock of its own, since
+    // RenderPausedSample may draw at the same time.
+    virtual bool DrawsOutsideBaseLocks() const { return false; }
     virtual void OnRenderEnd(IMediaSample* sample) {}
     virtual HRESULT CompleteConnect(IPin* receivePin) { return S_OK; }
     virtual HRESULT BreakConnect() { return S_OK; }
@@ -136,6 +142,8 @@ public:
     HRESULT STDMETHODCALLTYPE get_DevSyncOffset(int* deviation) override;
 
     void OnReceiveFirstSample(IMediaSample* sample) override { DoRenderSample(sample); }
+    // Every video renderer guards its picture with its own frame lock.
+    bool DrawsOutsideBaseLocks() const override { return true; }
     // Tells upstream how late the frame is; drops it when it is more than kDropLateness
     // late, unless no frame has been drawn for kLongestUndrawn.
     bool ShouldRender(IMediaSample* sample, REFERENCE_TIME start, REFERENCE_TIME lateness) override;

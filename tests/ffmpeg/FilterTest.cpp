@@ -262,6 +262,29 @@ TEST(VideoDecoderFilter, SeekDeliversTheFirstFrameAtTheTargetWithinOneFrame) {
     EXPECT_GE(current, target);
 }
 
+// Seeks in a row play from the last target only; a stop right after a seek, before the
+// streams have restarted, still ends the flush, so the next run plays.
+TEST(Splitter, SeeksInARowPlayFromTheLastTargetAndAStopEndsAPendingOne) {
+    Chain chain("flat.mkv", 0, true, [](const graph::MediaType& t) { return IsSubtype(t, MEDIASUBTYPE_RGB32); });
+    chain.Run();
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    chain.recorder->Clear();
+    for (LONGLONG target : {4'000'000LL, 20'000'000LL, 24'000'000LL})  // the last: frames 60 to 74 of 75
+        ASSERT_EQ(chain.Seeking()->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, 0), S_OK);
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    EXPECT_EQ(chain.recorder->LastSegmentStart(), 24'000'000);
+    EXPECT_EQ(chain.recorder->Samples().size(), 15u);
+
+    chain.recorder->Clear();
+    LONGLONG target = 12'000'000;  // frames 30 to 74
+    ASSERT_EQ(chain.Seeking()->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, 0), S_OK);
+    test::StopFilters({chain.sink.Get(), chain.decoder.Get(), chain.splitter.Get()});
+    chain.recorder->Clear();
+    chain.Run();
+    ASSERT_TRUE(chain.recorder->WaitForEnd());
+    EXPECT_EQ(chain.recorder->Samples().size(), 45u);
+}
+
 // Frames reported a second late make the decoder skip the frames no other frame refers to;
 // after a seek, with frames on time, every frame comes again.
 TEST(VideoDecoderFilter, LateFramesAreSkippedUntilTheyAreOnTimeAgain) {

@@ -280,6 +280,19 @@ TEST_F(Playback, PauseAfterASeekKeepsTheGraphPausedAtTheTarget) {
     m_control->Stop();
 }
 
+// Video renderers draw with the base locks released: a pause (like a seek's flush) does not
+// wait for a picture that takes long to draw.
+TEST_F(Playback, PauseDoesNotWaitForAPictureBeingDrawn) {
+    Build();
+    m_sink->SetRenderTime(600ms);
+    ASSERT_EQ(m_control->Run(), S_OK);
+    ASSERT_TRUE(m_sink->WaitForRendered(2, 2000));  // the preroll, then the first frame, being drawn
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_GE(m_control->Pause(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 300ms);
+    m_control->Stop();
+}
+
 TEST_F(Playback, ALiveSourceStartsWithoutWaitingForPreroll) {
     Build(StreamSpec{.live = true});
     EXPECT_EQ(m_control->Pause(), S_FALSE);

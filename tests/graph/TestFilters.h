@@ -136,7 +136,7 @@ private:
     std::vector<RenderedSample> m_rendered;
     std::atomic<int> m_flushes{0};
     REFERENCE_TIME m_segmentStart = 0;
-    bool m_inPreroll = false;
+    std::atomic<bool> m_inPreroll{false};
 };
 
 class TestAudioSink final : public CBaseRenderer {

@@ -172,6 +172,12 @@ CSplitterFilter::CSplitterFilter(REFCLSID clsid) : CBaseFilter(clsid) {}
 
 CSplitterFilter::~CSplitterFilter() {
     Stop();
+    {
+        std::lock_guard data(m_dataLock);
+        m_quitRestarting = true;
+        m_seekRequested.notify_all();
+    }
+    if (m_restarter.joinable()) m_restarter.join();
     m_pins.clear();
 }
 
@@ -239,6 +245,7 @@ HRESULT CSplitterFilter::OnStartStreaming() {
 }
 
 HRESULT CSplitterFilter::OnStopStreaming() {
+    SettlePendingSeek(false);
     StopStreaming();
     return S_OK;
 }
@@ -362,6 +369,7 @@ HRESULT CSplitterFilter::Seek(REFERENCE_TIME start, bool moveStart, REFERENCE_TI
     std::lock_guard lock(m_filterLock);
     if (!m_demuxer) return E_UNEXPECTED;
     const REFERENCE_TIME duration = std::max<REFERENCE_TIME>(Duration(), 0);
+    bool flushing = false;
     {
         std::lock_guard data(m_dataLock);
         if (moveStop) m_segmentStop = std::min(stop, duration);
@@ -369,22 +377,74 @@ HRESULT CSplitterFilter::Seek(REFERENCE_TIME start, bool moveStart, REFERENCE_TI
         // Every renderer passes the same seek up its own pin: the first one moves the file.
         start = std::min(start, duration);
         if (IsActive() && start == m_segmentStart && !m_deliveredSinceSeek) return S_OK;
+        flushing = m_seekPending;
     }
-    Reposition(start, [] {});
+    if (!IsActive()) {
+        Reposition(start, [] {});
+        return S_OK;
+    }
+    // The restart thread ends the flush and restarts from the latest target.
+    if (!flushing) BeginFlush();
+    std::lock_guard data(m_dataLock);
+    m_segmentStart = start;
+    m_lastDelivered = 0;
+    m_deliveredSinceSeek = false;
+    m_seekPending = true;
+    if (!m_restarter.joinable()) m_restarter = std::thread(&CSplitterFilter::RestartThread, this);
+    m_seekRequested.notify_all();
     return S_OK;
+}
+
+// Restart thread. It takes the filter lock like an application thread; nothing holding the
+// filter lock waits for it, since a stop settles a pending seek itself.
+void CSplitterFilter::RestartThread() {
+    std::unique_lock data(m_dataLock);
+    for (;;) {
+        m_seekRequested.wait(data, [this] { return m_seekPending || m_quitRestarting; });
+        if (m_quitRestarting) return;
+        data.unlock();
+        {
+            std::lock_guard lock(m_filterLock);
+            SettlePendingSeek(true);
+        }
+        data.lock();
+    }
+}
+
+bool CSplitterFilter::SettlePendingSeek(bool restart) {
+    {
+        std::lock_guard data(m_dataLock);
+        if (!m_seekPending) return false;
+        m_seekPending = false;
+    }
+    FinishFlush();
+    if (restart && IsActive()) StartStreaming();
+    return true;
+}
+
+// With the filter lock held.
+void CSplitterFilter::BeginFlush() {
+    for (auto& pin : m_pins)
+        if (pin->IsConnected()) pin->DeliverBeginFlush();
+    m_stopReading = true;
+    for (auto& pin : m_pins) pin->Queue().Abort();
+}
+
+// With the filter lock held, after BeginFlush.
+void CSplitterFilter::FinishFlush() {
+    StopStreaming();
+    for (auto& pin : m_pins) pin->StopDelivery();
+    for (auto& pin : m_pins)
+        if (pin->IsConnected()) pin->DeliverEndFlush();
 }
 
 // With the filter lock held: flush downstream, stop streaming, apply the change, and resume
 // from position with a new segment.
 void CSplitterFilter::Reposition(REFERENCE_TIME position, const std::function<void()>& whileStopped) {
     const bool active = IsActive();
-    if (active) {
-        for (auto& pin : m_pins)
-            if (pin->IsConnected()) pin->DeliverBeginFlush();
-        StopStreaming();
-        for (auto& pin : m_pins) pin->StopDelivery();
-        for (auto& pin : m_pins)
-            if (pin->IsConnected()) pin->DeliverEndFlush();
+    if (active && !SettlePendingSeek(false)) {
+        BeginFlush();
+        FinishFlush();
     }
     whileStopped();
     {

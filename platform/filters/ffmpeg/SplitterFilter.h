@@ -7,8 +7,14 @@
 // Threads: one reading thread takes packets from the demuxer and queues them on the pins; each
 // pin has a delivery thread that hands them downstream. The application's thread loads, changes
 // state, seeks and selects streams; those stop and restart the streaming threads under the
-// filter lock. Neither streaming thread takes the filter lock; m_dataLock (innermost) guards the
-// positions.
+// filter lock. A seek of an active splitter only starts the flush downstream and tells the
+// streaming threads to stop; its restart thread then takes the filter lock, waits for them
+// (a delivery thread may be inside a decoder), ends the flush and restarts them from the
+// target with a new segment, so the seek's caller never waits on a decoder. A later seek
+// before that replaces the target; a stop, a stream switch or the destructor finishes a
+// pending restart themselves. Neither streaming thread takes the filter lock; m_dataLock
+// (innermost) guards the positions and the pending restart.
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -112,7 +118,15 @@ protected:
 private:
     void StartStreaming();
     void StopStreaming();
+    // With the filter lock held: the flush downstream begins and the streaming threads are
+    // told to stop; FinishFlush waits for them and ends the flush.
+    void BeginFlush();
+    void FinishFlush();
     void Reposition(REFERENCE_TIME position, const std::function<void()>& whileStopped);
+    // With the filter lock held: a seek waiting for the restart thread is done now (restart)
+    // or only its flush is ended (a stop). False when none was waiting.
+    bool SettlePendingSeek(bool restart);
+    void RestartThread();
     void ReadingThread();
     CSplitterOutputPin* PinForStream(int index);
 
@@ -128,6 +142,10 @@ private:
     REFERENCE_TIME m_lastDelivered = 0;  // stream time of the latest sample delivered
     bool m_deliveredSinceSeek = false;
     double m_rate = 1.0;
+    bool m_seekPending = false;  // flushing, until the restart thread or a stop settles it
+    bool m_quitRestarting = false;
+    std::condition_variable m_seekRequested;  // with m_dataLock
+    std::thread m_restarter;                  // started by the first seek of an active splitter
 };
 
 }  // namespace orvo::ffmpeg
