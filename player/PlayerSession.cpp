@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "FolderPlaylist.h"
 #include "Unit1.h"
@@ -13,10 +14,15 @@
 namespace {
 
 constexpr double kUnitsPerSecond = 1e7;  // of POS_REFTIME
+constexpr int kDragSeekWaitMs = 250;
+constexpr int kDragSeekCheckMs = 15;
 
 }  // namespace
 
-PlayerSession::PlayerSession(TFormPlayer& form) : QObject(&form), m_form(form) {}
+PlayerSession::PlayerSession(TFormPlayer& form) : QObject(&form), m_form(form) {
+    m_dragSeekCheck.setInterval(kDragSeekCheckMs);
+    connect(&m_dragSeekCheck, &QTimer::timeout, this, &PlayerSession::CheckDragSeek);
+}
 
 void PlayerSession::Release(bool uncheckDevices) {
     m_ended = false;
@@ -173,9 +179,41 @@ void PlayerSession::Stop() {
 }
 
 void PlayerSession::SeekFromBar(double seconds) {
+    m_dragWaiting.reset();
+    m_dragSeek = -1;
+    m_dragSeekCheck.stop();
+    SeekBarTo(seconds);
+}
+
+void PlayerSession::SeekBarTo(double seconds) {
     m_ended = false;
     Lumex_ChannelSetPosition(CurrentChannel, seconds, POS_SECONDS);
     if (CurrentChannel) emit Seeked(seconds);
+}
+
+void PlayerSession::DragBar(double seconds) {
+    if (!CurrentChannel) return;
+    if (m_dragSeek >= 0) {
+        m_dragWaiting = seconds;
+        return;
+    }
+    SendDragSeek(seconds);
+}
+
+void PlayerSession::SendDragSeek(double seconds) {
+    m_dragSeek = seconds;
+    m_dragSeekSent.start();
+    m_dragSeekCheck.start();
+    SeekBarTo(seconds);
+}
+
+void PlayerSession::CheckDragSeek() {
+    if (CurrentChannel && m_dragSeekSent.elapsed() < kDragSeekWaitMs &&
+        Lumex_ChannelGetPosition(CurrentChannel, POS_REFTIME) == std::trunc(m_dragSeek) * kUnitsPerSecond)
+        return;
+    m_dragSeek = -1;
+    m_dragSeekCheck.stop();
+    if (CurrentChannel && m_dragWaiting) SendDragSeek(*std::exchange(m_dragWaiting, std::nullopt));
 }
 
 void PlayerSession::SeekTo(double seconds) {

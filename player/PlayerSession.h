@@ -4,9 +4,12 @@
 // through it, so every way in does exactly what the menu open does. It drives the engine
 // for CurrentChannel and keeps the main window's bar, labels, menus and play button in step.
 // GUI thread only.
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <cstdint>
+#include <optional>
 
 #include "MediumLayout.h"
 
@@ -39,7 +42,12 @@ public:
     // Stopped, at the start.
     void Stop();
     // The seek bar's press and release: to the bar's whole seconds, as the engine takes them.
+    // A release lands exactly there, whatever drag seek is still on its way.
     void SeekFromBar(double seconds);
+    // The seek bar dragged to seconds: the picture follows with one seek at a time on its
+    // way; positions dragged to meanwhile wait, and only the latest is sent once that seek
+    // has landed, so a fast drag never piles seeks up.
+    void DragBar(double seconds);
     // To the time in seconds, kept within the file; the bar and the elapsed time follow.
     void SeekTo(double seconds);
     void SeekBy(double seconds);
@@ -89,6 +97,11 @@ private:
     void ApplyPictureOptions(MediumLayout layout);
     void Started();
     void NotePlaying();
+    void SeekBarTo(double seconds);
+    void SendDragSeek(double seconds);
+    // A drag seek has landed once the position leaves its target (the first frame after it
+    // is shown), or, as a paused channel's position stays there, after kDragSeekWait.
+    void CheckDragSeek();
 
     TFormPlayer& m_form;
     QString m_fileName;
@@ -96,4 +109,8 @@ private:
     bool m_ended = false;
     bool m_muted = false;
     bool m_playing = false;  // as last told through PlayingChanged
+    double m_dragSeek = -1;                // seconds of the drag seek on its way; -1 none
+    std::optional<double> m_dragWaiting;   // the latest position dragged to since
+    QElapsedTimer m_dragSeekSent;
+    QTimer m_dragSeekCheck;
 };

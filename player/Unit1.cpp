@@ -159,6 +159,7 @@ void TFormPlayer::CreateComponents() {
     Bar->SetProgressBar(false);
     Bar->Setslidertype(TSliderType::Normal);
     Bar->OnChange = [this](QObject* sender) { BarChange(sender); };
+    Bar->OnChange2 = [this](QObject*) { Session->DragBar(double(Bar->position2)); };
     Label2 = TimeLabel("Label2", Panel2, 419, 14);
     volume_btn = SkinButton("volume_btn", Panel2, 456, 15, "volume");
     fullscreen_btn = SkinButton("fullscreen_btn", Panel2, 480, 15, "fullscreen");

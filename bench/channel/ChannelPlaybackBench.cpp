@@ -8,8 +8,6 @@
 // (total_cpu_s), so that work moved to the server is not hidden.
 //
 //   bench_channel --benchmark_repetitions=3
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,13 +23,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/support/Mpv.h"
 #include "engine/channel/ChannelRegistry.h"
 #include "engine/api/Lumex.h"
 #include "tests/media/MediaClip.h"
 #include "tests/support/TestWindow.h"
 #include "tests/support/XvfbServer.h"
-
-extern char** environ;
 
 namespace {
 
@@ -156,28 +153,11 @@ Playback PlayWithMpv(const std::string& clip, const Case& c, const fs::path& fol
     Playback p;
     const fs::path script = folder / "drops.lua", log = folder / "mpv.log";
     std::ofstream(script) << kDropScript;
-    std::vector<std::string> args = {"mpv",
-                                     "--no-config",
-                                     "--really-quiet",
-                                     "--no-audio",
-                                     "--vo=x11",
-                                     "--vf=stereo3d=sbsl:arcc",
-                                     "--geometry=" + std::to_string(c.windowWidth) + "x" + std::to_string(c.windowHeight),
-                                     "--script=" + script.string(),
-                                     clip};
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const double serverBefore = ServerCpuSeconds();
     const auto start = std::chrono::steady_clock::now();
-    pid_t pid = -1;
-    const int spawned = posix_spawnp(&pid, "mpv", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return p;
+    const pid_t pid = orvo::bench::SpawnMpv(clip, c.windowWidth, c.windowHeight,
+                                            {"--vf=stereo3d=sbsl:arcc", "--script=" + script.string()}, log.string());
+    if (pid < 0) return p;
     int status = 0;
     rusage usage{};
     while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {

@@ -10,9 +10,8 @@
 // seek command.
 //
 //   bench_seek --benchmark_repetitions=3
-#include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -28,14 +27,15 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/support/Mpv.h"
 #include "engine/api/Lumex.h"
 #include "tests/media/MediaClip.h"
 #include "tests/support/TestWindow.h"
 #include "tests/support/XvfbServer.h"
 
-extern char** environ;
-
 namespace {
+
+using orvo::bench::SpawnMpv;
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
@@ -115,26 +115,8 @@ BENCHMARK(BM_EngineSeek)->Arg(1080)->Arg(2160)->Iterations(8)->UseManualTime()->
 class MpvSession {
 public:
     MpvSession(const std::string& clip, const Case& c, const fs::path& folder) : m_socketPath(folder / "mpv.sock") {
-        std::vector<std::string> args = {"mpv",
-                                         "--no-config",
-                                         "--really-quiet",
-                                         "--no-audio",
-                                         "--vo=x11",
-                                         "--keep-open=always",
-                                         "--hr-seek=yes",
-                                         "--geometry=" + std::to_string(c.windowWidth) + "x" +
-                                             std::to_string(c.windowHeight),
-                                         "--input-ipc-server=" + m_socketPath.string(),
-                                         clip};
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        if (posix_spawnp(&m_pid, "mpv", &actions, nullptr, argv.data(), environ) != 0) m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
+        m_pid = SpawnMpv(clip, c.windowWidth, c.windowHeight,
+                         {"--keep-open=always", "--hr-seek=yes", "--input-ipc-server=" + m_socketPath.string()});
         if (m_pid > 0) Connect();
     }
     ~MpvSession() {

@@ -160,7 +160,7 @@ HRESULT COwnVideoRenderer::RepaintPicture() {
     return m_descriptor->surfaces.Blit();
 }
 
-// Streaming thread, the base's locks held.
+// Streaming thread, outside the base's locks (video renderers draw without them).
 void COwnVideoRenderer::OnReceiveFirstSample(IMediaSample* sample) {
     DoRenderSample(sample);
     std::lock_guard lock(m_frameLock);
@@ -177,7 +177,6 @@ void COwnVideoRenderer::OnRenderEnd(IMediaSample* sample) {
 
 void COwnVideoRenderer::OnBeginFlush() {
     m_frameCount = 0;
-    std::lock_guard lock(m_frameLock);
     m_calledBack = nullptr;
 }
 

@@ -65,8 +65,9 @@ private:
 
     PictureStore m_pictures;
     bool m_pictureShown = false;  // the descriptor's frame surface holds a picture
-    // The paused sample already handed to the callback; compared, never dereferenced.
-    IMediaSample* m_calledBack = nullptr;
+    // The paused sample already handed to the callback; compared, never dereferenced. Atomic
+    // so that a flush forgets it without waiting for a picture being drawn.
+    std::atomic<IMediaSample*> m_calledBack{nullptr};
 };
 
 }  // namespace orvo::stereo

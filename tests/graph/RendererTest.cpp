@@ -38,6 +38,15 @@ protected:
     HRESULT Seek(LONGLONG target) {
         return m_seeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
     }
+    // Plays, then seeks to target while the decoder holds the target's sample.
+    void SeekWhileTheDecoderHolds(LONGLONG target) {
+        Build();
+        ASSERT_EQ(m_control->Run(), S_OK);
+        ASSERT_TRUE(m_sink->WaitForRendered(3, 2000));
+        m_decoder->HoldAt(target);
+        ASSERT_EQ(Seek(target), S_OK);
+        ASSERT_TRUE(m_decoder->WaitUntilHolding(2000));
+    }
     // The first sample at mediaTime that was shown while running; null when none was.
     static const RenderedSample* PlayedAt(const std::vector<RenderedSample>& all, REFERENCE_TIME mediaTime) {
         for (const auto& r : all)
@@ -212,13 +221,8 @@ TEST_F(Playback, SetPositionsFlushesAndResumesFromTheNewPosition) {
 // graph reads Running at the target until the target's frame is ready, and only then does
 // the clock start, so that frame is shown on time instead of late.
 TEST_F(Playback, ASeekReturnsBeforeTheTargetIsDecodedAndTheClockWaitsForIt) {
-    Build();
-    ASSERT_EQ(m_control->Run(), S_OK);
-    ASSERT_TRUE(m_sink->WaitForRendered(3, 2000));
     const LONGLONG target = 1000 * kMs;
-    m_decoder->HoldAt(target);
-    ASSERT_EQ(Seek(target), S_OK);
-    ASSERT_TRUE(m_decoder->WaitUntilHolding(2000));
+    ASSERT_NO_FATAL_FAILURE(SeekWhileTheDecoderHolds(target));
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(Position(), target) << "the clock does not run while the target is decoded";
     OAFilterState state = -1;
@@ -239,13 +243,8 @@ TEST_F(Playback, ASeekReturnsBeforeTheTargetIsDecodedAndTheClockWaitsForIt) {
 // A newer seek replaces one whose target is still being decoded: the older target's frame
 // is never shown, and playback starts at the newer one.
 TEST_F(Playback, ANewerSeekSupersedesOneStillDecoding) {
-    Build();
-    ASSERT_EQ(m_control->Run(), S_OK);
-    ASSERT_TRUE(m_sink->WaitForRendered(3, 2000));
     const LONGLONG older = 1000 * kMs, newer = 1600 * kMs;
-    m_decoder->HoldAt(older);
-    ASSERT_EQ(Seek(older), S_OK);
-    ASSERT_TRUE(m_decoder->WaitUntilHolding(2000));
+    ASSERT_NO_FATAL_FAILURE(SeekWhileTheDecoderHolds(older));
     ASSERT_EQ(Seek(newer), S_OK);
     const size_t atSeek = m_sink->Rendered().size();
     ASSERT_TRUE(m_sink->WaitForRendered(atSeek + 4, 2000));
@@ -259,13 +258,8 @@ TEST_F(Playback, ANewerSeekSupersedesOneStillDecoding) {
 
 // Pausing, stopping or seeking while paused leaves nothing for the pending start to do.
 TEST_F(Playback, PauseAfterASeekKeepsTheGraphPausedAtTheTarget) {
-    Build();
-    ASSERT_EQ(m_control->Run(), S_OK);
-    ASSERT_TRUE(m_sink->WaitForRendered(3, 2000));
     const LONGLONG target = 1000 * kMs;
-    m_decoder->HoldAt(target);
-    ASSERT_EQ(Seek(target), S_OK);
-    ASSERT_TRUE(m_decoder->WaitUntilHolding(2000));
+    ASSERT_NO_FATAL_FAILURE(SeekWhileTheDecoderHolds(target));
     EXPECT_EQ(m_control->Pause(), S_FALSE) << "still prerolling";
     const size_t atRelease = m_sink->Rendered().size();
     m_decoder->ReleaseHeld();

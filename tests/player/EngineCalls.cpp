@@ -12,6 +12,7 @@ namespace {
 
 std::mutex g_lock;
 std::vector<EngineCall> g_calls;
+std::vector<double> g_seeks;
 
 void Record(uint32_t channel, int32_t code, float value) {
     std::lock_guard lock(g_lock);
@@ -30,6 +31,11 @@ std::vector<EngineCall> TakeEngineCalls() {
     return std::exchange(g_calls, {});
 }
 
+std::vector<double> TakeSeeks() {
+    std::lock_guard lock(g_lock);
+    return std::exchange(g_seeks, {});
+}
+
 Sent TakeSent() {
     Sent sent;
     for (const EngineCall& call : TakeEngineCalls()) sent.emplace_back(call.code, call.value);
@@ -40,9 +46,20 @@ void PrintTo(const EngineCall& call, std::ostream* out) {
     *out << "{channel " << call.channel << ", code " << call.code << ", value " << call.value << "}";
 }
 
+void RecordSeek(double position) {
+    std::lock_guard lock(g_lock);
+    g_seeks.push_back(position);
+}
+
 }  // namespace orvo::test
 
 extern "C" {
+
+LUMEX_API int32_t LUMEX_CALL Lumex_ChannelSetPosition(uint32_t ch, double position, int32_t unit) {
+    static const auto next = orvo::test::Next<int32_t(LUMEX_CALL*)(uint32_t, double, int32_t)>("Lumex_ChannelSetPosition");
+    orvo::test::RecordSeek(position);
+    return next(ch, position, unit);
+}
 
 LUMEX_API void LUMEX_CALL Lumex_ChannelSetAttribute(uint32_t ch, int32_t code, float value) {
     static const auto next = orvo::test::Next<void(LUMEX_CALL*)(uint32_t, int32_t, float)>("Lumex_ChannelSetAttribute");

@@ -1,7 +1,7 @@
 #pragma once
-// The attribute and stream-selection calls the player makes, in order. The test program
-// defines these two exports itself: each records its call and passes it on to libCore's,
-// so the engine still receives every call.
+// The attribute and stream-selection calls the player makes, in order, and apart from them
+// its seeks. The test program defines these exports itself: each records its call and
+// passes it on to libCore's, so the engine still receives every call.
 #include <cstdint>
 #include <ostream>
 #include <vector>
@@ -22,6 +22,8 @@ using Sent = std::vector<std::pair<int32_t, float>>;
 
 std::vector<EngineCall> TakeEngineCalls();
 Sent TakeSent();
+// The positions of Lumex_ChannelSetPosition since the last call, as passed (any unit).
+std::vector<double> TakeSeeks();
 
 void PrintTo(const EngineCall& call, std::ostream* out);
 

@@ -212,6 +212,49 @@ TEST_F(PlayerTest, SpaceAndThePlayButtonPauseAndResume) {
     EXPECT_EQ(FormPlayer->PlayBtn->state, 2);
 }
 
+void MouseOnBar(QEvent::Type type, int x) {
+    QWidget* bar = FormPlayer->Bar;
+    const QPointF at(x, bar->height() / 2);
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, at, bar->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(bar, &event);
+}
+
+// Dragging the seek bar: the picture follows with one seek at a time on its way; of the
+// places dragged over meanwhile only the latest is sent, once that seek has landed; the
+// release lands where the mouse let go.
+TEST_F(PlayerTest, DraggingTheBarKeepsOneSeekOnItsWayAndTheReleaseLandsExactly) {
+    Open2D("flat_12s.mkv");
+    ASSERT_TRUE(WaitFor([] { return FormPlayer->Label1->text() == "00:01"; }));
+    TakeSeeks();
+    MouseOnBar(QEvent::MouseButtonPress, 30);
+    EXPECT_TRUE(TakeSeeks().empty()) << "a press waits for the drag or the release";
+    std::vector<double> dragged;
+    for (int x : {60, 100, 140, 180}) {
+        MouseOnBar(QEvent::MouseMove, x);
+        dragged.push_back(double(FormPlayer->Bar->position2));
+    }
+    EXPECT_EQ(TakeSeeks(), std::vector<double>{dragged.front()}) << "one seek on its way";
+    std::vector<double> later;
+    ASSERT_TRUE(WaitFor([&] {
+        for (double s : TakeSeeks()) later.push_back(s);
+        return !later.empty();
+    }));
+    Pump(300ms);
+    for (double s : TakeSeeks()) later.push_back(s);
+    EXPECT_EQ(later, std::vector<double>{dragged.back()}) << "the latest, once the first landed";
+
+    MouseOnBar(QEvent::MouseMove, 220);
+    MouseOnBar(QEvent::MouseButtonRelease, 260);
+    const double released = double(FormPlayer->Bar->position2);
+    const std::vector<double> seeks = TakeSeeks();
+    ASSERT_FALSE(seeks.empty());
+    EXPECT_EQ(seeks.back(), released);
+    Pump(300ms);
+    EXPECT_TRUE(TakeSeeks().empty()) << "nothing dragged to goes after the release";
+    EXPECT_GE(Lumex_ChannelGetPosition(CurrentChannel, POS_SECONDS), released);
+}
+
 // The end of a file: paused on its last picture with the bar and the time at the end; Play
 // starts it again from the beginning.
 TEST_F(PlayerTest, TheEndOfAFileShowsAsEndedAndPlayStartsAgain) {
