@@ -160,7 +160,7 @@ HRESULT COwnVideoRenderer::RepaintPicture() {
     return m_descriptor->surfaces.Blit();
 }
 
-// Streaming thread, outside the base's locks (video renderers draw without them).
+// Streaming thread, the base's locks held.
 void COwnVideoRenderer::OnReceiveFirstSample(IMediaSample* sample) {
     DoRenderSample(sample);
     std::lock_guard lock(m_frameLock);

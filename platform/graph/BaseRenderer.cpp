@@ -127,12 +127,7 @@ HRESULT CBaseRenderer::Receive(IMediaSample* sample) {
             if (!shown) {
                 shown = true;
                 m_stateChanged.notify_all();
-                if (!arrivedRunning && DrawsOutsideBaseLocks()) {
-                    lock.unlock();
-                    filterLock.unlock();
-                    OnReceiveFirstSample(sample);
-                    continue;  // the state may have changed meanwhile
-                }
+                // Under the locks, so that the pause completes with the picture shown.
                 if (!arrivedRunning) OnReceiveFirstSample(sample);
             }
             filterLock.unlock();

@@ -13,8 +13,8 @@
 // Threads: the upstream streaming thread calls Receive, EndOfStream, NewSegment and the
 // flush calls; state changes come on the application's thread. DoRenderSample runs on the
 // streaming thread holding the filter lock and then the renderer lock, except in video
-// renderers: they draw with both released, guarding what they draw with their own frame
-// lock, so that a seek's flush or a pause never waits for a picture being drawn.
+// renderers while running: they draw with both released, guarding what they draw with their
+// own frame lock, so that a seek's flush or a pause never waits for a picture being drawn.
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -68,9 +68,9 @@ public:
     // must not block.
     virtual bool ShouldRender(IMediaSample* sample, REFERENCE_TIME start, REFERENCE_TIME lateness) { return true; }
     virtual void OnRenderStart(IMediaSample* sample) {}
-    // Whether DoRenderSample and OnReceiveFirstSample run with the filter and renderer locks
-    // released; the renderer then guards its drawing with a lock of its own, since
-    // RenderPausedSample may draw at the same time.
+    // Whether DoRenderSample runs with the filter and renderer locks released while running
+    // (the preroll picture of a pause is drawn under them); the renderer then guards its
+    // drawing with a lock of its own, since RenderPausedSample may draw at the same time.
     virtual bool DrawsOutsideBaseLocks() const { return false; }
     virtual void OnRenderEnd(IMediaSample* sample) {}
     virtual HRESULT CompleteConnect(IPin* receivePin) { return S_OK; }
