@@ -360,7 +360,9 @@ bool WriteClip(const ClipSpec& plan, const std::string& path) {
         return false;
     if (!(muxer->oformat->flags & AVFMT_NOFILE) && (error = avio_open(&muxer->pb, path.c_str(), AVIO_FLAG_WRITE)) < 0)
         return Fail("open", error);
-    muxer->strict_std_compliance = FF_COMPLIANCE_UNOFFICIAL;  // the MP4 muxer writes st3d only then
+    // The MP4 muxer writes st3d only when unofficial boxes are allowed; elsewhere that setting
+    // changes what is written (AVI would tag raw RGB with a pixel-format FOURCC, not BI_RGB).
+    if (!std::strcmp(muxer->oformat->name, "mp4")) muxer->strict_std_compliance = FF_COMPLIANCE_UNOFFICIAL;
     if ((error = avformat_write_header(muxer, nullptr)) < 0) return Fail("header", error);
     PacketPtr packet(av_packet_alloc());
     for (;;) {
